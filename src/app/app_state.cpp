@@ -1,0 +1,51 @@
+#include "app/app_state.h"
+
+#include <filesystem>
+
+namespace grusk {
+
+AppState::AppState(Platform& platform)
+    : castleRecords(allocateCells()), castle(*castleRecords), ui(platform) {}
+
+CellRecord* AppState::pendingDoorRecord() {
+    if (!isValidRoom(pendingDoorRoom) || !isInsideRoom(pendingDoor.x, pendingDoor.y)) return nullptr;
+    return &castle.room(pendingDoorRoom).object(pendingDoor.x, pendingDoor.y);
+}
+
+CellRecord* AppState::popupRecord() {
+    if (!isInsideRoom(popupCell.x, popupCell.y)) return nullptr;
+    return &castle.current().object(popupCell.x, popupCell.y);
+}
+
+std::string AppState::programPath(const std::string& relative) const {
+    return (std::filesystem::path(programFolder) / std::filesystem::path(relative)).string();
+}
+
+void selectRoom(AppState& app, int room) {
+    if (!isValidRoom(room)) return;
+    app.castle.currentRoom = room;
+    app.ui.invalidateCanvas(kCanvasRect, false);
+    app.ui.invalidateMap(PixelRect{0, 0, 640, 400}, false);
+    const std::string shown = std::to_string(room + 1);
+    app.ui.setControlText(WindowId::RoomMap, 1255, shown);
+    app.ui.setControlText(WindowId::Main, 1256, shown);
+}
+
+void clearCastle(AppState& app) {
+    clearCastleRecords(app.castle);
+    app.ui.setCaption(app.castle.castleTitle);
+    selectRoom(app, 0);
+}
+
+PixelRect cellRect(int x, int y, int widthCells, int heightCells) {
+    return PixelRect{kCanvasLeft + x * kCellPixels, kCanvasTop + y * kCellPixels,
+                     kCanvasLeft + (x + widthCells) * kCellPixels, kCanvasTop + (y + heightCells) * kCellPixels};
+}
+
+void invalidateCells(AppState& app, int x, int y, int widthCells, int heightCells, bool erase) {
+    app.ui.invalidateCanvas(cellRect(x, y, widthCells, heightCells), erase);
+}
+
+void invalidateWholeCanvas(AppState& app, bool erase) { app.ui.invalidateCanvas(kCanvasRect, erase); }
+
+}  // namespace grusk

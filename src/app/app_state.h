@@ -1,0 +1,79 @@
+// Application-wide state: the castle, the platform the core talks through,
+// and the editor values that every command and mouse handler shares.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "model/castle_model.h"
+#include "ui/platform.h"
+
+namespace grusk {
+
+struct CellPos {
+    int x = -1;
+    int y = -1;
+    bool operator==(const CellPos&) const = default;
+};
+
+enum MouseMode : int { kMouseNormal = 0, kMouseLinking = 2, kMouseConnecting = 3 };
+
+// Canvas geometry in main-window client pixels.
+constexpr int kCanvasLeft = 9;
+constexpr int kCanvasTop = 11;
+constexpr int kCellPixels = 16;
+constexpr int kCanvasWidth = 640;
+constexpr int kCanvasHeight = 400;
+constexpr PixelRect kCanvasRect{kCanvasLeft, kCanvasTop, kCanvasLeft + kCanvasWidth, kCanvasTop + kCanvasHeight};
+
+struct AppState {
+    explicit AppState(Platform& platform);
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
+
+    std::unique_ptr<CastleModel> castleRecords;  // created once, never replaced
+    CastleModel& castle;
+    Platform& ui;
+
+    std::string programFolder;  // holds resource/, d64/, help.txt
+    std::string emulatorPath;
+    int placeType = -1;         // type chosen in the object list, -1 none
+    bool showGrid = false;
+    bool mapperVisible = false;
+    bool suppressClick = false;
+    int mouseMode = kMouseNormal;
+    int savedMouseMode = kMouseNormal;
+    CellPos popupCell;          // anchor of the object whose popup opened last
+    // The door being connected or positioned: its room and anchor cell.
+    int pendingDoorRoom = -1;
+    CellPos pendingDoor;
+    bool listSelectionActive = false;
+    bool skipNextMouseMove = false;
+
+    // Door properties dialog transfer fields.
+    int doorDestRoomEdit = 0;
+    int doorDestDoorEdit = 0;
+    int doorMapXEdit = 0;
+    int doorMapYEdit = 0;
+    int doorDirectionEdit = 0;
+    int doorDirectionResult = 0;
+    bool mapDoorMode = false;
+
+    CellRecord* pendingDoorRecord();
+    CellRecord* popupRecord();  // objectLayer record at popupCell in the current room, or nullptr
+
+    // Path below the program folder built with the platform's separator.
+    std::string programPath(const std::string& relative) const;
+};
+
+// Makes the room current and asks for the canvas and map to be redrawn.
+void selectRoom(AppState& app, int room);
+// Empties the whole castle, shows "<NO CASTLE LOADED>" and selects room 0.
+void clearCastle(AppState& app);
+
+// Window rectangle of a block of cells on the canvas.
+PixelRect cellRect(int x, int y, int widthCells = 1, int heightCells = 1);
+void invalidateCells(AppState& app, int x, int y, int widthCells, int heightCells, bool erase);
+void invalidateWholeCanvas(AppState& app, bool erase);
+
+}  // namespace grusk

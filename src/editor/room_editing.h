@@ -1,0 +1,56 @@
+// Editing operations on the current room: lookup, placing, deleting, state
+// steps, popup menus, colour/text/height commands and walkway shaping.
+#pragma once
+
+#include <string>
+
+#include "app/app_state.h"
+
+namespace grusk {
+
+struct FoundObject {
+    int type = -1;  // -1 outside the room, 255 nothing, else the type at the anchor
+    CellPos anchor;  // (-1, -1) when nothing was found
+};
+
+// Looks a cell up in the given room (the current room by default),
+// resolving covered cells to their anchor.
+FoundObject findObjectAt(const CastleModel& castle, int x, int y, int room = -1);
+inline FoundObject findObjectAt(const AppState& app, int x, int y) { return findObjectAt(app.castle, x, y); }
+
+// Places an object with its anchor at (x, y) in the current room. number -1
+// numbers it automatically and refuses occupied cells; number >= 0 forces the
+// placement with that number. Returns 0 when an objectLayer placement was refused.
+int placeObject(AppState& app, int type, int x, int y, int number = -1);
+// Removes one thing at the cell: camouflage first, then an object, then a walkway.
+// Returns the type removed (255 walkway or nothing, -1 outside, 1 camouflage).
+int deleteObjectAt(AppState& app, int x, int y);
+// One step along the object's state cycle. Does not repaint.
+void toggleObjectState(AppState& app, int x, int y);
+
+// What a right click on an object does: open a popup menu, step its state, or nothing.
+struct ObjectMenuChoice {
+    int menuId = 0;          // popup to open, 0 none
+    bool stepsState = false; // types without a menu step their state
+    CellPos anchor;
+};
+ObjectMenuChoice objectMenuFor(const AppState& app, int x, int y);
+// Sets popupCell and opens the popup (or steps the state). Returns the chosen command id or 0;
+// the caller routes the command through the command table after the button release.
+int showObjectMenu(AppState& app, int x, int y);
+
+void shapeWalkways(AppState& app);
+void shapeWalkways(CastleModel& castle, int room);
+
+// Popup commands on the popupCell object.
+void setObjectColour(AppState& app, int commandId);  // 1284..1290
+void toggleDoubleHeight(AppState& app);
+
+// The Enter Text dialog's rules.
+std::string textDialogInitial(const CellRecord& record);    // cut to 20, upper case
+std::string textDialogOnChange(const std::string& typed);   // cut a 21+ char text to 20
+void textDialogOk(AppState& app, const std::string& typed);  // store upper case, at most 20
+
+std::string upperAscii(std::string s);
+
+}  // namespace grusk

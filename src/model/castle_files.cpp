@@ -1,0 +1,249 @@
+#include "model/castle_files.h"
+
+#include <bit>
+#include <cstring>
+
+#include "model/safe_file.h"
+
+namespace grusk {
+
+static_assert(std::endian::native == std::endian::little, "records are stored as they are held in memory");
+
+namespace {
+
+void putI32(uint8_t* p, int32_t v) { std::memcpy(p, &v, 4); }
+int32_t getI32(const uint8_t* p) {
+    int32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+// File order of cells: x outer, y inner.
+template <typename F>
+void forEachFileCell(F&& f) {
+    for (int x = 0; x < kColumns; ++x)
+        for (int y = 0; y < kRows; ++y) f(x, y);
+}
+
+void putRecord(uint8_t* p, const CellRecord& rec) {
+    std::memcpy(p, &rec, kRecordImageSize);
+    std::memset(p + 337, 0, 3);  // padding
+    std::memset(p + 340, 0, 4);  // next is never stored
+}
+
+void getRecord(CellRecord& rec, const uint8_t* p) {
+    std::memcpy(static_cast<void*>(&rec), p, kRecordImageSize);
+    std::memset(rec.padding, 0, sizeof rec.padding);
+    rec.next = 0;
+}
+
+void writeRoomCells(uint8_t* p, const Room& room) {
+    forEachFileCell([&](int x, int y) {
+        putRecord(p, room.object(x, y));
+        putI32(p + kRecordImageSize, room.walkway(x, y));
+        putI32(p + kRecordImageSize + 4, room.camouflage(x, y));
+        p += kProjectCellSize;
+    });
+}
+
+void writeHeader(uint8_t* p, const CastleModel& castle) {
+    for (const Room& room : castle.rooms) {
+        const int32_t values[6] = {room.roomMapRect.left, room.roomMapRect.top, room.roomMapRect.right,
+                                   room.roomMapRect.bottom, room.roomColour, room.roomInUse};
+        for (int32_t v : values) {
+            putI32(p, v);
+            p += 4;
+        }
+    }
+    const CastleSettings& s = castle.settings;
+    const uint8_t settings[6] = {s.playerStartRoom[0], s.playerStartDoor[0], s.playerLives[0],
+                                 s.playerStartRoom[1], s.playerStartDoor[1], s.playerLives[1]};
+    std::memcpy(p, settings, 6);
+}
+
+void writeVerticalSection(uint8_t* p, const CastleModel& castle) {
+    std::memcpy(p, "VERT", 4);
+    p += 4;
+    for (const Room& room : castle.rooms)
+        forEachFileCell([&](int x, int y) {
+            putI32(p, room.vertical(x, y).type);
+            p += 4;
+        });
+}
+
+std::string withExtension(const std::string& path, const std::string& ext) {
+    return endsWithNoCase(path, ext) ? path : path + ext;
+}
+
+}  // namespace
+
+bool isProjectFileSize(long long size) {
+    return size == static_cast<long long>(kProjectLayoutSize) || size == static_cast<long long>(kProjectFileSize);
+}
+
+std::vector<uint8_t> castleFileImage(const CastleModel& castle) {
+    std::vector<uint8_t> out(kProjectFileSize);
+    writeHeader(out.data(), castle);
+    for (int r = 0; r < kRooms; ++r)
+        writeRoomCells(out.data() + kProjectHeaderSize + static_cast<size_t>(r) * 1000 * kProjectCellSize, castle.room(r));
+    writeVerticalSection(out.data() + kProjectLayoutSize, castle);
+    return out;
+}
+
+void readCastleImage(CastleModel& castle, const uint8_t* data, size_t size) {
+    const uint8_t* p = data;
+    const uint8_t* end = data + size;
+    for (Room& room : castle.rooms) {
+        int32_t* fields[6] = {&room.roomMapRect.left, &room.roomMapRect.top, &room.roomMapRect.right,
+                              &room.roomMapRect.bottom, &room.roomColour, &room.roomInUse};
+        for (int32_t* f : fields) {
+            if (end - p < 4) goto recount;
+            *f = getI32(p);
+            p += 4;
+        }
+    }
+    if (end - p < 6) goto recount;
+    castle.settings.playerStartRoom[0] = p[0];
+    castle.settings.playerStartDoor[0] = p[1];
+    castle.settings.playerLives[0] = p[2];
+    castle.settings.playerStartRoom[1] = p[3];
+    castle.settings.playerStartDoor[1] = p[4];
+    castle.settings.playerLives[1] = p[5];
+    p += 6;
+    for (Room& room : castle.rooms) {
+        for (int x = 0; x < kColumns; ++x) {
+            for (int y = 0; y < kRows; ++y) {
+                if (static_cast<size_t>(end - p) < kProjectCellSize) goto recount;
+                getRecord(room.object(x, y), p);
+                room.walkway(x, y) = getI32(p + kRecordImageSize);
+                room.camouflage(x, y) = getI32(p + kRecordImageSize + 4);
+                p += kProjectCellSize;
+            }
+        }
+    }
+    if (end - p >= static_cast<ptrdiff_t>(kVerticalSectionSize) && std::memcmp(p, "VERT", 4) == 0) {
+        p += 4;
+        for (Room& room : castle.rooms)
+            forEachFileCell([&](int x, int y) {
+                room.vertical(x, y).type = getI32(p);
+                p += 4;
+            });
+    }
+recount:
+    // Counts, ordinals, positions and run lengths are derived: make them current.
+    for (int r = 0; r < kRooms; ++r) recountRoom(castle, r);
+}
+
+bool saveCastleFileTo(const CastleModel& castle, const std::string& path) {
+    return writeFileAtomically(path, [&](std::FILE* f) {
+        std::vector<uint8_t> buffer(kProjectHeaderSize);
+        writeHeader(buffer.data(), castle);
+        if (std::fwrite(buffer.data(), 1, buffer.size(), f) != buffer.size()) return false;
+        buffer.resize(1000 * kProjectCellSize);
+        for (const Room& room : castle.rooms) {
+            writeRoomCells(buffer.data(), room);
+            if (std::fwrite(buffer.data(), 1, buffer.size(), f) != buffer.size()) return false;
+        }
+        buffer.resize(kVerticalSectionSize);
+        writeVerticalSection(buffer.data(), castle);
+        return std::fwrite(buffer.data(), 1, buffer.size(), f) == buffer.size();
+    });
+}
+
+int writeCastleFile(AppState& app, const std::string& path) {
+    if (canOpenForReading(path) &&
+        app.ui.ask("File exists. Overwrite?", kCaptionWatchOut, QuestionKind::YesNo) != Reply::Yes)
+        return 0;
+    return saveCastleFileTo(app.castle, path) ? 1 : 0;
+}
+
+int readCastleFile(AppState& app, const std::string& path) {
+    const auto bytes = readWholeFile(path, kProjectFileSize);
+    if (!bytes) return 0;
+    readCastleImage(app.castle, bytes->data(), bytes->size());
+    return 1;
+}
+
+int loadProjectFrom(AppState& app, const std::string& path) {
+    // Read first, so that a wrong file leaves the castle in memory untouched.
+    if (!canOpenForReading(path)) return 0;  // skipped silently, as every unreadable file
+    const auto bytes = readWholeFile(path, kProjectFileSize);
+    if (!bytes || !isProjectFileSize(static_cast<long long>(bytes->size()))) {
+        app.ui.message("Not a castle file: " + path, kCaptionKvt);
+        return 0;
+    }
+    clearCastle(app);
+    app.castle.castleTitle = path;
+    app.ui.setCaption(path);
+    readCastleImage(app.castle, bytes->data(), bytes->size());
+    return 1;
+}
+
+int loadProject(AppState& app) {
+    const auto path = app.ui.askOpenFile("", kCastleFilter);
+    if (!path) return 0;
+    return loadProjectFrom(app, *path);
+}
+
+int saveProject(AppState& app) {
+    const auto chosen = app.ui.askSaveFile("", kCastleFilter);
+    if (!chosen) return 0;
+    const std::string path = withExtension(*chosen, ".cas");
+    app.castle.castleTitle = path;
+    app.ui.setCaption(path);
+    return writeCastleFile(app, path);
+}
+
+std::vector<uint8_t> roomFileImage(const CastleModel& castle, int roomIndex) {
+    std::vector<uint8_t> out(kRoomFileSize);
+    const Room& room = castle.room(roomIndex);
+    uint8_t* p = out.data();
+    forEachFileCell([&](int x, int y) {
+        putRecord(p, room.object(x, y));
+        putRecord(p + kRecordImageSize, room.vertical(x, y));
+        putI32(p + 2 * kRecordImageSize, room.walkway(x, y));
+        p += 2 * kRecordImageSize + 4;
+    });
+    return out;
+}
+
+void readRoomImage(CastleModel& castle, int roomIndex, const uint8_t* data, size_t size) {
+    if (!isValidRoom(roomIndex)) return;
+    Room& room = castle.room(roomIndex);
+    const uint8_t* p = data;
+    const uint8_t* end = data + size;
+    forEachFileCell([&](int x, int y) {
+        if (static_cast<size_t>(end - p) < 2 * kRecordImageSize + 4) return;
+        getRecord(room.object(x, y), p);
+        getRecord(room.vertical(x, y), p + kRecordImageSize);
+        room.walkway(x, y) = getI32(p + 2 * kRecordImageSize);
+        p += 2 * kRecordImageSize + 4;
+    });
+    recountRoom(castle, roomIndex);
+}
+
+int exportRoom(AppState& app) {
+    const auto chosen = app.ui.askSaveFile("NewRoom.crm", kRoomFilter);
+    if (!chosen) return 0;
+    const std::string path = withExtension(*chosen, ".crm");
+    if (canOpenForReading(path) &&
+        app.ui.ask("File exists. Overwrite?", kCaptionWatchOut, QuestionKind::YesNo) != Reply::Yes)
+        return 0;
+    return writeFileAtomically(path, roomFileImage(app.castle, app.castle.currentRoom)) ? 1 : 0;
+}
+
+int importRoom(AppState& app) {
+    const auto path = app.ui.askOpenFile("*.crm", kRoomFilter);
+    if (!path) return 0;
+    if (!canOpenForReading(*path)) return 0;
+    const auto bytes = readWholeFile(*path, kRoomFileSize);
+    if (!bytes || bytes->size() != kRoomFileSize) {
+        app.ui.message("Not a room file: " + *path, kCaptionKvt);
+        return 0;
+    }
+    readRoomImage(app.castle, app.castle.currentRoom, bytes->data(), bytes->size());
+    invalidateWholeCanvas(app, true);
+    return 1;
+}
+
+}  // namespace grusk

@@ -1,0 +1,53 @@
+// The editor's own files: the project file (.cas) holding the whole castle and
+// the room file (.crm) holding one room, both straight images of the records.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+
+namespace grusk {
+
+constexpr size_t kRecordImageSize = 344;
+constexpr size_t kProjectHeaderSize = 64 * 24 + 6;                    // 1542
+constexpr size_t kProjectCellSize = kRecordImageSize + 8;             // record, walkway, camouflage
+constexpr size_t kProjectLayoutSize = kProjectHeaderSize + 64 * 1000 * kProjectCellSize;  // 22,529,542
+// The vertical layer, which the layout lacks, follows as "VERT" and one i32 type per cell.
+constexpr size_t kVerticalSectionSize = 4 + 64 * 1000 * 4;
+constexpr size_t kProjectFileSize = kProjectLayoutSize + kVerticalSectionSize;  // 22,785,546
+constexpr size_t kRoomFileSize = 1000 * (2 * kRecordImageSize + 4);            // 692,000
+
+const FileFilter kCastleFilter{"Grusk Castles", "*.cas"};
+const FileFilter kRoomFilter{"Grusk Rooms", "*.crm"};
+
+bool isProjectFileSize(long long size);
+
+// The project file image of the castle (with the vertical-layer section).
+std::vector<uint8_t> castleFileImage(const CastleModel& castle);
+// Reads a project file image over the castle; bytes beyond the data are ignored,
+// parts missing from a short image stay as they were. Recounts every room.
+void readCastleImage(CastleModel& castle, const uint8_t* data, size_t size);
+
+// Writes the project file through a temporary file; no questions.
+bool saveCastleFileTo(const CastleModel& castle, const std::string& path);
+// Asks before overwriting ("Watch out!"); non-zero when the file was written.
+int writeCastleFile(AppState& app, const std::string& path);
+// Reads a project file over the castle; non-zero when it could be opened.
+int readCastleFile(AppState& app, const std::string& path);
+
+// The menu commands. Each returns non-zero when it did its work.
+int loadProject(AppState& app);
+int saveProject(AppState& app);
+int exportRoom(AppState& app);
+int importRoom(AppState& app);
+
+// Loads a project file by path as "Load Project..." does after its dialog:
+// refuses a file of another size with "Not a castle file: %s".
+int loadProjectFrom(AppState& app, const std::string& path);
+
+std::vector<uint8_t> roomFileImage(const CastleModel& castle, int room);
+void readRoomImage(CastleModel& castle, int room, const uint8_t* data, size_t size);
+
+}  // namespace grusk

@@ -1,0 +1,30 @@
+// Helpers shared by the tests: temporary folders and whole-file reading and writing.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace grusk::test {
+
+// A fresh folder below the system temporary folder, removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::vector<uint8_t> readBytes(const std::string& path);
+void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+std::string programDir();  // build/program
+std::string sourceDir();
+
+}  // namespace grusk::test
