@@ -1,6 +1,75 @@
 #include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
 
-int main(int, char**) {
-    std::fputs("usage: gruskedit-cli COMMAND ...\n", stderr);
+#include "cli/cli_commands.h"
+
+namespace fs = std::filesystem;
+
+namespace grusk::cli {
+
+void printUsage() {
+    std::fputs(
+        "usage:\n"
+        "  gruskedit-cli [--program-folder DIR] check CASTLE\n"
+        "  gruskedit-cli [--program-folder DIR] compile CASTLE OUT\n"
+        "  gruskedit-cli [--program-folder DIR] decompile PROGRAM OUT\n"
+        "  gruskedit-cli disk make IMAGE [NAME [ID]]\n"
+        "  gruskedit-cli disk list IMAGE\n"
+        "  gruskedit-cli disk dir IMAGE\n"
+        "  gruskedit-cli disk insert IMAGE HOSTFILE...\n"
+        "  gruskedit-cli disk extract IMAGE NAME HOSTFILE\n"
+        "  gruskedit-cli disk delete IMAGE NAME\n"
+        "  gruskedit-cli disk free IMAGE\n"
+        "  gruskedit-cli [--program-folder DIR] gamedisk IMAGE [CASTLE]\n"
+        "  gruskedit-cli [--program-folder DIR] render CASTLE ROOM OUT.png\n"
+        "  gruskedit-cli [--program-folder DIR] render-map CASTLE OUT.png\n",
+        stderr);
+}
+
+}  // namespace grusk::cli
+
+namespace {
+
+// --program-folder, else the executable's folder when it holds resource/, else the working folder.
+std::string defaultProgramFolder(const char* argv0) {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec && argv0) exe = fs::absolute(argv0, ec);
+    if (!exe.empty()) {
+        const fs::path dir = exe.parent_path();
+        if (fs::is_directory(dir / "resource", ec)) return dir.string();
+    }
+    return fs::current_path(ec).string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace grusk::cli;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    CliContext ctx;
+    bool folderGiven = false;
+    if (args.size() >= 2 && args[0] == "--program-folder") {
+        ctx.programFolder = args[1];
+        folderGiven = true;
+        args.erase(args.begin(), args.begin() + 2);
+    }
+    if (!folderGiven) ctx.programFolder = defaultProgramFolder(argc > 0 ? argv[0] : nullptr);
+    if (args.empty()) {
+        printUsage();
+        return 2;
+    }
+    const std::string command = args[0];
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (command == "check") return runCheck(ctx, rest);
+    if (command == "compile") return runCompile(ctx, rest);
+    if (command == "decompile") return runDecompile(ctx, rest);
+    if (command == "disk" && !folderGiven) return runDisk(ctx, rest);
+    if (command == "gamedisk") return runGameDisk(ctx, rest);
+    if (command == "render") return runRender(ctx, rest);
+    if (command == "render-map") return runRenderMap(ctx, rest);
+    printUsage();
     return 2;
 }
