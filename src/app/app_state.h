@@ -49,6 +49,9 @@ struct AppState {
     CellPos pendingDoor;
     bool listSelectionActive = false;
     bool skipNextMouseMove = false;
+    // Set by every edit of the castle; cleared when it is loaded, saved as a
+    // project or cleared, so that throwing it away can ask first.
+    bool castleChanged = false;
 
     // Door properties dialog transfer fields.
     int doorDestRoomEdit = 0;
@@ -75,5 +78,8 @@ void clearCastle(AppState& app);
 PixelRect cellRect(int x, int y, int widthCells = 1, int heightCells = 1);
 void invalidateCells(AppState& app, int x, int y, int widthCells, int heightCells, bool erase);
 void invalidateWholeCanvas(AppState& app, bool erase);
+
+// Notes that the castle in memory differs from what was last loaded or saved.
+inline void markCastleChanged(AppState& app) { app.castleChanged = true; }
 
 }  // namespace grusk

@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     if (command == "check") return runCheck(ctx, rest);
     if (command == "compile") return runCompile(ctx, rest);
     if (command == "decompile") return runDecompile(ctx, rest);
-    if (command == "disk" && !folderGiven) return runDisk(ctx, rest);
+    if (command == "disk") return runDisk(ctx, rest);
     if (command == "gamedisk") return runGameDisk(ctx, rest);
     if (command == "render") return runRender(ctx, rest);
     if (command == "render-map") return runRenderMap(ctx, rest);

@@ -42,6 +42,10 @@ public:
     void blit(const RasterImage& src, int sx, int sy, int w, int h, int dx, int dy, Rgb key);
     // Copies src stretched to dw x dh at (dx, dy) with key transparent (nearest neighbour).
     void stretchBlit(const RasterImage& src, int dx, int dy, int dw, int dh, Rgb key);
+    // The same for the part (sx, sy, sw, sh) of src; source pixels outside src are left out.
+    void stretchBlit(const RasterImage& src, int sx, int sy, int sw, int sh, int dx, int dy, int dw, int dh,
+                     Rgb key);
+    void fill(Rgb c) { pixels_.assign(pixels_.size(), c.packed()); }
 
 private:
     int width_ = 0;
