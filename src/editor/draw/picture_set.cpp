@@ -1,6 +1,7 @@
 #include "editor/draw/picture_set.h"
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <utility>

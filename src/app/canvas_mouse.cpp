@@ -1,0 +1,383 @@
+#include "app/canvas_mouse.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "app/room_map_input.h"
+#include "editor/catalogue.h"
+#include "editor/room_editing.h"
+#include "gamedata/door_links.h"
+
+namespace grusk {
+
+namespace {
+
+// Status controls of the main window.
+constexpr int kStatusName = 1212;
+constexpr int kStatusNumber = 1223;
+constexpr int kDoorFields[] = {1251, 1252, 1255, 1101, 1102};
+constexpr int kDestRoomField = 1101;
+constexpr int kDestDoorField = 1102;
+
+// Pixels the mouse must travel from the press point before an object is dragged.
+constexpr int kDragThreshold = 5;
+
+bool locksColumn(int type) {
+    return type == kLadder || type == kSlidingPole || type == kLightningSuspension || type == kGunRailLeft ||
+           type == kGunRailRight;
+}
+
+PixelRect rectAt(CellPos cell, const PixelRect& sizeOf) {
+    const int left = cell.x * kCellPixels + kCanvasLeft;
+    const int top = cell.y * kCellPixels + kCanvasTop;
+    return PixelRect{left, top, left + (sizeOf.right - sizeOf.left), top + (sizeOf.bottom - sizeOf.top)};
+}
+
+// The cells an object of the type covers from its anchor, at least the anchor.
+Size blockOf(int type) {
+    Size s = cellSize(type);
+    if (s.width < 1) s.width = 1;
+    if (s.height < 1) s.height = 1;
+    return s;
+}
+
+}  // namespace
+
+CellPos canvasCellAt(int clientX, int clientY) {
+    return CellPos{(clientX - kCanvasLeft) / kCellPixels, (clientY - kCanvasTop) / kCellPixels};
+}
+
+std::optional<PixelRect> objectArea(const Room& room, CellPos cell) {
+    if (!isInsideRoom(cell.x, cell.y)) return std::nullopt;
+    const int type = room.object(cell.x, cell.y).type;
+    if (!isObjectType(type)) return std::nullopt;
+    const Size size = pictureSize(type);
+    const int left = cell.x * kCellPixels + kCanvasLeft;
+    const int top = cell.y * kCellPixels + kCanvasTop;
+    return PixelRect{left, top, left + std::max(size.width, 0), top + std::max(size.height, 0)};
+}
+
+CanvasMouse::CanvasMouse(AppState& app) : app_(app) {}
+
+void CanvasMouse::addObjectArea(CellPos cell) {
+    if (const auto area = objectArea(room(), cell)) pendingRegion_.push_back(*area);
+}
+
+void CanvasMouse::canvasPainted(const PixelRect& ghost) {
+    if (ghost.right - ghost.left >= 0 && ghost.bottom - ghost.top >= 0) ghost_ = ghost;
+    ghostMoved_ = false;
+}
+
+void CanvasMouse::objectListChosen(int type) {
+    app_.placeType = type;
+    app_.listSelectionActive = true;
+}
+
+void CanvasMouse::catchUp(int clientX, int clientY, MouseButtons held) {
+    if (mousePixel_.x != clientX || mousePixel_.y != clientY) mouseMove(clientX, clientY, held);
+}
+
+void CanvasMouse::mouseMove(int clientX, int clientY, MouseButtons held) {
+    if (app_.skipNextMouseMove) {
+        app_.skipNextMouseMove = false;
+        return;
+    }
+    mousePixel_ = CellPos{clientX, clientY};
+    mouseCell_ = canvasCellAt(clientX, clientY);
+    if (mouseCell_ == lastMouseCell_) return;
+    lastMouseCell_ = mouseCell_;
+
+    if (!isInsideRoom(mouseCell_.x, mouseCell_.y)) {
+        app_.ui.setControlText(WindowId::Main, kStatusName, "-");
+        app_.ui.setControlText(WindowId::Main, kStatusNumber, "-");
+    } else {
+        const FoundObject found = findObjectAt(app_.castle, mouseCell_.x, mouseCell_.y);
+        hoverType_ = found.type;
+        hoverAnchor_ = found.type == kEmpty ? CellPos{} : found.anchor;
+        if (hoverType_ == kDoor && map_) map_->doorHovered(hoverAnchor_);
+
+        if (held.ctrl) ghostMoved_ = false;
+        if (app_.placeType != -1 && ghost_) {
+            const PixelRect here = rectAt(mouseCell_, *ghost_);
+            app_.ui.invalidateCanvas(*ghost_, false);
+            app_.ui.invalidateCanvas(here, false);
+            lastRedrawn_ = here;
+            ghost_.reset();
+            ghostMoved_ = true;
+        }
+
+        updateHighlight();
+        updateStatus();
+    }
+
+    if (app_.listSelectionActive && ghostMoved_) {
+        if (lastRedrawn_) app_.ui.invalidateCanvas(*lastRedrawn_, false);
+        app_.listSelectionActive = false;
+    }
+    if (!pendingRegion_.empty()) {
+        app_.ui.invalidateCanvasRegion(pendingRegion_, false);
+        pendingRegion_.clear();
+    }
+
+    handleHeldButtons(held);
+}
+
+void CanvasMouse::updateHighlight() {
+    if (hoverAnchor_ == lastHoverAnchor_) return;
+    lastHoverAnchor_ = hoverAnchor_;
+    if (map_) map_->canvasHoverChanged(hoverAnchor_);
+    Room& r = room();
+
+    // Take the highlight off the objects that carried it.
+    for (int y = 0; y < kRows; ++y) {
+        for (int x = 0; x < kColumns; ++x) {
+            CellRecord& rec = r.object(x, y);
+            if (rec.mark != kMarkHighlighted) continue;
+            rec.mark = kMarkPlain;
+            addObjectArea({x, y});
+            for (const auto& link : rec.links)
+                if (link[0] != -1) addObjectArea({link[0], link[1]});
+        }
+    }
+
+    if (hoverType_ < 0 || hoverType_ > 254 || hoverAnchor_.x < 0) return;
+    addObjectArea(hoverAnchor_);
+    CellRecord& hovered = r.object(hoverAnchor_.x, hoverAnchor_.y);
+    for (const auto& link : hovered.links) {
+        if (link[0] == -1) continue;
+        hovered.mark = kMarkHighlighted;
+        // Links read from a damaged file may name any cell: mark real objects only.
+        if (isInsideRoom(link[0], link[1]) && isObjectType(r.object(link[0], link[1]).type))
+            r.object(link[0], link[1]).mark = kMarkHighlighted;
+        addObjectArea({link[0], link[1]});
+    }
+}
+
+void CanvasMouse::updateStatus() {
+    Platform& ui = app_.ui;
+    const Room& r = room();
+    const CellRecord& cell = r.object(mouseCell_.x, mouseCell_.y);
+    if (cell.type != kEmpty && hoverAnchor_.x >= 0) {
+        const CellRecord& anchor = r.object(hoverAnchor_.x, hoverAnchor_.y);
+        ui.setControlText(WindowId::Main, kStatusNumber, std::to_string(anchor.number + 1));
+        if (anchor.type == kDoor) {
+            if (app_.mouseMode != kMouseConnecting) {
+                for (int id : kDoorFields) ui.showControl(WindowId::Main, id, true);
+                if (anchor.variant == 1) {
+                    ui.setControlText(WindowId::Main, kDestRoomField, "-");
+                    ui.setControlText(WindowId::Main, kDestDoorField, "-");
+                } else {
+                    ui.setControlText(WindowId::Main, kDestDoorField, std::to_string(anchor.destDoor + 1));
+                    ui.setControlText(WindowId::Main, kDestRoomField, std::to_string(anchor.destRoom + 1));
+                }
+            }
+        } else {
+            // The destination fields belong to doors; another object must not show a stale one.
+            for (int id : kDoorFields) ui.showControl(WindowId::Main, id, false);
+        }
+        ui.setControlText(WindowId::Main, kStatusName, std::string(objectTypeName(anchor.type)));
+        return;
+    }
+    const int walkway = r.walkway(mouseCell_.x, mouseCell_.y);
+    const int vertical = r.vertical(mouseCell_.x, mouseCell_.y).type;
+    if (walkway != kEmpty) {
+        ui.setControlText(WindowId::Main, kStatusName, std::string(objectTypeName(walkway)));
+    } else if (vertical != kEmpty) {
+        ui.setControlText(WindowId::Main, kStatusName, std::string(objectTypeName(vertical)));
+    } else {
+        ui.setControlText(WindowId::Main, kStatusName, "-");
+        ui.setControlText(WindowId::Main, kStatusNumber, "-");
+        for (int id : kDoorFields) ui.showControl(WindowId::Main, id, false);
+    }
+}
+
+void CanvasMouse::handleHeldButtons(MouseButtons held) {
+    if (!held.left) {
+        if (held.right && app_.suppressClick) app_.suppressClick = false;
+        return;
+    }
+    if (app_.suppressClick) {
+        app_.suppressClick = false;
+        return;
+    }
+    if (app_.placeType != -1 && !held.ctrl && !dragging_) {
+        CellPos at = mouseCell_;
+        if (locksColumn(app_.placeType)) {
+            if (lockedColumn_ == -1) lockedColumn_ = at.x;
+            at.x = lockedColumn_;
+        } else if (app_.placeType == kWalkway) {
+            if (lockedRow_ == -1) lockedRow_ = at.y;
+            at.y = lockedRow_;
+        }
+        placeObject(app_, app_.placeType, at.x, at.y, -1);
+    } else if (held.ctrl && !dragging_) {
+        // Not during a drag: erasing there could remove the dragged object itself.
+        deleteObjectAt(app_, mouseCell_.x, mouseCell_.y);
+    } else if (app_.mouseMode == kMouseNormal && !dragging_) {
+        if (std::abs(mousePixel_.x - buttonDownPos_.x) < kDragThreshold &&
+            std::abs(mousePixel_.y - buttonDownPos_.y) < kDragThreshold)
+            return;
+        startDrag();
+    } else if (dragging_) {
+        dragTarget_ = mouseCell_;
+    }
+}
+
+void CanvasMouse::startDrag() {
+    const FoundObject found = findObjectAt(app_.castle, mouseCell_.x, mouseCell_.y);
+    if (found.type < 0 || found.type == kEmpty) return;
+    CellRecord& anchor = room().object(found.anchor.x, found.anchor.y);
+    // Only objects of the object layer move; ladders and poles are redrawn instead.
+    if (storageLayer(anchor.type) != Layer::Object) return;
+
+    app_.ui.setPointerPos(mousePixel_.x - (mouseCell_.x - found.anchor.x) * kCellPixels,
+                          mousePixel_.y - (mouseCell_.y - found.anchor.y) * kCellPixels);
+    dragging_ = true;
+    dragRoom_ = app_.castle.currentRoom;
+    app_.placeType = anchor.picture;
+    dragSource_ = dragTarget_ = found.anchor;
+    anchor.dragging = 1;
+    app_.listSelectionActive = true;
+    // The object leaves its place; only the ghost follows the mouse.
+    if (const auto area = objectArea(room(), found.anchor)) app_.ui.invalidateCanvas(*area, true);
+}
+
+void CanvasMouse::leftDown(int clientX, int clientY, MouseButtons held) {
+    catchUp(clientX, clientY, MouseButtons{false, held.right, held.ctrl});
+    if (buttonDownPos_.x == -1 && buttonDownPos_.y == -1) buttonDownPos_ = mousePixel_;
+    if (app_.suppressClick) {
+        app_.suppressClick = false;
+        return;
+    }
+    if (app_.placeType != -1 && !held.ctrl && !dragging_) {
+        placeObject(app_, app_.placeType, mouseCell_.x, mouseCell_.y, -1);
+        toggleObjectState(app_, mouseCell_.x, mouseCell_.y);
+    } else if (held.ctrl && !dragging_) {
+        deleteObjectAt(app_, mouseCell_.x, mouseCell_.y);
+    }
+}
+
+void CanvasMouse::leftUp(int clientX, int clientY, MouseButtons held) {
+    catchUp(clientX, clientY, MouseButtons{true, held.right, held.ctrl});
+    lockedColumn_ = lockedRow_ = -1;
+    buttonDownPos_ = CellPos{};
+
+    if (isInsideRoom(mouseCell_.x, mouseCell_.y)) {
+        if (dragging_) {
+            dragging_ = false;
+            app_.listSelectionActive = false;
+            app_.placeType = -1;
+            ghostMoved_ = false;
+            if (dragRoom_ == app_.castle.currentRoom) {
+                moveObject(dragSource_, dragTarget_);
+            } else if (isValidRoom(dragRoom_) && isInsideRoom(dragSource_.x, dragSource_.y)) {
+                // The room changed under the drag: the object stays where it was.
+                app_.castle.room(dragRoom_).object(dragSource_.x, dragSource_.y).dragging = 0;
+            }
+        } else if (app_.mouseMode == kMouseLinking) {
+            linkObjectAt(app_, mouseCell_.x, mouseCell_.y);
+        } else if (app_.mouseMode == kMouseConnecting) {
+            connectDoorAt(app_, mouseCell_.x, mouseCell_.y);
+        } else {
+            toggleObjectState(app_, mouseCell_.x, mouseCell_.y);
+        }
+    }
+    shapeWalkways(app_);
+    app_.ui.invalidateCanvas(kCanvasRect, false);
+}
+
+void CanvasMouse::leftDoubleClick(int clientX, int clientY) {
+    const CellPos cell = canvasCellAt(clientX, clientY);
+    if (!isInsideRoom(cell.x, cell.y)) return;
+    const FoundObject found = findObjectAt(app_.castle, cell.x, cell.y);
+    if (found.type != kDoor) return;
+    const CellRecord door = room().object(found.anchor.x, found.anchor.y);
+    if (door.type != kDoor || !isValidRoom(door.destRoom)) return;
+    selectRoom(app_, door.destRoom);
+    const Room& dest = app_.castle.room(door.destRoom);
+    for (int y = 0; y < kRows; ++y) {
+        for (int x = 0; x < kColumns; ++x) {
+            const CellRecord& rec = dest.object(x, y);
+            if (rec.type == kDoor && rec.number == door.destDoor) {
+                app_.ui.setPointerPos(x * kCellPixels + kCanvasLeft + 24, y * kCellPixels + kCanvasTop + 24);
+                return;
+            }
+        }
+    }
+}
+
+void CanvasMouse::rightDown(int clientX, int clientY, MouseButtons held) {
+    catchUp(clientX, clientY, MouseButtons{held.left, false, held.ctrl});
+    if (app_.suppressClick) app_.suppressClick = false;
+}
+
+int CanvasMouse::rightUp(int clientX, int clientY, MouseButtons held) {
+    catchUp(clientX, clientY, MouseButtons{held.left, true, held.ctrl});
+    app_.ui.setCursor(CursorShape::Arrow);
+    int command = 0;
+    if (!app_.listSelectionActive) {
+        if (app_.mouseMode == kMouseLinking) app_.mouseMode = kMouseNormal;
+        command = showObjectMenu(app_, mouseCell_.x, mouseCell_.y);
+    } else {
+        app_.listSelectionActive = false;
+    }
+    app_.placeType = -1;
+    ghostMoved_ = false;
+    app_.ui.clearListSelection(WindowId::Main, kCmdObjectList);
+    shapeWalkways(app_);
+    app_.ui.invalidateCanvas(kCanvasRect, true);
+    return command;
+}
+
+bool CanvasMouse::moveObject(CellPos source, CellPos target) {
+    if (!isInsideRoom(source.x, source.y)) return false;
+    Room& r = room();
+    CellRecord copy = r.object(source.x, source.y);
+    if (storageLayer(copy.type) != Layer::Object) {
+        r.object(source.x, source.y).dragging = 0;
+        return false;
+    }
+
+    // Clear the object's cells, keeping them to put the object back if it does not fit.
+    const Size block = blockOf(copy.type);
+    const int marker = kCoveredBase + source.x * 40 + source.y;
+    struct Saved {
+        int x, y;
+        CellRecord record;
+    };
+    std::vector<Saved> saved;
+    for (int y = source.y; y < source.y + block.height; ++y) {
+        for (int x = source.x; x < source.x + block.width; ++x) {
+            if (!isInsideRoom(x, y)) continue;
+            CellRecord& rec = r.object(x, y);
+            if (!(x == source.x && y == source.y) && rec.type != marker) continue;
+            saved.push_back({x, y, rec});
+            rec.reset();
+        }
+    }
+    recountRoom(app_.castle, app_.castle.currentRoom);
+
+    const bool moved = placeObject(app_, copy.type, target.x, target.y, -1) != 0;
+    if (moved) {
+        for (CellRecord& rec : r.objectLayer) {
+            if (!isObjectType(rec.type)) continue;
+            for (auto& link : rec.links)
+                if (link[0] == source.x && link[1] == source.y) {
+                    link[0] = target.x;
+                    link[1] = target.y;
+                }
+        }
+        copy.dragging = 0;
+        copy.x = target.x;
+        copy.y = target.y;
+        r.object(target.x, target.y) = copy;
+    } else {
+        for (const Saved& s : saved) r.object(s.x, s.y) = s.record;
+        r.object(source.x, source.y).dragging = 0;
+    }
+    invalidateCells(app_, source.x, source.y, block.width, block.height, true);
+    recountRoom(app_.castle, app_.castle.currentRoom);
+    return moved;
+}
+
+}  // namespace grusk

@@ -1,0 +1,100 @@
+#include "app/editor_session.h"
+
+#include <filesystem>
+
+#include "editor/catalogue.h"
+#include "editor/draw/room_renderer.h"
+#include "model/castle_files.h"
+#include "model/safe_file.h"
+
+namespace grusk {
+
+EditorSession::EditorSession(Platform& platform, DialogHost& dialogs)
+    : ui_(platform), dialogs_(dialogs), app_(ui_), mouse_(app_), canvas_(kCanvasWidth, kCanvasHeight) {}
+
+EditorSession::~EditorSession() = default;
+
+bool EditorSession::create(const std::string& programFolder) {
+    app_.programFolder = programFolder;
+    if (!pictures_.loadObjectPictures(programFolder, ui_)) return false;
+    clearCastle(app_);
+    markClean();
+    return true;
+}
+
+void EditorSession::firstPaint(const Configuration& config, const std::string& searchPath) {
+    if (!firstPaintPending_) return;
+    firstPaintPending_ = false;
+    std::error_code ec;
+    if (!app_.programFolder.empty()) std::filesystem::current_path(app_.programFolder, ec);
+    applyConfiguration(app_, config, searchPath);
+    ui_.setCaption("<NO CASTLE LOADED>");
+    objectList_ = objectListItems();
+    ui_.showWindow(WindowId::Log, false);
+    ui_.showWindow(WindowId::Inspector, false);
+    ui_.showWindow(WindowId::RoomMap, false);
+    app_.mapperVisible = false;
+    pictures_.loadStartupGraphics(app_.programFolder);
+    ui_.setControlText(WindowId::Main, kCmdRoomButton, "1");
+    paintTitleScreen(canvas_, pictures_);
+    titleScreen_ = true;
+    canvasRequestsAtTitle_ = ui_.canvasRequests();
+    ui_.setCursor(CursorShape::Arrow);
+}
+
+bool EditorSession::showingTitleScreen() const {
+    return titleScreen_ && ui_.canvasRequests() == canvasRequestsAtTitle_;
+}
+
+const RasterImage& EditorSession::paintCanvas() {
+    if (showingTitleScreen()) return canvas_;
+    titleScreen_ = false;
+    CanvasPaintOptions options;
+    if (mouse_.mouseCell().x >= 0) options.mouseCell = mouse_.mouseCell();
+    const PixelRect ghost = grusk::paintCanvas(canvas_, app_, pictures_, options);
+    mouse_.canvasPainted(hasGhost(ghost) ? std::optional<PixelRect>(ghost) : std::nullopt);
+    return canvas_;
+}
+
+void EditorSession::objectListChosen(int row) {
+    if (row < 0 || row >= kPaletteTypes) return;
+    mouse_.objectListChosen(row);
+}
+
+bool EditorSession::confirmDiscard() {
+    if (!app_.castleChanged) return true;
+    switch (ui_.ask("Save changes to the castle?", kCaptionKvt, QuestionKind::YesNoCancel)) {
+        case Reply::Yes:
+            app_.suppressClick = true;
+            if (!saveProject(app_)) return false;
+            markClean();
+            return true;
+        case Reply::No:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool EditorSession::requestExit() {
+    if (!confirmDiscard()) return false;
+    quitRequested_ = true;
+    dialogs_.quit();
+    return true;
+}
+
+void EditorSession::markClean() {
+    app_.castleChanged = false;
+    syncChangedMark();
+}
+
+void EditorSession::syncChangedMark() { ui_.setChangedMark(app_.castleChanged); }
+
+void EditorSession::mouseButtonPressed() { mouseWatch_.begin(app_.castle); }
+
+void EditorSession::mouseButtonReleased() {
+    if (mouseWatch_.end(app_.castle)) markCastleChanged(app_);
+    syncChangedMark();
+}
+
+}  // namespace grusk

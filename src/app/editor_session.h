@@ -1,0 +1,102 @@
+// One editing session: the castle and application state, the pictures, the
+// D64 manager, the mouse handlers of the canvas and the map, and the command
+// table. The window layer creates one, forwards its events here and shows
+// what the session hands back, so that every behaviour can be tested without
+// a window system.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/canvas_mouse.h"
+#include "app/dialog_host.h"
+#include "app/edit_watch.h"
+#include "app/session_platform.h"
+#include "app/startup.h"
+#include "editor/draw/picture_set.h"
+#include "editor/draw/raster_image.h"
+
+namespace grusk {
+
+class D64Manager;
+class RoomMapInput;
+
+class EditorSession {
+public:
+    EditorSession(Platform& platform, DialogHost& dialogs);
+    ~EditorSession();
+    EditorSession(const EditorSession&) = delete;
+    EditorSession& operator=(const EditorSession&) = delete;
+
+    AppState& app() { return app_; }
+    const AppState& app() const { return app_; }
+    SessionPlatform& ui() { return ui_; }
+    DialogHost& dialogs() { return dialogs_; }
+    PictureSet& pictures() { return pictures_; }
+    CanvasMouse& mouse() { return mouse_; }
+
+    // Window creation: takes the program folder, loads the pictures (a missing
+    // one shows its message and gives false: the program must end) and clears
+    // the castle.
+    bool create(const std::string& programFolder);
+
+    // The one-time set-up at the first paint: working folder, configuration,
+    // caption, object list, hidden auxiliary windows, start-up graphics, the
+    // room button and the title screen.
+    bool firstPaintPending() const { return firstPaintPending_; }
+    void firstPaint(const Configuration& config, const std::string& searchPath);
+    const std::vector<std::string>& objectList() const { return objectList_; }
+
+    // Paints the canvas (640 x 400, canvas coordinates) and returns it: the
+    // title screen after the first paint, until the canvas is next redrawn;
+    // the room from then on.
+    const RasterImage& paintCanvas();
+    const RasterImage& canvas() const { return canvas_; }
+    bool showingTitleScreen() const;
+
+    // The command table: every menu, button and popup command by its id.
+    void runCommand(int commandId);
+    // A row chosen in the object list (1206): the type to place.
+    void objectListChosen(int row);
+
+    // Throwing the castle away (Exit, New, loading): when it has unsaved
+    // changes, asks "Save changes to the castle?"; Yes saves it as "Save
+    // Project..." does. False when the user cancelled (or the save failed).
+    bool confirmDiscard();
+    // Exit, the "EXIT" button and the close box: asks, then ends the program.
+    // False when the user chose to stay.
+    bool requestExit();
+    bool quitRequested() const { return quitRequested_; }
+
+    // The command line file: a project file (by its size) or a castle program.
+    bool openFile(const std::string& path);
+
+    // Mouse events of the canvas and the map go through these, so that edits
+    // made by their handlers mark the castle changed.
+    void mouseButtonPressed();
+    void mouseButtonReleased();
+
+    // The castle now equals what was loaded or saved.
+    void markClean();
+    // Brings the caption's "*" in line with the castle's changed flag.
+    void syncChangedMark();
+
+private:
+    SessionPlatform ui_;
+    DialogHost& dialogs_;
+    AppState app_;
+    PictureSet pictures_;
+    CanvasMouse mouse_;
+    EditWatch mouseWatch_;
+
+    RasterImage canvas_;
+    bool firstPaintPending_ = true;
+    bool titleScreen_ = false;
+    long long canvasRequestsAtTitle_ = 0;
+    bool quitRequested_ = false;
+    std::vector<std::string> objectList_;
+};
+
+}  // namespace grusk

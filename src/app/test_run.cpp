@@ -1,0 +1,46 @@
+#include "app/test_run.h"
+
+#include <filesystem>
+
+#include "disk/game_disk.h"
+#include "disk/image_ops.h"
+#include "gamedata/compiler.h"
+
+namespace grusk {
+
+namespace {
+
+void enterProgramFolder(const AppState& app) {
+    std::error_code ec;
+    if (!app.programFolder.empty()) std::filesystem::current_path(app.programFolder, ec);
+}
+
+}  // namespace
+
+bool startProgramOrSay(AppState& app, const std::string& program, const std::vector<std::string>& args) {
+    if (!program.empty() && app.ui.startProgram(program, args)) return true;
+    app.ui.message("Could not start " + program, kCaptionKvt);
+    return false;
+}
+
+void testCastle(AppState& app) {
+    enterProgramFolder(app);
+    renumberObjects(app.castle);
+    if (!compileCastle(app, false)) return;
+
+    std::string imagePath = app.programPath("resource/test00.d64");
+    if (!buildGameDisk(app, imagePath, false)) {
+        app.ui.message(kCouldNotCreateImage, kCaptionKvt);
+        return;
+    }
+    insertFile(imagePath, app.programPath("resource/ztest00.prg"));
+    // The image path is one element of the argument vector, so no quoting.
+    startProgramOrSay(app, app.emulatorPath, {imagePath});
+
+    selectRoom(app, app.castle.currentRoom);
+    enterProgramFolder(app);
+}
+
+void openHelp(AppState& app) { startProgramOrSay(app, kHelpViewer, {app.programPath("help.txt")}); }
+
+}  // namespace grusk

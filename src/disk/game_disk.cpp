@@ -1,0 +1,72 @@
+#include "disk/game_disk.h"
+
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+
+#include "disk/image_ops.h"
+#include "gamedata/compiler.h"
+#include "model/safe_file.h"
+
+namespace grusk {
+
+namespace fs = std::filesystem;
+
+std::string askImageSaveName(AppState& app) {
+    const std::optional<std::string> chosen = app.ui.askSaveFile("", kD64Filter);
+    if (!chosen || chosen->empty()) return {};
+    std::string path = *chosen;
+    if (!endsWithNoCase(path, ".d64")) path += ".d64";
+    return path;
+}
+
+int buildGameDisk(AppState& app, std::string& imagePath, bool askForName, std::ostream& report) {
+    std::string path = imagePath;
+    if (askForName) {
+        path = askImageSaveName(app);
+        if (path.empty()) return 0;
+    }
+    if (makeImage(path, kGameDiskName, kGameDiskId, report) != 0) {
+        app.ui.message(kImageCreationFailed, kCaptionKvt);
+        return 0;
+    }
+    imagePath = path;
+    // A missing game file leaves an empty entry of its name; nothing is reported.
+    for (const char* name : kGameFiles) insertFile(imagePath, app.programPath(std::string("d64/") + name));
+    return 1;
+}
+
+int buildGameDisk(AppState& app, std::string& imagePath, bool askForName) {
+    return buildGameDisk(app, imagePath, askForName, std::cout);
+}
+
+int storeCompiledCastle(AppState& app, const std::string& imagePath) {
+    const std::string compiled = app.programPath("resource/ztest00.prg");
+    const std::string castle = app.programPath("resource/zcastle.prg");
+    std::error_code ec;
+    fs::rename(compiled, castle, ec);
+    // Without a fresh castle program an older zcastle.prg must not go onto the disk.
+    if (ec) return kInsertNoHostFile;
+    return insertFile(imagePath, castle);
+}
+
+void saveToD64(AppState& app) {
+    // A stale program from an earlier run must never stand in for this build.
+    std::error_code ec;
+    fs::remove(app.programPath("resource/ztest00.prg"), ec);
+    renumberObjects(app.castle);
+    if (!compileCastle(app, false)) return;
+    std::string imagePath = askImageSaveName(app);
+    if (imagePath.empty()) return;
+    // An existing image is used as it is: the game files are not written again.
+    if (!fs::exists(imagePath, ec)) {
+        if (!buildGameDisk(app, imagePath, false)) {
+            app.ui.message(kCouldNotCreateImage, kCaptionKvt);
+            return;
+        }
+    }
+    // When the image already holds ZCASTLE it keeps its old castle.
+    storeCompiledCastle(app, imagePath);
+}
+
+}  // namespace grusk

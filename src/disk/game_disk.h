@@ -1,0 +1,47 @@
+// Game disks: a freshly formatted D64 holding the game's own program files
+// from the program folder's d64/ folder, and the "Save to D64..." command
+// that compiles the castle and puts it on such a disk as ZCASTLE.
+#pragma once
+
+#include <array>
+#include <iosfwd>
+#include <string>
+
+#include "app/app_state.h"
+#include "ui/platform.h"
+
+namespace grusk {
+
+inline constexpr const char* kGameDiskName = "grusk 2008";
+inline constexpr const char* kGameDiskId = "00";
+
+// The game's files in the order they go onto the disk (host names in d64/).
+inline constexpr std::array<const char*, 13> kGameFiles = {
+    "castles.prg", "grusk.prg",  "music0.prg", "music1.prg", "music2.prg", "music3.prg",      "music4.prg",
+    "music5.prg",  "music6.prg", "music7.prg", "music8.prg", "object.prg", "pic a title.prg",
+};
+
+inline const FileFilter kD64Filter{"D64 Images", "*.d64"};
+
+inline constexpr const char* kImageCreationFailed = "Image Creation failed";
+inline constexpr const char* kCouldNotCreateImage = "Could not create image!";
+
+// Lets the user choose a save name for an image; ".d64" appended unless the
+// name already ends in it (any case). Empty when cancelled.
+std::string askImageSaveName(AppState& app);
+
+// Makes a game disk at imagePath (askForName false) or at a path the user
+// chooses (askForName true; on success the path is written back). The
+// formatting report of the image goes to report. 1 when the disk was made.
+int buildGameDisk(AppState& app, std::string& imagePath, bool askForName, std::ostream& report);
+int buildGameDisk(AppState& app, std::string& imagePath, bool askForName);
+
+// Renames resource/ztest00.prg to resource/zcastle.prg (replacing an earlier
+// one) and copies it into the image, where it is stored as ZCASTLE. Gives the
+// insertFile result, or -3 when there was no compiled castle to rename.
+int storeCompiledCastle(AppState& app, const std::string& imagePath);
+
+// The whole "Save to D64..." command.
+void saveToD64(AppState& app);
+
+}  // namespace grusk

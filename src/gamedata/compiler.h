@@ -1,0 +1,75 @@
+// The castle compiler: turns the castle in memory into the game's castle
+// program, and the renumbering that makes door references follow scan order.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+
+namespace grusk {
+
+// Makes every object's number its ordinal (scan order within its type) and
+// translates door destinations and the player start doors. Rooms must be
+// recounted (checkCastle does both).
+void renumberObjects(CastleModel& castle);
+
+// In the room's vertical layer: the type at (x, y); when it is not empty,
+// *column and *top get the column and the top row of the run of that type
+// holding the cell. Outside the room or on an empty cell: 255, outputs untouched.
+int findRunTop(const Room& room, int x, int y, int* column, int* top);
+int findRunTop(const AppState& app, int x, int y, int* column, int* top);  // current room
+
+// Appends one room's object lists and the closing $00 $00 to out.
+// Expects the room recounted and renumbered. Returns the number of door
+// entries and door-bell entries written through the two pointers (which may be null).
+void compileRoom(CastleModel& castle, int room, std::vector<uint8_t>& out, int* doorEntries = nullptr,
+                 int* bellEntries = nullptr);
+
+// Builds the whole castle program in memory: header, room table, the rooms in
+// use up to the first gap, then the first 545 bytes of endRoom. Expects the
+// castle checked (recounted and renumbered). Texts of Text objects are turned
+// to upper case in place. beforeRoom, when given, is called with each room
+// number before that room is compiled.
+// Returns nullopt and fills errors (log lines) when the program cannot be
+// built: end-room data shorter than 545 bytes, a room with more than 255
+// doors or door-bell links, or a program longer than 65535 bytes.
+std::optional<std::vector<uint8_t>> buildCastleProgram(CastleModel& castle, const std::vector<uint8_t>& endRoom,
+                                                       std::vector<std::string>* errors = nullptr,
+                                                       const std::function<void(int)>& beforeRoom = {});
+
+inline constexpr const char* kEndRoomMissing = "endroom data missing";
+inline constexpr const char* kFileCannotBeWritten = "File cannot be written!";
+inline constexpr const char* kPrgBuilt = "PRG-file successfully built!";
+
+// The first 545 bytes of resource/endroom.bin, or nullopt when it is missing or short.
+std::optional<std::vector<uint8_t>> readEndRoom(const AppState& app);
+
+// Where a castle program chosen in the save dialog is written: a "z" in front
+// of the name unless it starts with z or Z, ".prg" appended unless present.
+std::string castleProgramTarget(const std::string& chosenPath);
+
+enum class CompileOutcome {
+    Written,         // the program is in place
+    CastleErrors,    // the error check found errors; they are in the log
+    Cancelled,       // save dialog cancelled or overwrite declined
+    EndRoomMissing,  // "endroom data missing" was shown
+    BuildRefused,    // too large or too many doors; the reason is in the log
+    CannotOpen,      // no file could be created beside the target ("Could not open %s" in the log)
+    CannotWrite,     // writing or the final rename failed ("File cannot be written!" shown)
+};
+
+// The build after the target is known: caption, rooms shown one by one, the
+// program written beside the target and renamed over it, the messages.
+// interactive adds the success message. Does not run the check.
+CompileOutcome writeCastleProgramTo(AppState& app, const std::string& target, bool interactive);
+
+// "Save Castle..." (interactive) or the quiet build of resource/ztest00.prg.
+// Returns 1 when the build went through to the end (also when the final
+// write failed), 0 on castle errors, cancel, declined overwrite or a refused build.
+int compileCastle(AppState& app, bool interactive);
+
+}  // namespace grusk

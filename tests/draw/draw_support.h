@@ -1,0 +1,42 @@
+// Test helpers for the drawing code: a small BMP writer and a picture set made
+// in memory whose pictures have recognisable colours and keyed areas.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "editor/draw/picture_set.h"
+#include "editor/draw/raster_image.h"
+
+namespace grusk::test {
+
+// BMP file bytes of an image: 24-bit, or 8-bit indexed with a colour table of
+// the image's colours (at most 256). Rows bottom-up unless topDown.
+std::vector<uint8_t> bmp24(const RasterImage& image, bool topDown = false);
+std::vector<uint8_t> bmp8(const RasterImage& image, bool topDown = false);
+
+RasterImage solid(int w, int h, Rgb c);
+
+// The colour every test picture i is painted in where it is not keyed.
+Rgb pictureColour(int index);
+
+// Colours of the test pictures' details.
+inline constexpr Rgb kWalkwayLine{200, 0, 200};   // top row of every walkway piece
+inline constexpr Rgb kGlyphInk{5, 5, 5};          // lower half of every glyph
+inline constexpr Rgb kCamouflageInk{9, 90, 9};    // left half of the camouflage picture
+
+// A picture set with every picture at its designed size:
+// - walkway pieces: transparentKey with a kWalkwayLine top row;
+// - door bell, trap, conveyor and their states: transparentKey with pictureColour(i) in the
+//   pixel (1, 1) only, so the backing fill shows;
+// - glyphs: top half glyphKey (the letter), bottom half kGlyphInk;
+// - camouflage: left half kCamouflageInk, right half white;
+// - all other pictures and the six door pictures: pictureColour(i) (doors 200 + k).
+PictureSet makeTestPictures();
+Rgb doorPictureColour(int which);
+
+// Writes every picture of makeTestPictures() as BMP files into <folder>/resource.
+void writeTestPictureFiles(const std::string& folder);
+
+}  // namespace grusk::test
