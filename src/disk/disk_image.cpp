@@ -613,6 +613,8 @@ ImageFilePtr di_open_file(DiskImage& image, const DiskName& name, int type, std:
         file->mode = 'r';
         if (name == directoryFileName()) {
             file->entry = -1;
+            file->directoryBlocksSeen.assign(static_cast<size_t>(totalBlocks(image.kind)), false);
+            file->directoryBlocksSeen[blockOffset(image.kind, image.headerBlock) / kBlockSize] = true;
             enterReadBlock(*file, image.headerBlock);
             file->bufferLength = kBlockData;
             // On a D64 or D71 the directory always goes on at 18/1.
@@ -677,6 +679,12 @@ int di_read_file(ImageFile& file, uint8_t* buffer, int length) {
         if (file.nextBlock.track == 0) break;
         // A chain that loops back is cut after as many blocks as the image has.
         if (file.blocksVisited >= limit) break;
+        if (!file.directoryBlocksSeen.empty()) {
+            // The directory is a list: a block seen before would only repeat it.
+            const size_t index = blockOffset(image.kind, file.nextBlock) / kBlockSize;
+            if (file.directoryBlocksSeen[index]) break;
+            file.directoryBlocksSeen[index] = true;
+        }
         ++file.blocksVisited;
         enterReadBlock(file, file.nextBlock);
     }

@@ -91,7 +91,8 @@ struct ImageFile {
     std::array<uint8_t, kBlockData> writeBuffer{};
     int bufferPos = 0;
     int bufferLength = 0;
-    int blocksVisited = 0;      // cuts chains that loop back on themselves
+    int blocksVisited = 0;      // cuts file chains that loop back on themselves
+    std::vector<bool> directoryBlocksSeen;  // "$": ends at the first block seen twice
 };
 
 using DiskImagePtr = std::unique_ptr<DiskImage>;

@@ -50,12 +50,19 @@ int storeCompiledCastle(AppState& app, const std::string& imagePath) {
     return insertFile(imagePath, castle);
 }
 
-void saveToD64(AppState& app) {
+bool compileCastleForDisk(AppState& app) {
     // A stale program from an earlier run must never stand in for this build.
+    const std::string compiled = app.programPath("resource/ztest00.prg");
     std::error_code ec;
-    fs::remove(app.programPath("resource/ztest00.prg"), ec);
+    fs::remove(compiled, ec);
     renumberObjects(app.castle);
-    if (!compileCastle(app, false)) return;
+    if (!compileCastle(app, false)) return false;
+    return fs::is_regular_file(compiled, ec);
+}
+
+void saveToD64(AppState& app) {
+    if (!compileCastleForDisk(app)) return;
+    std::error_code ec;
     std::string imagePath = askImageSaveName(app);
     if (imagePath.empty()) return;
     // An existing image is used as it is: the game files are not written again.

@@ -36,6 +36,10 @@ std::string askImageSaveName(AppState& app);
 int buildGameDisk(AppState& app, std::string& imagePath, bool askForName, std::ostream& report);
 int buildGameDisk(AppState& app, std::string& imagePath, bool askForName);
 
+// Renumbers and compiles the castle quietly into resource/ztest00.prg (an
+// older one is removed first). True when a fresh program is there.
+bool compileCastleForDisk(AppState& app);
+
 // Renames resource/ztest00.prg to resource/zcastle.prg (replacing an earlier
 // one) and copies it into the image, where it is stored as ZCASTLE. Gives the
 // insertFile result, or -3 when there was no compiled castle to rename.

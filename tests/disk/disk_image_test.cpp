@@ -1,0 +1,613 @@
+// The disk image library: layouts, allocation orders, files, names,
+// scratching, write-back and damaged images.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <random>
+
+#include "disk/disk_image.h"
+#include "support/test_support.h"
+
+namespace grusk {
+namespace {
+
+using test::TempDir;
+
+DiskName nameOf(const std::string& text) {
+    DiskName n{};
+    di_pad_name(n.data(), text);
+    return n;
+}
+
+const uint8_t kId[2] = {'0', '0'};
+
+DiskImagePtr formatted(size_t size, const std::string& path = {}) {
+    DiskImagePtr img = di_create_image(path, size);
+    di_format(*img, nameOf("TEST"), kId);
+    return img;
+}
+
+const uint8_t* block(const DiskImage& img, int t, int s) {
+    return img.data.data() + blockOffset(img.kind, TrackSector{static_cast<uint8_t>(t), static_cast<uint8_t>(s)});
+}
+
+std::vector<uint8_t> pattern(size_t n, unsigned seed = 1) {
+    std::vector<uint8_t> v(n);
+    std::mt19937 rng(seed);
+    for (auto& b : v) b = static_cast<uint8_t>(rng());
+    return v;
+}
+
+// Writes a file and closes it; returns whether the close was complete.
+bool writeFile(DiskImage& img, const std::string& name, const std::vector<uint8_t>& bytes) {
+    ImageFilePtr f = di_open_file(img, nameOf(name), kTypePrg, "wb");
+    if (!f) return false;
+    if (!bytes.empty()) di_write_file(*f, bytes.data(), static_cast<int>(bytes.size()));
+    return di_close_file(std::move(f));
+}
+
+std::vector<uint8_t> readFile(DiskImage& img, const std::string& name, int type = kTypePrg) {
+    ImageFilePtr f = di_open_file(img, nameOf(name), type, "rb");
+    EXPECT_TRUE(f) << name;
+    if (!f) return {};
+    std::vector<uint8_t> out;
+    uint8_t buf[1000];
+    for (int n; (n = di_read_file(*f, buf, sizeof buf)) > 0;) out.insert(out.end(), buf, buf + n);
+    di_close_file(std::move(f));
+    return out;
+}
+
+std::vector<TrackSector> chainOf(const DiskImage& img, int entry) {
+    std::vector<TrackSector> chain;
+    TrackSector ts{img.data[entry + kEntryFirstBlock], img.data[entry + kEntryFirstBlock + 1]};
+    while (ts.track != 0 && chain.size() < 5000) {
+        chain.push_back(ts);
+        ts = di_next_block(img, ts);
+    }
+    return chain;
+}
+
+TEST(DiskGeometry, BlockOffsetsAndSectorCounts) {
+    EXPECT_EQ(blockOffset(ImageKind::D64, {1, 0}), 0u);
+    EXPECT_EQ(blockOffset(ImageKind::D64, {18, 0}), 357u * 256);
+    EXPECT_EQ(blockOffset(ImageKind::D64, {25, 0}), 490u * 256);
+    EXPECT_EQ(blockOffset(ImageKind::D64, {31, 0}), 598u * 256);
+    EXPECT_EQ(blockOffset(ImageKind::D64, {35, 16}), 682u * 256);
+    EXPECT_EQ(blockOffset(ImageKind::D71, {36, 0}), 683u * 256);
+    EXPECT_EQ(blockOffset(ImageKind::D71, {53, 0}), (683u + 357) * 256);
+    EXPECT_EQ(blockOffset(ImageKind::D71, {70, 16}), 1365u * 256);
+    EXPECT_EQ(blockOffset(ImageKind::D81, {40, 0}), 39u * 40 * 256);
+    EXPECT_EQ(blockOffset(ImageKind::D81, {80, 39}), 3199u * 256);
+    EXPECT_EQ(sectorsPerTrack(ImageKind::D64, 17), 21);
+    EXPECT_EQ(sectorsPerTrack(ImageKind::D64, 18), 19);
+    EXPECT_EQ(sectorsPerTrack(ImageKind::D64, 30), 18);
+    EXPECT_EQ(sectorsPerTrack(ImageKind::D64, 31), 17);
+    EXPECT_EQ(sectorsPerTrack(ImageKind::D64, 36), 0);
+    EXPECT_EQ(sectorsPerTrack(ImageKind::D71, 53), 19);
+    EXPECT_FALSE(isValidBlock(ImageKind::D64, {18, 19}));
+    EXPECT_FALSE(isValidBlock(ImageKind::D64, {0, 0}));
+    EXPECT_TRUE(isValidBlock(ImageKind::D81, {80, 39}));
+}
+
+TEST(DiskImageCreate, OnlyAcceptedSizes) {
+    EXPECT_FALSE(di_create_image("x", 174847));
+    EXPECT_FALSE(di_create_image("x", 0));
+    for (size_t size : {kD64Size, kD64WithErrorsSize, kD71Size, kD81Size}) {
+        DiskImagePtr img = di_create_image("x", size);
+        ASSERT_TRUE(img);
+        EXPECT_TRUE(img->modified);
+        EXPECT_EQ(img->status, kStatusLoaded);
+        EXPECT_EQ(img->data.size(), size);
+    }
+    EXPECT_EQ(di_create_image("x", kD71Size)->kind, ImageKind::D71);
+    EXPECT_EQ(di_create_image("x", kD81Size)->bamBlock, (TrackSector{40, 1}));
+}
+
+TEST(DiskFormat, EmptyD64Layout) {
+    DiskImagePtr img = formatted(kD64Size);
+    EXPECT_EQ(img->blocksFree, 664);
+    EXPECT_EQ(img->status, kStatusOk);
+    const uint8_t* bam = block(*img, 18, 0);
+    EXPECT_EQ(bam[0], 18);
+    EXPECT_EQ(bam[1], 1);
+    EXPECT_EQ(bam[2], 'A');
+    EXPECT_EQ(bam[3], 0);
+    // Track 1: 21 free, all bits; track 18: 17 free, sectors 0 and 1 used.
+    EXPECT_EQ(bam[4], 21);
+    EXPECT_EQ(bam[5], 0xFF);
+    EXPECT_EQ(bam[6], 0xFF);
+    EXPECT_EQ(bam[7], 0x1F);
+    EXPECT_EQ(bam[4 * 18], 17);
+    EXPECT_EQ(bam[4 * 18 + 1], 0xFC);
+    EXPECT_EQ(bam[4 * 18 + 3], 0x07);
+    EXPECT_EQ(bam[4 * 35], 17);
+    EXPECT_EQ(std::memcmp(bam + 144, "TEST", 4), 0);
+    for (int i = 148; i < 162; ++i) EXPECT_EQ(bam[i], 0xA0) << i;
+    EXPECT_EQ(bam[162], '0');
+    EXPECT_EQ(bam[163], '0');
+    EXPECT_EQ(bam[164], 0xA0);
+    EXPECT_EQ(bam[165], '2');
+    EXPECT_EQ(bam[166], 'A');
+    for (int i = 167; i < 171; ++i) EXPECT_EQ(bam[i], 0xA0);
+    for (int i = 171; i < 256; ++i) EXPECT_EQ(bam[i], 0) << i;
+    const uint8_t* dir = block(*img, 18, 1);
+    EXPECT_EQ(dir[0], 0);
+    EXPECT_EQ(dir[1], 0xFF);
+    for (int i = 2; i < 256; ++i) EXPECT_EQ(dir[i], 0);
+    for (int t = 1; t <= 35; ++t)
+        for (int s = 0; s < sectorsPerTrack(ImageKind::D64, t); ++s) {
+            const bool dirBlock = t == 18 && s < 2;
+            EXPECT_EQ(di_is_sector_free(*img, {static_cast<uint8_t>(t), static_cast<uint8_t>(s)}), !dirBlock);
+        }
+}
+
+TEST(DiskFormat, WithoutIdKeepsOldIdAndData) {
+    DiskImagePtr img = formatted(kD64Size);
+    ASSERT_TRUE(writeFile(*img, "KEEP", pattern(300)));
+    const uint8_t before = block(*img, 1, 10)[5];
+    di_format(*img, nameOf("AGAIN"), nullptr);
+    EXPECT_EQ(block(*img, 18, 0)[162], '0');
+    EXPECT_EQ(block(*img, 1, 10)[5], before);  // data blocks are not cleared
+    EXPECT_EQ(img->blocksFree, 664);
+    EXPECT_EQ(di_find_entry(*img, nameOf("KEEP"), kTypePrg), -1);
+}
+
+TEST(DiskFormat, ErrorBytesStayUnchanged) {
+    TempDir dir;
+    std::vector<uint8_t> bytes(kD64WithErrorsSize, 0x55);
+    for (size_t i = kD64Size; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7);
+    test::writeBytes(dir.file("e.d64"), bytes);
+    DiskImagePtr img = di_load_image(dir.file("e.d64"));
+    ASSERT_TRUE(img);
+    EXPECT_EQ(img->kind, ImageKind::D64);
+    di_format(*img, nameOf("E"), kId);
+    ASSERT_TRUE(writeFile(*img, "F", pattern(1000)));
+    ASSERT_TRUE(di_free_image(std::move(img)));
+    const auto after = test::readBytes(dir.file("e.d64"));
+    ASSERT_EQ(after.size(), kD64WithErrorsSize);
+    EXPECT_TRUE(std::equal(after.begin() + kD64Size, after.end(), bytes.begin() + kD64Size));
+    EXPECT_EQ(after[0], 0);  // the block area was cleared by the format with an id
+}
+
+TEST(DiskFormat, D71Layout) {
+    DiskImagePtr img = formatted(kD71Size);
+    const uint8_t* bam = block(*img, 18, 0);
+    EXPECT_EQ(bam[3], 0x80);
+    EXPECT_EQ(bam[185 + 36], 21);  // count of track 36 at 221
+    EXPECT_EQ(bam[185 + 53], 0);   // track 53 stays used
+    EXPECT_EQ(bam[185 + 70], 17);
+    for (int i = 171; i < 221; ++i) EXPECT_EQ(bam[i], 0);
+    const uint8_t* bam2 = block(*img, 53, 0);
+    EXPECT_EQ(bam2[0], 0xFF);  // track 36 bitmap
+    EXPECT_EQ(bam2[2], 0x1F);
+    EXPECT_EQ(bam2[3 * 17], 0);  // track 53
+    EXPECT_EQ(bam2[3 * 34 + 2], 0x01);  // track 70: 17 sectors
+    for (int i = 105; i < 256; ++i) EXPECT_EQ(bam2[i], 0);
+    EXPECT_EQ(img->blocksFree, 664 + 683 - 19);
+    EXPECT_EQ(img->bam2Block, (TrackSector{53, 0}));
+}
+
+TEST(DiskFormat, D81Layout) {
+    DiskImagePtr img = formatted(kD81Size);
+    const uint8_t* header = block(*img, 40, 0);
+    EXPECT_EQ(header[0], 40);
+    EXPECT_EQ(header[1], 3);
+    EXPECT_EQ(header[2], 0);
+    EXPECT_EQ(std::memcmp(header + 4, "TEST", 4), 0);
+    EXPECT_EQ(header[20], 0xA0);
+    EXPECT_EQ(header[22], '0');
+    EXPECT_EQ(header[25], '3');
+    EXPECT_EQ(header[26], 'D');
+    EXPECT_EQ(header[27], 0xA0);
+    EXPECT_EQ(header[28], 0xA0);
+    EXPECT_EQ(header[29], 0);
+    const uint8_t* bam1 = block(*img, 40, 1);
+    const uint8_t* bam2 = block(*img, 40, 2);
+    EXPECT_EQ(bam1[0], 40);
+    EXPECT_EQ(bam1[1], 2);
+    EXPECT_EQ(bam2[0], 0);
+    EXPECT_EQ(bam2[1], 0xFF);
+    for (const uint8_t* b : {bam1, bam2}) {
+        EXPECT_EQ(b[2], 'D');
+        EXPECT_EQ(b[3], 0xBB);
+        EXPECT_EQ(b[4], '0');
+        EXPECT_EQ(b[6], 0xC0);
+    }
+    EXPECT_EQ(bam1[16], 40);                 // track 1 count
+    EXPECT_EQ(bam1[6 * 40 + 10], 36);        // track 40: 0-3 used
+    EXPECT_EQ(bam1[6 * 40 + 11], 0xF0);
+    EXPECT_EQ(bam2[16], 40);                 // track 41
+    EXPECT_EQ(img->blocksFree, 3160);
+    EXPECT_EQ(block(*img, 40, 3)[1], 0xFF);
+}
+
+TEST(DiskAllocation, D64FileOrder) {
+    DiskImagePtr img = formatted(kD64Size);
+    ASSERT_TRUE(writeFile(*img, "A", pattern(254 * 22)));
+    const int e = di_find_entry(*img, nameOf("A"), kTypePrg);
+    ASSERT_GE(e, 0);
+    const std::vector<TrackSector> chain = chainOf(*img, e);
+    const std::vector<int> expected = {10, 20, 9, 19, 8, 18, 7, 17, 6, 16, 5, 15, 4, 14, 3, 13, 2, 12, 1, 11, 0};
+    ASSERT_EQ(chain.size(), 22u);
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(chain[i], (TrackSector{1, static_cast<uint8_t>(expected[i])}));
+    EXPECT_EQ(chain[21], (TrackSector{2, 10}));
+    EXPECT_EQ(img->blocksFree, 664 - 22);
+    EXPECT_EQ(img->data[e + kEntryBlocks], 22);
+}
+
+TEST(DiskAllocation, D71AndD81FileOrders) {
+    DiskImagePtr d71 = formatted(kD71Size);
+    ASSERT_TRUE(writeFile(*d71, "A", pattern(254 * 5)));
+    auto chain = chainOf(*d71, di_find_entry(*d71, nameOf("A"), kTypePrg));
+    EXPECT_EQ(chain, (std::vector<TrackSector>{{1, 6}, {1, 12}, {1, 18}, {1, 3}, {1, 9}}));
+    DiskImagePtr d81 = formatted(kD81Size);
+    ASSERT_TRUE(writeFile(*d81, "A", pattern(254 * 3)));
+    chain = chainOf(*d81, di_find_entry(*d81, nameOf("A"), kTypePrg));
+    EXPECT_EQ(chain, (std::vector<TrackSector>{{1, 1}, {1, 2}, {1, 3}}));
+}
+
+TEST(DiskAllocation, FullDisksNeverUseDirectoryOrSecondBamTracks) {
+    for (size_t size : {kD64Size, kD71Size, kD81Size}) {
+        DiskImagePtr img = formatted(size);
+        const int free = img->blocksFree;
+        const int dirFree = di_track_blocks_free(*img, directoryTrack(img->kind));
+        ImageFilePtr f = di_open_file(*img, nameOf("BIG"), kTypePrg, "wb");
+        ASSERT_TRUE(f);
+        const int entry = f->entry;
+        const std::vector<uint8_t> bytes = pattern(static_cast<size_t>(free) * 254 + 1000);
+        const int accepted = di_write_file(*f, bytes.data(), static_cast<int>(bytes.size()));
+        // One more block's worth is accepted into the buffer before the disk is found full.
+        EXPECT_EQ(accepted, (free + 1) * 254) << size;
+        EXPECT_EQ(img->status, kStatusDiskFull);
+        EXPECT_EQ(img->blocksFree, 0);
+        EXPECT_FALSE(di_close_file(std::move(f)));  // the buffered tail is lost
+        EXPECT_EQ(img->data[entry + kEntryType], 0x02);
+        const auto chain = chainOf(*img, entry);
+        EXPECT_EQ(static_cast<int>(chain.size()), free);
+        for (const TrackSector& ts : chain) {
+            EXPECT_NE(ts.track, directoryTrack(img->kind));
+            if (img->kind == ImageKind::D71) {
+                EXPECT_NE(ts.track, 53);
+            }
+        }
+        EXPECT_EQ(di_track_blocks_free(*img, directoryTrack(img->kind)), dirFree);
+        EXPECT_EQ(di_count_blocks_free(*img), 0);
+    }
+}
+
+TEST(DiskFiles, ByteLayoutsOfSmallFiles) {
+    DiskImagePtr img = formatted(kD64Size);
+    ASSERT_TRUE(writeFile(*img, "EMPTY", {}));
+    ASSERT_TRUE(writeFile(*img, "ONE", pattern(254, 2)));
+    ASSERT_TRUE(writeFile(*img, "TWO", pattern(255, 3)));
+    const uint8_t* dir = block(*img, 18, 1);
+    // Entry 0: the empty file.
+    EXPECT_EQ(dir[2], 0x82);
+    EXPECT_EQ(dir[3], 0);
+    EXPECT_EQ(dir[4], 0);
+    EXPECT_EQ(std::memcmp(dir + 5, "EMPTY", 5), 0);
+    EXPECT_EQ(dir[10], 0xA0);
+    EXPECT_EQ(dir[30], 0);
+    EXPECT_EQ(dir[31], 0);
+    // Entry 1: one block with link 0/255.
+    const uint8_t* one = dir + 32;
+    EXPECT_EQ(one[2], 0x82);
+    EXPECT_EQ(one[3], 1);
+    EXPECT_EQ(one[4], 10);
+    EXPECT_EQ(one[30], 1);
+    for (int i = 21; i < 30; ++i) EXPECT_EQ(one[i], 0);
+    EXPECT_EQ(block(*img, 1, 10)[0], 0);
+    EXPECT_EQ(block(*img, 1, 10)[1], 0xFF);
+    // Entry 2: two blocks, the second with link 0/2.
+    const uint8_t* two = dir + 64;
+    EXPECT_EQ(two[30], 2);
+    const TrackSector first{two[3], two[4]};
+    // Every file's search starts again at sector 0 + 10, the next free one after 1/10.
+    EXPECT_EQ(first, (TrackSector{1, 11}));
+    const TrackSector second = di_next_block(*img, first);
+    EXPECT_EQ(second, (TrackSector{1, 0}));
+    EXPECT_EQ(block(*img, 1, 0)[0], 0);
+    EXPECT_EQ(block(*img, 1, 0)[1], 2);
+    EXPECT_EQ(readFile(*img, "EMPTY"), std::vector<uint8_t>{});
+    EXPECT_EQ(readFile(*img, "ONE"), pattern(254, 2));
+    EXPECT_EQ(readFile(*img, "TWO"), pattern(255, 3));
+    EXPECT_EQ(img->openFiles, 0);
+}
+
+TEST(DiskDirectory, GrowthOrderAndLimit) {
+    DiskImagePtr img = formatted(kD64Size);
+    for (int i = 0; i < 144; ++i) {
+        ASSERT_TRUE(writeFile(*img, "F" + std::to_string(i), {})) << i;
+        if (i == 8) {
+            EXPECT_EQ(block(*img, 18, 1)[0], 18);
+            EXPECT_EQ(block(*img, 18, 1)[1], 4);
+        }
+    }
+    TrackSector ts{18, 1};
+    std::vector<int> order;
+    while (ts.track != 0) {
+        order.push_back(ts.sector);
+        ts = di_next_block(*img, ts);
+    }
+    EXPECT_EQ(order, (std::vector<int>{1, 4, 7, 10, 13, 16, 2, 5, 8, 11, 14, 17, 3, 6, 9, 12, 15, 18}));
+    EXPECT_FALSE(di_open_file(*img, nameOf("F144"), kTypePrg, "wb"));
+    EXPECT_EQ(img->status, kStatusDiskFull);
+    // A scratched entry is used again.
+    EXPECT_EQ(di_scratch(*img, nameOf("F7"), kTypePrg), kStatusScratched);
+    EXPECT_TRUE(writeFile(*img, "AGAIN", {}));
+    EXPECT_EQ(block(*img, 18, 1)[7 * 32 + 2], 0x82);
+}
+
+TEST(DiskDirectory, DirectoryFileReadsHeaderThenBlocks) {
+    DiskImagePtr img = formatted(kD64Size);
+    for (int i = 0; i < 9; ++i) ASSERT_TRUE(writeFile(*img, "F" + std::to_string(i), {}));
+    ImageFilePtr f = di_open_file(*img, directoryFileName(), kTypePrg, "rb");
+    ASSERT_TRUE(f);
+    std::vector<uint8_t> all;
+    uint8_t buf[100];
+    for (int n; (n = di_read_file(*f, buf, sizeof buf)) > 0;) all.insert(all.end(), buf, buf + n);
+    ASSERT_EQ(all.size(), 3u * 254);
+    EXPECT_TRUE(std::equal(all.begin(), all.begin() + 254, block(*img, 18, 0) + 2));
+    EXPECT_TRUE(std::equal(all.begin() + 254, all.begin() + 508, block(*img, 18, 1) + 2));
+    EXPECT_TRUE(std::equal(all.begin() + 508, all.end(), block(*img, 18, 4) + 2));
+    di_close_file(std::move(f));
+}
+
+TEST(DiskNames, Matching) {
+    const DiskName name = nameOf("ZCASTLE");
+    EXPECT_TRUE(di_match_name(nameOf("*").data(), name.data()));
+    EXPECT_TRUE(di_match_name(nameOf("Z*").data(), name.data()));
+    EXPECT_FALSE(di_match_name(nameOf("Y*").data(), name.data()));
+    EXPECT_TRUE(di_match_name(nameOf("Z?ASTLE").data(), name.data()));
+    EXPECT_TRUE(di_match_name(nameOf("ZCASTLE").data(), name.data()));
+    EXPECT_FALSE(di_match_name(nameOf("ZCAST").data(), name.data()));
+    EXPECT_FALSE(di_match_name(nameOf("ZCASTLE2").data(), name.data()));
+    EXPECT_TRUE(di_match_name(nameOf("0123456789ABCDEF").data(), nameOf("0123456789ABCDEF").data()));
+}
+
+TEST(DiskNames, PaddingAndConversion) {
+    uint8_t field[16];
+    EXPECT_EQ(di_pad_name(field, "0123456789abcdefXYZ"), 16);
+    EXPECT_EQ(field[15], 'f');
+    EXPECT_EQ(di_pad_name(field, "ab"), 2);
+    EXPECT_EQ(field[2], 0xA0);
+    std::string text;
+    EXPECT_EQ(di_unpad_name(text, field), 2);
+    EXPECT_EQ(text, "ab");
+    std::string host = "zMyHouse 1\xC1";
+    toDiskName(host);
+    EXPECT_EQ(host, "ZmYhOUSE 1a");
+    std::string disk = "GRUSK 2008\x7F";
+    toHostName(disk);
+    EXPECT_EQ(disk, "grusk 2008?");
+}
+
+TEST(DiskFiles, OpenRules) {
+    DiskImagePtr img = formatted(kD64Size);
+    EXPECT_FALSE(di_open_file(*img, nameOf("NONE"), kTypePrg, "rb"));
+    EXPECT_EQ(img->status, kStatusNotFound);
+    EXPECT_FALSE(di_open_file(*img, nameOf("X"), kTypePrg, "r"));
+    EXPECT_EQ(img->status, kStatusOpening);
+    EXPECT_FALSE(di_open_file(*img, nameOf("X"), kTypePrg, "ab"));
+    EXPECT_EQ(img->status, kStatusOpening);
+    ASSERT_TRUE(writeFile(*img, "SEQ", {}));
+    EXPECT_FALSE(di_open_file(*img, nameOf("SEQ"), kTypeSeq, "rb"));  // the type must match
+    EXPECT_FALSE(di_open_file(*img, nameOf("SEQ"), kTypeSeq, "wb"));  // any type blocks the name
+    EXPECT_EQ(img->status, kStatusExists);
+    // A locked file is still found.
+    const int e = di_find_entry(*img, nameOf("SEQ"), kTypePrg);
+    img->data[e + kEntryType] |= kTypeLocked;
+    EXPECT_GE(di_find_entry(*img, nameOf("SEQ"), kTypePrg), 0);
+    ImageFilePtr w = di_open_file(*img, nameOf("W"), kTypePrg, "wb");
+    EXPECT_EQ(img->openFiles, 1);
+    EXPECT_EQ(img->status, kStatusOk);
+    di_close_file(std::move(w));
+    EXPECT_EQ(img->openFiles, 0);
+}
+
+TEST(DiskFiles, UnclosedEntryKeepsItsName) {
+    DiskImagePtr img = formatted(kD64Size);
+    ImageFilePtr f = di_open_file(*img, nameOf("OPEN"), kTypePrg, "wb");
+    ASSERT_TRUE(f);
+    const uint8_t byte = 1;
+    di_write_file(*f, &byte, 1);
+    // Left open (as after a full disk): searches don't see it, the name stays taken.
+    const int e = f->entry;
+    EXPECT_EQ(img->data[e + kEntryType], 0x02);
+    EXPECT_EQ(di_find_entry(*img, nameOf("OPEN"), kTypePrg), -1);
+    EXPECT_FALSE(di_open_file(*img, nameOf("OPEN"), kTypePrg, "wb"));
+    EXPECT_EQ(img->status, kStatusExists);
+    EXPECT_EQ(di_scratch(*img, nameOf("OPEN"), kTypePrg), kStatusNotFound);
+    di_close_file(std::move(f));
+    EXPECT_EQ(img->data[e + kEntryType], 0x82);
+}
+
+TEST(DiskFiles, CloseReportsLostTailOnFullDisk) {
+    DiskImagePtr img = formatted(kD64Size);
+    ImageFilePtr f = di_open_file(*img, nameOf("FILL"), kTypePrg, "wb");
+    const std::vector<uint8_t> bytes = pattern(664 * 254);
+    ASSERT_EQ(di_write_file(*f, bytes.data(), static_cast<int>(bytes.size())), 664 * 254);
+    EXPECT_TRUE(di_close_file(std::move(f)));  // exactly full: complete
+    EXPECT_EQ(img->blocksFree, 0);
+    ImageFilePtr g = di_open_file(*img, nameOf("MORE"), kTypePrg, "wb");
+    ASSERT_TRUE(g);
+    const uint8_t b = 7;
+    EXPECT_EQ(di_write_file(*g, &b, 1), 1);
+    const int e = g->entry;
+    EXPECT_FALSE(di_close_file(std::move(g)));
+    EXPECT_EQ(img->status, kStatusDiskFull);
+    EXPECT_EQ(img->data[e + kEntryType], 0x02);
+    EXPECT_EQ(readFile(*img, "FILL"), bytes);
+}
+
+TEST(DiskScratch, FreesBlocksAndReportsCount) {
+    DiskImagePtr img = formatted(kD64Size);
+    ASSERT_TRUE(writeFile(*img, "ZA", pattern(1000)));
+    ASSERT_TRUE(writeFile(*img, "ZB", pattern(600)));
+    ASSERT_TRUE(writeFile(*img, "C", pattern(100)));
+    EXPECT_EQ(img->blocksFree, 664 - 4 - 3 - 1);
+    EXPECT_EQ(di_scratch(*img, nameOf("Z*"), kTypeSeq), kStatusNotFound);
+    EXPECT_EQ(di_scratch(*img, nameOf("Z*"), 4), kStatusTypeMismatch);
+    EXPECT_EQ(di_scratch(*img, nameOf("Z*"), kTypePrg), kStatusScratched);
+    EXPECT_EQ(img->statusTrack, 2);
+    EXPECT_EQ(img->blocksFree, 664 - 1);
+    EXPECT_EQ(di_count_blocks_free(*img), 664 - 1);
+    // The entry keeps its name, first block and size; only the type byte goes.
+    const uint8_t* entry = block(*img, 18, 1);
+    EXPECT_EQ(entry[2], 0);
+    EXPECT_EQ(entry[5], 'Z');
+    EXPECT_EQ(entry[30], 4);
+    EXPECT_EQ(readFile(*img, "C"), pattern(100));
+}
+
+TEST(DiskWriteBack, ReplacesFileAndLeavesNoTemporary) {
+    TempDir dir;
+    const std::string path = dir.file("w.d64");
+    {
+        DiskImagePtr img = formatted(kD64Size, path);
+        ASSERT_TRUE(di_free_image(std::move(img)));
+    }
+    DiskImagePtr img = di_load_image(path);
+    ASSERT_TRUE(img);
+    EXPECT_FALSE(img->modified);
+    EXPECT_EQ(img->blocksFree, 664);
+    ASSERT_TRUE(writeFile(*img, "X", pattern(10)));
+    // The image's file becomes a folder: the write-back fails and says so.
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    test::writeBytes(path + "/keep", {1});
+    EXPECT_FALSE(di_write_back(*img));
+    EXPECT_TRUE(img->modified);
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+    std::filesystem::remove_all(path);
+    EXPECT_TRUE(di_free_image(std::move(img)));
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
+    EXPECT_EQ(files, 1);
+    EXPECT_EQ(test::readBytes(path).size(), kD64Size);
+}
+
+TEST(DiskLoad, RejectsWhatIsNotAnImage) {
+    TempDir dir;
+    EXPECT_FALSE(di_load_image(dir.file("missing.d64")));
+    test::writeBytes(dir.file("short.d64"), std::vector<uint8_t>(1000));
+    EXPECT_FALSE(di_load_image(dir.file("short.d64")));
+    EXPECT_FALSE(di_load_image(dir.path().string()));
+    const auto bytes = di_free_image_to_bytes(formatted(kD81Size));
+    DiskImagePtr mem = di_load_image_bytes(bytes.data(), bytes.size());
+    ASSERT_TRUE(mem);
+    EXPECT_EQ(mem->kind, ImageKind::D81);
+    EXPECT_EQ(mem->blocksFree, 3160);
+    EXPECT_FALSE(di_load_image_bytes(bytes.data(), 1000));
+}
+
+TEST(DiskDamaged, CyclicFileChainIsCut) {
+    DiskImagePtr img = formatted(kD64Size);
+    ASSERT_TRUE(writeFile(*img, "LOOP", pattern(254 * 3)));
+    const int e = di_find_entry(*img, nameOf("LOOP"), kTypePrg);
+    const auto chain = chainOf(*img, e);
+    ASSERT_EQ(chain.size(), 3u);
+    // Last block links back to the first.
+    uint8_t* last = img->data.data() + blockOffset(img->kind, chain[2]);
+    last[0] = chain[0].track;
+    last[1] = chain[0].sector;
+    const auto bytes = readFile(*img, "LOOP");
+    EXPECT_EQ(bytes.size(), 683u * 254);
+    EXPECT_EQ(di_scratch(*img, nameOf("LOOP"), kTypePrg), kStatusScratched);
+    EXPECT_EQ(img->blocksFree, 664);
+}
+
+TEST(DiskDamaged, CyclicDirectoryEndsCleanly) {
+    DiskImagePtr img = formatted(kD64Size);
+    for (int i = 0; i < 10; ++i) ASSERT_TRUE(writeFile(*img, "F" + std::to_string(i), {}));
+    // 18/4 links back to 18/1.
+    uint8_t* b = img->data.data() + blockOffset(img->kind, {18, 4});
+    b[0] = 18;
+    b[1] = 1;
+    EXPECT_EQ(di_directory_entries(*img).size(), 16u);
+    EXPECT_GE(di_find_entry(*img, nameOf("F9"), kTypePrg), 0);
+    for (int i = 10; i < 16; ++i) ASSERT_TRUE(writeFile(*img, "F" + std::to_string(i), {}));
+    // Full, and the cycle forbids growing: a clean failure.
+    EXPECT_FALSE(di_open_file(*img, nameOf("G"), kTypePrg, "wb"));
+    EXPECT_EQ(img->status, kStatusDiskFull);
+    ImageFilePtr f = di_open_file(*img, directoryFileName(), kTypePrg, "rb");
+    uint8_t buf[4096];
+    int total = 0;
+    for (int n; (n = di_read_file(*f, buf, sizeof buf)) > 0;) total += n;
+    EXPECT_EQ(total, 3 * 254);  // header, 18/1, 18/4: the loop is not repeated
+}
+
+TEST(DiskDamaged, LinksOutOfRangeEndChains) {
+    DiskImagePtr img = formatted(kD64Size);
+    ASSERT_TRUE(writeFile(*img, "BAD", pattern(254 * 2)));
+    const int e = di_find_entry(*img, nameOf("BAD"), kTypePrg);
+    const auto chain = chainOf(*img, e);
+    uint8_t* first = img->data.data() + blockOffset(img->kind, chain[0]);
+    first[0] = 36;  // no such track on a D64
+    EXPECT_EQ(readFile(*img, "BAD").size(), 0u);
+    first[0] = 17;
+    first[1] = 21;  // no such sector
+    EXPECT_EQ(readFile(*img, "BAD").size(), 0u);
+    img->data[e + kEntryFirstBlock] = 99;
+    EXPECT_FALSE(di_open_file(*img, nameOf("BAD"), kTypePrg, "rb"));
+    EXPECT_EQ(img->status, kStatusOpening);
+    // The header's link is ignored on a D64 for the directory file, but a bad
+    // link inside the directory chain ends it.
+    uint8_t* dir = img->data.data() + blockOffset(img->kind, {18, 1});
+    dir[0] = 18;
+    dir[1] = 40;
+    EXPECT_EQ(di_directory_entries(*img).size(), 8u);
+}
+
+TEST(DiskDamaged, BamCountsDisagreeingWithBitmaps) {
+    DiskImagePtr img = formatted(kD64Size);
+    uint8_t* bam = img->data.data() + blockOffset(img->kind, {18, 0});
+    // Track 1 claims free sectors but its bitmap has none; track 2 the reverse.
+    bam[5] = bam[6] = bam[7] = 0;
+    bam[8] = 0;
+    // Directory track: count says free, bitmap says full.
+    bam[4 * 18 + 1] = bam[4 * 18 + 2] = bam[4 * 18 + 3] = 0;
+    DiskImagePtr again = di_load_image_bytes(img->data.data(), img->size);
+    const int free = again->blocksFree;
+    ASSERT_TRUE(writeFile(*again, "A", pattern(254 * 3)));
+    const auto chain = chainOf(*again, di_find_entry(*again, nameOf("A"), kTypePrg));
+    ASSERT_EQ(chain.size(), 3u);
+    for (const TrackSector& ts : chain) EXPECT_EQ(ts.track, 3);
+    EXPECT_EQ(again->blocksFree, free - 3);
+    for (int i = 0; i < 7; ++i) ASSERT_TRUE(writeFile(*again, "N" + std::to_string(i), {}));
+    EXPECT_FALSE(di_open_file(*again, nameOf("NINTH"), kTypePrg, "wb"));
+    EXPECT_EQ(again->status, kStatusDiskFull);
+}
+
+TEST(DiskDamaged, RandomImagesNeverCrashOrHang) {
+    std::mt19937 rng(42);
+    for (int round = 0; round < 40; ++round) {
+        const size_t size = round % 3 == 0 ? kD64Size : round % 3 == 1 ? kD71Size : kD81Size;
+        std::vector<uint8_t> bytes = di_free_image_to_bytes(formatted(size));
+        // Scribble over the directory and BAM tracks and some file blocks.
+        const int dirTrack = size == kD81Size ? 40 : 18;
+        const ImageKind kind = size == kD64Size ? ImageKind::D64 : size == kD71Size ? ImageKind::D71 : ImageKind::D81;
+        const size_t dirStart = blockOffset(kind, {static_cast<uint8_t>(dirTrack), 0});
+        for (int i = 0; i < 3000; ++i) bytes[dirStart + rng() % (256 * 19)] = static_cast<uint8_t>(rng());
+        DiskImagePtr img = di_load_image_bytes(bytes.data(), bytes.size());
+        ASSERT_TRUE(img);
+        for (int e : di_directory_entries(*img)) {
+            DiskName n;
+            std::memcpy(n.data(), img->data.data() + e + kEntryName, 16);
+            if (ImageFilePtr f = di_open_file(*img, n, img->data[e + kEntryType] & 7, "rb")) {
+                uint8_t buf[4096];
+                while (di_read_file(*f, buf, sizeof buf) > 0) {
+                }
+                di_close_file(std::move(f));
+            }
+        }
+        writeFile(*img, "NEW", pattern(5000));
+        di_scratch(*img, nameOf("*"), kTypePrg);
+        writeFile(*img, "NEW2", pattern(20000));
+    }
+}
+
+}  // namespace
+}  // namespace grusk
