@@ -5,6 +5,7 @@
 
 #include "editor/catalogue.h"
 #include "editor/draw/palette.h"
+#include "model/castle_model.h"
 #include "support/test_support.h"
 
 namespace grusk::test {

@@ -94,6 +94,8 @@ std::optional<BitmapBlock> loadBitmapBytes(const uint8_t* data, size_t size) {
 }
 
 std::optional<BitmapBlock> loadBitmapFile(const std::string& path) {
+    const long long size = fileSize(path);
+    if (size < 0 || static_cast<unsigned long long>(size) > kMaxBitmapFileSize) return std::nullopt;
     const auto bytes = readWholeFile(path, kMaxBitmapFileSize);
     if (!bytes) return std::nullopt;
     return loadBitmapBytes(bytes->data(), bytes->size());

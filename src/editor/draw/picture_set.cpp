@@ -77,15 +77,19 @@ bool PictureSet::loadObjectPictures(const std::string& programFolder, Platform& 
             ui.message(resourceDisplayPath(file) + " NOT found!!", kCaptionKvt);
             return false;
         }
-        const auto bytes = readWholeFile(path, kMaxPictureFileSize);
+        const long long size = fileSize(path);
+        const auto bytes = size >= 0 && static_cast<unsigned long long>(size) <= kMaxPictureFileSize
+                               ? readWholeFile(path, kMaxPictureFileSize)
+                               : std::nullopt;
         if (!bytes) {
             ui.message(resourceDisplayPath(file) + " could NOT be allocated!!", kCaptionKvt);
             return false;
         }
         // The header's size decides how many cells the object covers, even
-        // when the picture itself cannot be decoded (it is then not drawn).
+        // when the picture itself cannot be decoded (it is then not drawn);
+        // but a header of no size must not shrink an object to nothing.
         int width = 0, height = 0;
-        if (bitmapHeaderSize(bytes->data(), bytes->size(), &width, &height))
+        if (bitmapHeaderSize(bytes->data(), bytes->size(), &width, &height) && width > 0 && height > 0)
             setLoadedPictureSize(i, width, height);
         pictures_[size_t(i)] = bitmapFromBytes(bytes->data(), bytes->size());
     }

@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace grusk {
 
@@ -24,7 +29,38 @@ Span clip(int64_t x, int64_t y, int64_t w, int64_t h, int width, int height) {
     return {int(x0), int(y0), int(x1), int(y1)};
 }
 
+// One row of a keyed copy: pixels equal to key are left as they are.
+void copyRowKeyed(uint32_t* out, const uint32_t* in, int n, uint32_t key) {
+    int i = 0;
+#if defined(__SSE2__)
+    // Four pixels at a time: take the destination where the source is the key.
+    const __m128i k = _mm_set1_epi32(int(key));
+    for (; i + 4 <= n; i += 4) {
+        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + i));
+        const __m128i isKey = _mm_cmpeq_epi32(s, k);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                         _mm_or_si128(_mm_and_si128(isKey, d), _mm_andnot_si128(isKey, s)));
+    }
+#endif
+    for (; i < n; ++i)
+        if (in[i] != key) out[i] = in[i];
+}
+
+void fillRow(uint32_t* out, int n, uint32_t value) {
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i v = _mm_set1_epi32(int(value));
+    for (; i + 4 <= n; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), v);
+#endif
+    for (; i < n; ++i) out[i] = value;
+}
+
 }  // namespace
+
+void RasterImage::fill(Rgb c) {
+    if (!pixels_.empty()) fillRow(pixels_.data(), int(pixels_.size()), c.packed());
+}
 
 RasterImage::RasterImage(int width, int height, Rgb fill) {
     if (width <= 0 || height <= 0) return;
@@ -48,8 +84,7 @@ void RasterImage::fillRect(int x, int y, int w, int h, Rgb fill, Rgb outline) {
     if (s.empty()) return;
     const uint32_t f = fill.packed();
     for (int py = s.y0; py < s.y1; ++py) {
-        uint32_t* row = pixels_.data() + size_t(py) * size_t(width_);
-        std::fill(row + s.x0, row + s.x1, f);
+        fillRow(pixels_.data() + size_t(py) * size_t(width_) + size_t(s.x0), s.x1 - s.x0, f);
     }
     if (!(outline == fill)) frameRect(x, y, w, h, outline, PenStyle::Solid);
 }
@@ -110,10 +145,7 @@ void RasterImage::blit(const RasterImage& src, int sx, int sy, int w, int h, int
     for (int row = 0; row < d.y1 - d.y0; ++row) {
         const uint32_t* in = src.pixels_.data() + size_t(srcY + row) * size_t(src.width_) + size_t(srcX);
         uint32_t* out = pixels_.data() + size_t(d.y0 + row) * size_t(width_) + size_t(d.x0);
-        for (int i = 0; i < n; ++i) {
-            const uint32_t p = in[i];
-            if (p != k) out[i] = p;
-        }
+        copyRowKeyed(out, in, n, k);
     }
 }
 
@@ -127,17 +159,30 @@ void RasterImage::stretchBlit(const RasterImage& src, int sx, int sy, int sw, in
     const Span d = clip(dx, dy, dw, dh, width_, height_);
     if (d.empty()) return;
     const uint32_t k = key.packed();
+    // Nearest source column of each destination column, worked out once.
+    thread_local std::vector<int> columns;
+    columns.assign(size_t(d.x1 - d.x0), -1);
+    for (int px = d.x0; px < d.x1; ++px) {
+        const int64_t srcX = int64_t(sx) + (int64_t(px) - dx) * sw / dw;
+        if (srcX >= 0 && srcX < src.width_) columns[size_t(px - d.x0)] = int(srcX);
+    }
+    // Not stretched across (double-height text): whole rows are plain keyed copies.
+    bool straight = columns[0] >= 0;
+    for (size_t i = 0; straight && i < columns.size(); ++i) straight = columns[i] == columns[0] + int(i);
     for (int py = d.y0; py < d.y1; ++py) {
         // Nearest source row: each source row covers dh / sh destination rows.
         const int64_t srcY = int64_t(sy) + (int64_t(py) - dy) * sh / dh;
         if (srcY < 0 || srcY >= src.height_) continue;
         const uint32_t* in = src.pixels_.data() + size_t(srcY) * size_t(src.width_);
-        uint32_t* out = pixels_.data() + size_t(py) * size_t(width_);
-        for (int px = d.x0; px < d.x1; ++px) {
-            const int64_t srcX = int64_t(sx) + (int64_t(px) - dx) * sw / dw;
-            if (srcX < 0 || srcX >= src.width_) continue;
-            const uint32_t p = in[srcX];
-            if (p != k) out[px] = p;
+        uint32_t* out = pixels_.data() + size_t(py) * size_t(width_) + size_t(d.x0);
+        if (straight) {
+            copyRowKeyed(out, in + columns[0], int(columns.size()), k);
+            continue;
+        }
+        for (size_t i = 0; i < columns.size(); ++i) {
+            if (columns[i] < 0) continue;
+            const uint32_t p = in[columns[i]];
+            if (p != k) out[i] = p;
         }
     }
 }

@@ -45,7 +45,7 @@ public:
     // The same for the part (sx, sy, sw, sh) of src; source pixels outside src are left out.
     void stretchBlit(const RasterImage& src, int sx, int sy, int sw, int sh, int dx, int dy, int dw, int dh,
                      Rgb key);
-    void fill(Rgb c) { pixels_.assign(pixels_.size(), c.packed()); }
+    void fill(Rgb c);
 
 private:
     int width_ = 0;

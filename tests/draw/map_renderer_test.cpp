@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "draw/draw_support.h"
+#include "editor/catalogue.h"
+#include "editor/draw/map_renderer.h"
+#include "editor/draw/palette.h"
+
+namespace grusk {
+namespace {
+
+constexpr Rgb kBlack{0, 0, 0};
+constexpr Rgb kWhite{255, 255, 255};
+constexpr Rgb kGrey{200, 200, 200};
+
+class MapDrawing : public ::testing::Test {
+protected:
+    MapDrawing() : castleRecords(allocateCells()), castle(*castleRecords) {
+        RasterImage markers(640, 48, kBlack);
+        markers.setPixel(10, 10, Rgb{9, 9, 9});
+        pictures.setMarkers(markers);
+        useRoom(0, MapRect{96, 96, 208, 208}, 5);
+        useRoom(1, MapRect{300, 200, 340, 216}, 6);
+        castle.room(2).roomMapRect = MapRect{0, 0, 640, 400};  // not in use
+    }
+    void useRoom(int r, MapRect rect, int colour) {
+        castle.room(r).roomInUse = 1;
+        castle.room(r).roomMapRect = rect;
+        castle.room(r).roomColour = colour;
+    }
+    CellRecord& door(int room, int x, int y, int mapX, int mapY) {
+        CellRecord& d = castle.room(room).object(x, y);
+        d.type = kDoor;
+        d.mapX = mapX;
+        d.mapY = mapY;
+        return d;
+    }
+
+    std::unique_ptr<CastleModel> castleRecords;
+    CastleModel& castle;
+    PictureSet pictures;
+    RasterImage map;
+};
+
+TEST_F(MapDrawing, RoomsAreFilledAndFramedCurrentInWhite) {
+    paintMap(map, castle, pictures, {});
+    ASSERT_EQ(map.width(), 640);
+    ASSERT_EQ(map.height(), 400);
+    EXPECT_EQ(map.pixel(10, 10), (Rgb{9, 9, 9}));  // player markers, black transparent
+    EXPECT_EQ(map.pixel(11, 10), kBlack);
+    EXPECT_EQ(map.pixel(96, 96), kWhite);
+    EXPECT_EQ(map.pixel(103, 150), kWhite);        // 8-pixel frame inside the rectangle
+    EXPECT_EQ(map.pixel(104, 150), c64Palette[5]);
+    EXPECT_EQ(map.pixel(199, 199), c64Palette[5]);
+    EXPECT_EQ(map.pixel(207, 207), kWhite);
+    EXPECT_EQ(map.pixel(208, 150), kBlack);
+    EXPECT_EQ(map.pixel(95, 150), kBlack);
+    EXPECT_EQ(map.pixel(300, 200), kGrey);         // another room: grey frame
+    EXPECT_EQ(map.pixel(320, 207), kGrey);         // 16 high: all frame
+    EXPECT_EQ(map.pixel(320, 216), kBlack);
+    EXPECT_EQ(map.pixel(600, 380), kBlack);        // room 2 is not on the map
+    castle.currentRoom = 1;
+    paintMap(map, castle, pictures, {});
+    EXPECT_EQ(map.pixel(96, 96), kGrey);
+    EXPECT_EQ(map.pixel(300, 200), kWhite);
+}
+
+TEST_F(MapDrawing, DoorMarkersAndTheHoveredDoorInRed) {
+    door(0, 3, 3, 10, 0);
+    door(0, 20, 3, 0, 40);
+    door(1, 3, 3, 2, 0);
+    paintMap(map, castle, pictures, {});
+    EXPECT_EQ(doorMarkerRect(castle, 0, castle.room(0).object(3, 3)), (PixelRect{136, 96, 144, 104}));
+    EXPECT_EQ(map.pixel(136, 96), kBlack);
+    EXPECT_EQ(map.pixel(143, 103), kBlack);
+    EXPECT_EQ(map.pixel(144, 96), kWhite);
+    EXPECT_EQ(map.pixel(96, 176), kBlack);  // second door, left side
+    EXPECT_EQ(map.pixel(308, 200), kBlack);
+
+    MapPaintState hover;
+    hover.hoveredDoor = CellPos{3, 3};
+    paintMap(map, castle, pictures, hover);
+    EXPECT_EQ(map.pixel(136, 96), (Rgb{255, 0, 0}));
+    EXPECT_EQ(map.pixel(143, 103), (Rgb{255, 0, 0}));
+    EXPECT_EQ(map.pixel(138, 98), c64Palette[2]);
+    EXPECT_EQ(map.pixel(96, 176), kBlack);
+    EXPECT_EQ(map.pixel(308, 200), kBlack);  // same cell in another room: not the hovered door
+}
+
+TEST_F(MapDrawing, MarkersOnlyPaintKeepsTheBackground) {
+    map = RasterImage(640, 400, Rgb{50, 50, 50});
+    MapPaintState state;
+    state.markersOnly = true;
+    paintMap(map, castle, pictures, state);
+    EXPECT_EQ(map.pixel(600, 380), (Rgb{50, 50, 50}));
+    EXPECT_EQ(map.pixel(10, 10), (Rgb{50, 50, 50}));
+    EXPECT_EQ(map.pixel(150, 150), c64Palette[5]);
+    RasterImage fresh;  // a map of no size yet is always painted whole
+    paintMap(fresh, castle, pictures, state);
+    EXPECT_EQ(fresh.pixel(600, 380), kBlack);
+}
+
+TEST_F(MapDrawing, HitTests) {
+    useRoom(3, MapRect{100, 100, 150, 150}, 1);  // overlaps room 0: the lower number wins
+    EXPECT_EQ(findRoomAt(castle, 96, 96), 0);
+    EXPECT_EQ(findRoomAt(castle, 120, 120), 0);
+    EXPECT_EQ(findRoomAt(castle, 207, 207), 0);
+    EXPECT_EQ(findRoomAt(castle, 208, 100), -1);
+    EXPECT_EQ(findRoomAt(castle, 600, 380), -1);  // room 2 is not in use
+    EXPECT_EQ(findRoomAt(castle, 320, 210), 1);
+    castle.room(0).roomInUse = 0;
+    EXPECT_EQ(findRoomAt(castle, 120, 120), 3);
+    castle.room(0).roomInUse = 1;
+    EXPECT_EQ(findRoomCornerAt(castle, 192, 192), 0);
+    EXPECT_EQ(findRoomCornerAt(castle, 207, 207), 0);
+    EXPECT_EQ(findRoomCornerAt(castle, 191, 200), -1);
+    EXPECT_EQ(findRoomCornerAt(castle, 208, 200), -1);
+    EXPECT_EQ(findRoomCornerAt(castle, 134, 140), 3);
+}
+
+TEST_F(MapDrawing, DoorPositionFromAClickOnTheRoomBorder) {
+    const MapRect r{96, 96, 208, 208};
+    // 3 pixels inside the right edge, halfway down.
+    EXPECT_EQ(doorMapPositionAt(r, 204, 152), (DoorMapPosition{1, 26, 28}));
+    EXPECT_EQ(doorMapPositionAt(r, 98, 98)->direction, 3);  // top left corner band
+    EXPECT_EQ(doorMapPositionAt(r, 150, 100), (DoorMapPosition{0, 12, 0}));
+    EXPECT_EQ(doorMapPositionAt(r, 150, 205), (DoorMapPosition{2, 12, 52}));
+    EXPECT_EQ(doorMapPositionAt(r, 97, 150), (DoorMapPosition{3, 0, 24}));
+    EXPECT_FALSE(doorMapPositionAt(r, 150, 150));  // the middle
+    EXPECT_FALSE(doorMapPositionAt(r, 208, 150));  // just outside
+    EXPECT_EQ(snapToMapGrid(100), 96);
+    EXPECT_EQ(mapSwatchColour(3), c64Palette[3]);
+}
+
+TEST_F(MapDrawing, DamagedRectanglesAndPositionsStayInsideTheMap) {
+    useRoom(4, MapRect{INT_MAX, INT_MIN, INT_MIN, INT_MAX}, INT_MIN);
+    useRoom(5, MapRect{600, 380, 500, 300}, 77);  // dragged up and left
+    door(4, 0, 0, INT_MAX, INT_MIN);
+    door(5, 1, 1, -7, 1000);
+    castle.currentRoom = 4;
+    MapPaintState hover;
+    hover.hoveredDoor = CellPos{0, 0};
+    paintMap(map, castle, pictures, hover);
+    EXPECT_EQ(map.pixel(550, 340), c64Palette[77 & 15]);
+    EXPECT_EQ(findRoomAt(castle, 550, 340), -1);  // a reversed rectangle holds no point
+    (void)doorMarkerRect(castle, 4, castle.room(4).object(0, 0));
+    EXPECT_EQ(doorMarkerRect(castle, 99, castle.room(4).object(0, 0)), PixelRect{});
+}
+
+}  // namespace
+}  // namespace grusk
