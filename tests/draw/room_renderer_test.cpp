@@ -159,19 +159,23 @@ TEST_F(RoomDrawing, EmptyTextShowsItsPictureAndCharactersMapToGlyphs) {
 }
 
 TEST_F(RoomDrawing, GridLiesOverTheRoom) {
-    room.roomColour = 1;
+    room.roomColour = 5;
     for (int x = 2; x < 6; ++x) room.walkway(x, 2) = kWalkway;
     app.showGrid = true;
     paintCanvas(canvas, app, pictures, {});
-    EXPECT_EQ(at(48, 34), kBlack);   // dotted: every other pixel of each cell's square
-    EXPECT_EQ(at(48, 35), c64Palette[1]);
+    const Rgb white{255, 255, 255};
+    EXPECT_EQ(at(48, 34), kBlack);   // dotted: black and white pixels along each cell's square
+    EXPECT_EQ(at(48, 35), white);
     EXPECT_EQ(at(63, 37), kBlack);   // right edge of the cell's square
-    EXPECT_EQ(at(50, 47), c64Palette[1]);
+    EXPECT_EQ(at(50, 47), white);
     EXPECT_EQ(at(51, 47), kBlack);   // bottom edge
-    EXPECT_EQ(at(52, 40), c64Palette[1]);
+    EXPECT_EQ(at(52, 40), c64Palette[5]);
+    EXPECT_EQ(at(16, 300), kBlack);  // also over the empty background
+    EXPECT_EQ(at(16, 301), white);
     app.showGrid = false;
     paintCanvas(canvas, app, pictures, {});
-    EXPECT_EQ(at(48, 34), c64Palette[1]);
+    EXPECT_EQ(at(48, 34), c64Palette[5]);
+    EXPECT_EQ(at(16, 301), kBlack);
 }
 
 TEST_F(RoomDrawing, DoorPutsItsRoomOnTheMap) {

@@ -107,11 +107,14 @@ void RasterImage::frameRect(int x, int y, int w, int h, Rgb colour, PenStyle sty
     }
     const uint32_t c = colour.packed();
     const bool dotted = style == PenStyle::Dotted;
+    // A dotted pen draws opaquely: the gaps between its dots are white, so
+    // the grid also shows over the black background.
+    const uint32_t gap = Rgb{255, 255, 255}.packed();
     auto put = [&](int64_t px, int64_t py) {
         if (px < 0 || py < 0 || px >= width_ || py >= height_) return;
         // Dots on alternate pixels, aligned to the image so neighbouring squares match.
-        if (dotted && ((px + py) & 1) != 0) return;
-        pixels_[size_t(py) * size_t(width_) + size_t(px)] = c;
+        const bool inGap = dotted && ((px + py) & 1) != 0;
+        pixels_[size_t(py) * size_t(width_) + size_t(px)] = inGap ? gap : c;
     };
     const int64_t xa = std::max<int64_t>(left, -1), xb = std::min<int64_t>(right, width_);
     const int64_t ya = std::max<int64_t>(top, -1), yb = std::min<int64_t>(bottom, height_);
