@@ -1,0 +1,15 @@
+// The castle error check: rooms without doors, doors leading nowhere, objects
+// left unlinked and objects in rooms that are not part of the castle.
+#pragma once
+
+#include "app/app_state.h"
+
+namespace grusk {
+
+// Lists its findings in the log window, numbered, and returns the number of
+// errors (warnings are not counted). show opens the log window and adds
+// "No errors found." when there are none. Leaves the rooms in use recounted
+// and the castle renumbered.
+int checkCastle(AppState& app, bool show);
+
+}  // namespace grusk

@@ -1,0 +1,520 @@
+#include "gamedata/castle_reader.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+#include "editor/catalogue.h"
+#include "editor/room_editing.h"
+#include "gamedata/compiler.h"
+#include "gamedata/program_layout.h"
+
+namespace grusk {
+
+namespace {
+
+// Every placement recounts its room. A program written by the compiler needs
+// at most a few placements per cell of each room; a damaged or hostile file
+// may repeat lists without end (and point all 64 rooms at them), so reading
+// stops after this many placements and walkway shapings to keep such a file
+// from stalling the editor.
+constexpr long long kWorkBudget = 150000;
+
+class ByteReader {
+public:
+    ByteReader(const uint8_t* data, size_t size, long long offset) : data_(data), size_(size) {
+        pos_ = offset < 0 ? size : static_cast<size_t>(offset) > size ? size : static_cast<size_t>(offset);
+    }
+    bool byte(int& v) {
+        if (pos_ >= size_) return false;
+        v = data_[pos_++];
+        return true;
+    }
+    bool skip(size_t n) {
+        if (size_ - pos_ < n) {
+            pos_ = size_;
+            return false;
+        }
+        pos_ += n;
+        return true;
+    }
+    bool cell(int& column, int& row) {
+        int xb = 0, yb = 0;
+        if (!byte(xb) || !byte(yb)) return false;
+        column = columnOfXByte(xb);
+        row = rowOfYByte(yb);
+        return true;
+    }
+
+private:
+    const uint8_t* data_;
+    size_t size_;
+    size_t pos_;
+};
+
+class RoomListReader {
+public:
+    RoomListReader(AppState& app, ByteReader& in, long long& budget)
+        : app_(app), room_(app.castle.current()), in_(in), budget_(budget) {}
+
+    void run() {
+        for (;;) {
+            int code = 0, high = 0;
+            if (!in_.byte(code) || !in_.byte(high)) return;
+            if (code == 0 && high == 0) return;
+            if (!list(code)) return;
+        }
+    }
+
+private:
+    AppState& app_;
+    Room& room_;
+    ByteReader& in_;
+    long long& budget_;
+
+    bool spend() {
+        if (budget_ <= 0) return false;
+        --budget_;
+        return true;
+    }
+
+    // false when the work budget has run out.
+    bool place(int type, int x, int y, int number = -1) {
+        if (!isInsideRoom(x, y)) return true;  // refused without any work
+        if (!spend()) return false;
+        placeObject(app_, type, x, y, number);
+        return true;
+    }
+
+    // The object of that type anchored at the cell, if any.
+    CellRecord* anchor(int type, int x, int y) {
+        if (!isInsideRoom(x, y)) return nullptr;
+        CellRecord& rec = room_.object(x, y);
+        return rec.type == type ? &rec : nullptr;
+    }
+
+    // The first free link slot, or the last one when all are used.
+    static int freeSlot(const CellRecord& rec) {
+        for (int s = 0; s < kLinkSlots; ++s)
+            if (rec.links[s][0] == -1) return s;
+        return kLinkSlots - 1;
+    }
+
+    static void setLink(CellRecord& rec, int slot, int x, int y) {
+        rec.links[slot][0] = x;
+        rec.links[slot][1] = y;
+        rec.mark = kMarkPlain;
+    }
+
+    // Links the source to every Door of the room whose number has these low 8 bits.
+    void linkDoorsNumbered(CellRecord& source, int number) {
+        for (int y = 0; y < kRows; ++y)
+            for (int x = 0; x < kColumns; ++x) {
+                const CellRecord& d = room_.object(x, y);
+                if (d.type == kDoor && (d.number & 0xFF) == number) setLink(source, freeSlot(source), x, y);
+            }
+    }
+
+    bool list(int code) {
+        switch (code) {
+            case kListDoor: return doors();
+            case kListWalkway: return walkways();
+            case kListSlide: return verticalRuns(kSlidingPole);
+            case kListLadder: return verticalRuns(kLadder);
+            case kListDoorBell: return doorBells();
+            case kListLightning: return lightning();
+            case kListForceField: return forceFields();
+            case kListMummy: return mummies();
+            case kListKey: return keys();
+            case kListLock: return locks();
+            case kListRayGun: return rayGuns();
+            case kListTransmitter: return transmitter();
+            case kListTrap: return traps();
+            case kListConveyor: return conveyors();
+            case kListFrankie: return frankensteins();
+            case kListText: return texts();
+            default: return true;  // unknown code: only its tag is consumed
+        }
+    }
+
+    bool doors() {
+        int count = 0;
+        if (!in_.byte(count)) return false;
+        for (int i = 0; i < count; ++i) {
+            int x = 0, y = 0;
+            if (!in_.cell(x, y) || !place(kDoor, x, y, i)) return false;
+            int f[6] = {};
+            for (int& v : f)
+                if (!in_.byte(v)) return false;
+            CellRecord* d = anchor(kDoor, x, y);
+            if (!d) continue;
+            d->direction = f[0];
+            d->destRoom = f[1];
+            d->destDoor = f[2];
+            d->mapX = f[3];
+            d->mapY = f[4];
+            d->variant = f[5];
+            d->picture = f[5] == 0 ? kDoor : kExitDoor;
+        }
+        return true;
+    }
+
+    bool walkways() {
+        for (;;) {
+            int n = 0, x = 0, y = 0;
+            if (!in_.byte(n)) return false;
+            if (n == 0) break;
+            if (!in_.cell(x, y)) return false;
+            // Placing a walkway only sets its layer cell, which no count depends on.
+            for (int j = 0; j < n && x + j < kColumns; ++j)
+                if (isInsideRoom(x + j, y)) room_.walkway(x + j, y) = kWalkway;
+        }
+        if (!spend()) return false;
+        shapeWalkways(app_);
+        return true;
+    }
+
+    bool verticalRuns(int type) {
+        for (;;) {
+            int n = 0, x = 0, y = 0;
+            if (!in_.byte(n)) return false;
+            if (n == 0) return true;
+            if (!in_.cell(x, y)) return false;
+            for (int j = 0; j < n; ++j)
+                if (!place(type, x, y + j)) return false;
+        }
+    }
+
+    bool doorBells() {
+        int count = 0;
+        if (!in_.byte(count)) return false;
+        for (int i = 0; i < count; ++i) {
+            int x = 0, y = 0, k = 0;
+            if (!in_.cell(x, y) || !in_.byte(k) || !place(kDoorBell, x, y, i)) return false;
+            if (CellRecord* bell = anchor(kDoorBell, x, y)) linkDoorsNumbered(*bell, k);
+        }
+        return true;
+    }
+
+    bool lightning() {
+        int machines = 0;
+        for (;;) {
+            int flag = 0;
+            if (!in_.byte(flag)) return false;
+            if (flag == 0x20) return true;
+            int x = 0, y = 0;
+            if (!in_.cell(x, y)) return false;
+            if (flag == kMachineOff || flag == kMachineOn) {
+                int n = 0;
+                if (!in_.byte(n)) return false;
+                if (x > 0) {
+                    if (!place(kLightningMachine, x - 1, y + n, machines)) return false;
+                    if (flag == kMachineOff && anchor(kLightningMachine, x - 1, y + n))
+                        toggleObjectState(app_, x - 1, y + n);
+                }
+                for (int j = 0; j < n; ++j)
+                    if (!place(kLightningSuspension, x, y + j)) return false;
+                ++machines;
+                if (!in_.skip(4)) return false;
+            } else {
+                if (!place(kLightningSwitch, x, y)) return false;
+                CellRecord* sw = anchor(kLightningSwitch, x, y);
+                if (sw && flag == kSwitchOff) toggleObjectState(app_, x, y);
+                if (!in_.skip(1)) return false;
+                for (int slot = 0; slot < 4; ++slot) {
+                    int b = 0;
+                    if (!in_.byte(b)) return false;
+                    // $FF marks a free slot; it names no machine.
+                    if (!sw || b == kFreeSwitchSlot) continue;
+                    for (const CellRecord& m : room_.objectLayer)
+                        if (m.type == kLightningMachine && (m.number & 0xFF) == (b >> 3))
+                            setLink(*sw, slot, m.x, m.y);
+                }
+            }
+        }
+    }
+
+    bool forceFields() {
+        for (;;) {
+            int xb = 0, yb = 0;
+            if (!in_.byte(xb)) return false;
+            if (xb == 0) return true;
+            if (!in_.byte(yb)) return false;
+            const int sx = columnOfXByte(xb), sy = rowOfYByte(yb);
+            int fx = 0, fy = 0;
+            if (!place(kForceFieldSwitch, sx, sy, 1) || !in_.cell(fx, fy) || !place(kForceField, fx, fy))
+                return false;
+            CellRecord* field = anchor(kForceField, fx, fy);
+            if (field && isInsideRoom(sx, sy)) setLink(*field, 0, sx, sy);
+        }
+    }
+
+    bool mummies() {
+        for (;;) {
+            int flag = 0;
+            if (!in_.byte(flag)) return false;
+            if (flag == 0) return true;
+            int sx = 0, sy = 0, mx = 0, my = 0;
+            if (!in_.cell(sx, sy) || !place(kMummySwitch, sx, sy) || !in_.cell(mx, my) || !place(kMummy, mx, my))
+                return false;
+            CellRecord* mummy = anchor(kMummy, mx, my);
+            if (mummy && isInsideRoom(sx, sy)) setLink(*mummy, 0, sx, sy);
+            if (!in_.skip(2)) return false;
+        }
+    }
+
+    static bool isKeyColour(int c) { return c >= 1 && c <= 7; }
+
+    bool keys() {
+        for (;;) {
+            int colour = 0, x = 0, y = 0;
+            if (!in_.byte(colour)) return false;
+            if (colour == 0) return true;
+            if (!in_.skip(1) || !in_.cell(x, y) || !place(kKey, x, y)) return false;
+            if (CellRecord* key = anchor(kKey, x, y)) {
+                key->colour = colour;
+                if (isKeyColour(colour)) key->picture = colour * 2 + 41;
+            }
+        }
+    }
+
+    bool locks() {
+        for (;;) {
+            int colour = 0, door = 0, x = 0, y = 0;
+            if (!in_.byte(colour)) return false;
+            if (colour == 0) return true;
+            if (!in_.skip(1) || !in_.byte(door) || !in_.cell(x, y) || !place(kLock, x, y)) return false;
+            if (CellRecord* lock = anchor(kLock, x, y)) {
+                linkDoorsNumbered(*lock, door);
+                lock->colour = colour;
+                if (isKeyColour(colour)) lock->picture = colour * 2 + 42;
+            }
+        }
+    }
+
+    bool rayGuns() {
+        for (;;) {
+            int side = 0, rx = 0, ry = 0, n = 0, gunY = 0, cx = 0, cy = 0;
+            if (!in_.byte(side)) return false;
+            if (side == 0x80) return true;
+            if (!in_.cell(rx, ry) || !in_.byte(n)) return false;
+            const bool left = side == 0;
+            for (int j = 0; j < n; ++j)
+                if (!place(left ? kGunRailLeft : kGunRailRight, rx, ry + j)) return false;
+            if (!in_.byte(gunY)) return false;
+            const int gx = left ? rx + 1 : rx - 2;
+            const int gy = rowOfYByte(gunY);
+            if (!place(left ? kGunLeft : kGunRight, gx, gy) || !in_.cell(cx, cy) || !place(kGunControl, cx, cy))
+                return false;
+            CellRecord* control = anchor(kGunControl, cx, cy);
+            if (control && isInsideRoom(gx, gy)) setLink(*control, 0, gx, gy);
+        }
+    }
+
+    bool transmitter() {
+        int tx = 0, ty = 0;
+        if (!in_.cell(tx, ty) || !place(kTransmitter, tx, ty) || !in_.skip(1)) return false;
+        for (int i = 0;; ++i) {
+            int xb = 0, yb = 0;
+            if (!in_.byte(xb)) return false;
+            if (xb == 0) return true;
+            if (!in_.byte(yb)) return false;
+            const int x = columnOfXByte(xb), y = rowOfYByte(yb);
+            if (!place(kTransmitterTarget, x, y, i & 0xFF)) return false;
+            CellRecord* t = anchor(kTransmitter, tx, ty);
+            if (t && i < kLinkSlots && isInsideRoom(x, y)) setLink(*t, i, x, y);
+        }
+    }
+
+    bool traps() {
+        for (;;) {
+            int flag = 0, tx = 0, ty = 0, sx = 0, sy = 0;
+            if (!in_.byte(flag)) return false;
+            if (flag == 0x80) return true;
+            if (!in_.cell(tx, ty) || !place(kTrap, tx, ty) || !in_.cell(sx, sy) || !place(kTrapSwitch, sx, sy))
+                return false;
+            CellRecord* trap = anchor(kTrap, tx, ty);
+            CellRecord* sw = anchor(kTrapSwitch, sx, sy);
+            if (flag == 0 || flag == 1) {
+                const bool open = flag == 1;
+                if (sw) sw->picture = open ? kPicTrapSwitchOpen : kPicTrapSwitchClosed;
+                if (trap) {
+                    trap->picture = open ? kTrap : kPicTrapClosed;
+                    trap->variant = open ? 0 : 1;
+                }
+            }
+            if (trap && isInsideRoom(sx, sy)) setLink(*trap, 0, sx, sy);
+        }
+    }
+
+    bool conveyors() {
+        for (;;) {
+            int flag = 0, cx = 0, cy = 0, sx = 0, sy = 0;
+            if (!in_.byte(flag)) return false;
+            if (flag == 0x80) return true;
+            if (!in_.cell(cx, cy) || !place(kConveyor, cx, cy) || !in_.cell(sx, sy) ||
+                !place(kConveyorSwitch, sx, sy))
+                return false;
+            CellRecord* sw = anchor(kConveyorSwitch, sx, sy);
+            const bool conveyor = anchor(kConveyor, cx, cy) != nullptr;
+            if (sw && conveyor) setLink(*sw, 0, cx, cy);
+            const int steps = flag == 1 ? 2 : flag == 3 ? 1 : 0;
+            if (conveyor)
+                for (int i = 0; i < steps; ++i) toggleObjectState(app_, cx, cy);
+            if (sw && steps > 0) sw->picture = flag == 1 ? kPicConveyorSwitchRight : kPicConveyorSwitchLeft;
+        }
+    }
+
+    bool frankensteins() {
+        for (;;) {
+            int flag = 0, x = 0, y = 0;
+            if (!in_.byte(flag)) return false;
+            if (flag == 0x80) return true;
+            if (!in_.cell(x, y) || !place(kFrankenstein, x, y)) return false;
+            if (flag != 0 && anchor(kFrankenstein, x, y)) toggleObjectState(app_, x, y);
+            if (!in_.skip(4)) return false;
+        }
+    }
+
+    bool texts() {
+        for (;;) {
+            int xb = 0, yb = 0, colour = 0, style = 0;
+            if (!in_.byte(xb)) return false;
+            if (xb == 0) return true;
+            if (!in_.byte(yb) || !in_.byte(colour) || !in_.byte(style)) return false;
+            const int x = columnOfXByte(xb), y = rowOfYByte(yb);
+            // Characters up to the one with bit 7 set; a style byte with bit 7 ends the text at once.
+            std::string text;
+            bool ended = false;
+            for (int last = style; last < 0x80;) {
+                if (!in_.byte(last)) return false;
+                const char c = static_cast<char>(last & 0x7F);
+                if (c == '\0') ended = true;
+                if (!ended && text.size() < static_cast<size_t>(kTextSize - 1)) text.push_back(c);
+            }
+            if (!text.empty() && text[0] == ' ') {
+                for (int row = y; row <= y + (style - kTextSingleHeight); ++row)
+                    for (int j = 0; j < static_cast<int>(text.size()); ++j) {
+                        if (isInsideRoom(x + 2 * j, row)) room_.camouflage(x + 2 * j, row) = 1;
+                        if (isInsideRoom(x + 2 * j + 1, row)) room_.camouflage(x + 2 * j + 1, row) = 2;
+                    }
+                continue;
+            }
+            if (!place(kText, x, y)) return false;
+            if (CellRecord* t = anchor(kText, x, y)) {
+                setRecordText(*t, text);
+                t->variant = style - kTextSingleHeight;
+                t->colour = colour;
+            }
+        }
+    }
+};
+
+void readLists(AppState& app, int room, const uint8_t* data, size_t size, long long offset, long long& budget) {
+    if (!isValidRoom(room)) return;
+    app.castle.currentRoom = room;
+    ByteReader in(data, size, offset);
+    RoomListReader(app, in, budget).run();
+    // Camouflage and links were written directly; bring the counts up to date.
+    recountRoom(app.castle, room);
+}
+
+void readProgram(AppState& app, const uint8_t* data, size_t size) {
+    CastleModel& castle = app.castle;
+    CastleSettings& s = castle.settings;
+    auto at = [&](size_t offset, uint8_t& field) {
+        if (offset < size) field = data[offset];
+    };
+    for (int p = 0; p < 2; ++p) {
+        at(kHeaderStartRoomOffset[p], s.playerStartRoom[p]);
+        at(kHeaderStartDoorOffset[p], s.playerStartDoor[p]);
+        at(kHeaderLivesOffset[p], s.playerLives[p]);
+    }
+
+    long long budget = kWorkBudget;
+    size_t entry = kRoomTableOffset;
+    for (int r = 0; r < kRooms; ++r, entry += kRoomEntrySize) {
+        if (entry >= size) break;
+        const uint8_t colour = data[entry];
+        if (colour == kRoomTableEnd || colour == kRoomTableEndAlt) break;
+        if (size - entry < kRoomEntrySize) break;  // the file ends inside the entry
+        const uint8_t* e = data + entry;
+        Room& room = castle.room(r);
+        room.roomColour = colour;
+        MapRect& m = room.roomMapRect;
+        m.left = e[kRoomEntryMapX] * 4 - 64;
+        m.top = e[kRoomEntryMapY] * 2;
+        m.right = m.left + (e[kRoomEntryMapSize] >> 3) * kMapCellPixels;
+        m.bottom = m.top + (e[kRoomEntryMapSize] & 7) * kMapCellPixels;
+        const long address = e[kRoomEntryData] | (e[kRoomEntryData + 1] << 8);
+        readLists(app, r, data, size, offsetOfC64Address(address), budget);
+        room.roomInUse = 1;
+        shapeWalkways(app);
+        selectRoom(app, r + 1);
+    }
+
+    renumberObjects(castle);
+    selectRoom(app, 0);
+    shapeWalkways(app);
+    app.skipNextMouseMove = true;
+}
+
+std::optional<std::vector<uint8_t>> readProgramFile(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return std::nullopt;
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[16384];
+    while (bytes.size() < kMaxProgramFileRead) {
+        const size_t want = std::min(sizeof chunk, kMaxProgramFileRead - bytes.size());
+        const size_t n = std::fread(chunk, 1, want, f);
+        if (n == 0) break;
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    std::fclose(f);
+    return bytes;
+}
+
+int loadProgramFile(AppState& app, const std::string& path) {
+    const auto bytes = readProgramFile(path);
+    if (!bytes) {
+        app.ui.addLogLine("Couldn't open " + path);
+        app.ui.showLog();
+        return 0;
+    }
+    clearCastle(app);
+    app.castle.castleTitle = path;
+    app.ui.setCaption(path);
+    readProgram(app, bytes->data(), bytes->size());
+    return 1;
+}
+
+}  // namespace
+
+void readRoomLists(AppState& app, int room, const uint8_t* data, size_t size, long long offset) {
+    long long budget = kWorkBudget;
+    readLists(app, room, data, size, offset, budget);
+}
+
+void readCastleProgramBytes(AppState& app, const uint8_t* data, size_t size) {
+    clearCastle(app);
+    readProgram(app, data, size);
+}
+
+int readCastleProgramFrom(AppState& app, const std::string& path) {
+    app.ui.clearLog();
+    return loadProgramFile(app, path);
+}
+
+int readCastleProgram(AppState& app) {
+    app.ui.clearLog();
+    const auto path = app.ui.askOpenFile("", kCastleProgramOpenFilter);
+    if (!path) return 0;
+    return loadProgramFile(app, *path);
+}
+
+}  // namespace grusk

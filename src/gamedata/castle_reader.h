@@ -1,0 +1,35 @@
+// The castle program reader: rebuilds the editor's castle from a castle
+// program, placing every object through the editor's own placement.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "app/app_state.h"
+
+namespace grusk {
+
+const FileFilter kCastleProgramOpenFilter{"PRG Files", "z*.prg"};
+
+// At most this much of a file is read; a castle program is below 64 KiB.
+inline constexpr size_t kMaxProgramFileRead = 1u << 20;
+
+// "Load Castle...": empties the log, asks for the file and reads it.
+// Returns 1 when a file was read, 0 when cancelled or it could not be opened.
+int readCastleProgram(AppState& app);
+
+// Reads the castle program at path (what "Load Castle..." does after its
+// dialog). When it cannot be opened: "Couldn't open %s" in the log, the castle
+// unchanged, result 0. Otherwise the castle is replaced and titled with the path.
+int readCastleProgramFrom(AppState& app, const std::string& path);
+
+// Clears the castle and reads a castle program held in memory. Any bytes are
+// accepted: a damaged program gives a partly read castle.
+void readCastleProgramBytes(AppState& app, const uint8_t* data, size_t size);
+
+// Reads the object lists of one room, starting at the file offset, into the
+// room (made the current room). Stops at a $00 $00 tag or the end of the data.
+void readRoomLists(AppState& app, int room, const uint8_t* data, size_t size, long long offset);
+
+}  // namespace grusk

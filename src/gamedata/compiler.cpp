@@ -1,0 +1,566 @@
+#include "gamedata/compiler.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "editor/catalogue.h"
+#include "editor/room_editing.h"
+#include "gamedata/castle_check.h"
+#include "gamedata/program_layout.h"
+#include "model/safe_file.h"
+
+namespace grusk {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Model values may hold anything a file brought in; only their low 8 bits are
+// written, computed without overflow.
+uint8_t low8(long long v) { return static_cast<uint8_t>(static_cast<unsigned long long>(v) & 0xFFu); }
+
+class ProgramWriter {
+public:
+    explicit ProgramWriter(std::vector<uint8_t>& out) : out_(out) {}
+
+    void byte(long long v) { out_.push_back(low8(v)); }
+    void position(long long column, long long row) {
+        byte(column * 4 + 16);
+        byte(row * 8);
+    }
+    void tag(int code) {
+        byte(code);
+        byte(kListTagHigh);
+    }
+    size_t placeholder() {
+        out_.push_back(0);
+        return out_.size() - 1;
+    }
+    void patch(size_t at, long long v) { out_[at] = low8(v); }
+
+private:
+    std::vector<uint8_t>& out_;
+};
+
+void putWord(std::vector<uint8_t>& out, size_t at, long long v) {
+    out[at] = low8(v);
+    out[at + 1] = low8(v >> 8);
+}
+
+// The record a link slot names, when the slot is used and lies inside the room.
+const CellRecord* linkedRecord(const Room& room, const CellRecord& source, int slot) {
+    const int lx = source.links[slot][0];
+    const int ly = source.links[slot][1];
+    if (lx == -1 || !isInsideRoom(lx, ly)) return nullptr;
+    return &room.object(lx, ly);
+}
+
+bool isWalkwayPiece(int v) { return v >= kWalkway && v <= kWalkwaySlideM; }
+
+template <typename F>
+void forEachCell(F&& f) {
+    for (int y = 0; y < kRows; ++y)
+        for (int x = 0; x < kColumns; ++x) f(x, y);
+}
+
+void compileDoors(Room& room, ProgramWriter& w, int& entries) {
+    w.tag(kListDoor);
+    const size_t countAt = w.placeholder();
+    forEachCell([&](int x, int y) {
+        const CellRecord& d = room.object(x, y);
+        if (d.type != kDoor) return;
+        w.position(x, y);
+        w.byte(d.direction);
+        w.byte(d.destRoom);
+        w.byte(d.destDoor);
+        w.byte(d.mapX);
+        w.byte(d.mapY);
+        w.byte(d.variant);
+        ++entries;
+    });
+    w.patch(countAt, entries);
+}
+
+void compileWalkways(const Room& room, ProgramWriter& w) {
+    w.tag(kListWalkway);
+    for (int y = 0; y < kRows; ++y) {
+        int x = 0;
+        while (x < kColumns) {
+            if (!isWalkwayPiece(room.walkway(x, y))) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < kColumns && isWalkwayPiece(room.walkway(x, y))) ++x;
+            w.byte(x - start);
+            w.position(start, y);
+        }
+    }
+    w.byte(0);
+}
+
+void compileVerticalRuns(const Room& room, ProgramWriter& w, int code, int type) {
+    w.tag(code);
+    forEachCell([&](int x, int y) {
+        const CellRecord& v = room.vertical(x, y);
+        if (v.type != type || v.length <= 0) return;
+        w.byte(v.length);
+        w.position(x, y);
+    });
+    w.byte(0);
+}
+
+void compileDoorBells(const Room& room, ProgramWriter& w, int& entries) {
+    w.tag(kListDoorBell);
+    const size_t countAt = w.placeholder();
+    forEachCell([&](int x, int y) {
+        const CellRecord& bell = room.object(x, y);
+        if (bell.type != kDoorBell) return;
+        for (int slot = 0; slot < kLinkSlots; ++slot) {
+            if (bell.links[slot][0] == -1) continue;
+            const CellRecord* door = linkedRecord(room, bell, slot);
+            w.position(x, y);
+            w.byte(door ? door->number : 0);
+            ++entries;
+        }
+    });
+    w.patch(countAt, entries);
+}
+
+void compileLightning(const Room& room, ProgramWriter& w) {
+    w.tag(kListLightning);
+    forEachCell([&](int x, int y) {
+        const CellRecord& m = room.object(x, y);
+        if (m.type != kLightningMachine) return;
+        w.byte(m.variant == 0 ? kMachineOn : kMachineOff);
+        w.byte((x + 1LL) * 4 + 16);
+        w.byte((y - static_cast<long long>(m.length)) * 8);
+        w.byte(m.length);
+        for (int i = 0; i < 4; ++i) w.byte(0);
+    });
+    forEachCell([&](int x, int y) {
+        const CellRecord& s = room.object(x, y);
+        if (s.type != kLightningSwitch) return;
+        w.byte(s.variant == 0 ? kSwitchOn : kSwitchOff);
+        w.position(x, y);
+        w.byte(0);
+        for (int slot = 0; slot < 4; ++slot) {
+            const CellRecord* machine = s.links[slot][0] < 0 ? nullptr : linkedRecord(room, s, slot);
+            w.byte(machine ? machine->number * kMachineEntryStride : kFreeSwitchSlot);
+        }
+    });
+    w.byte(0x20);
+}
+
+void compileForceFields(const Room& room, ProgramWriter& w) {
+    w.tag(kListForceField);
+    forEachCell([&](int x, int y) {
+        const CellRecord& f = room.object(x, y);
+        if (f.type != kForceField) return;
+        w.position(f.links[0][0], f.links[0][1]);
+        w.position(x, y);
+    });
+    w.byte(0);
+}
+
+void compileMummies(const Room& room, ProgramWriter& w) {
+    w.tag(kListMummy);
+    forEachCell([&](int x, int y) {
+        const CellRecord& m = room.object(x, y);
+        if (m.type != kMummy) return;
+        w.byte(1);
+        w.position(m.links[0][0], m.links[0][1]);
+        w.position(x, y);
+        w.byte(0);
+        w.byte(0);
+    });
+    w.byte(0);
+}
+
+void compileKeys(const Room& room, ProgramWriter& w) {
+    w.tag(kListKey);
+    forEachCell([&](int x, int y) {
+        const CellRecord& k = room.object(x, y);
+        if (k.type != kKey) return;
+        w.byte(k.colour);
+        w.byte(k.colour + static_cast<long long>(kKeyCodeOffset));
+        w.position(x, y);
+    });
+    w.byte(0);
+}
+
+void compileLocks(const Room& room, ProgramWriter& w) {
+    w.tag(kListLock);
+    forEachCell([&](int x, int y) {
+        const CellRecord& lock = room.object(x, y);
+        if (lock.type != kLock) return;
+        for (int slot = 0; slot < kLinkSlots; ++slot) {
+            if (lock.links[slot][0] == -1) continue;
+            const CellRecord* door = linkedRecord(room, lock, slot);
+            w.byte(lock.colour);
+            w.byte(lock.colour + static_cast<long long>(kLockCodeOffset));
+            w.byte(door ? door->number : 0);
+            w.position(x, y);
+        }
+    });
+    w.byte(0);
+}
+
+void compileRayGuns(const Room& room, ProgramWriter& w) {
+    w.tag(kListRayGun);
+    forEachCell([&](int x, int y) {
+        const CellRecord& control = room.object(x, y);
+        if (control.type != kGunControl) return;
+        // What cannot be found (no gun at the link, no rail beside it) is written as zero bytes.
+        uint8_t side = 0, railX = 0, railY = 0, railLength = 0, gunRow = 0;
+        const int gx = control.links[0][0];
+        const int gy = control.links[0][1];
+        if (const CellRecord* gun = linkedRecord(room, control, 0)) {
+            const bool right = gun->type == kGunRight;
+            if (right || gun->type == kGunLeft) {
+                side = right ? 1 : 0;
+                const int railType = right ? kGunRailRight : kGunRailLeft;
+                int column = 0, top = 0;
+                if (findRunTop(room, right ? gx + 2 : gx - 1, gy, &column, &top) == railType) {
+                    railX = low8(xByteOfColumn(column));
+                    railY = low8(yByteOfRow(top));
+                    railLength = low8(room.vertical(column, top).length);
+                    gunRow = low8(gun->y * 8LL);
+                }
+            }
+        }
+        w.byte(side);
+        w.byte(railX);
+        w.byte(railY);
+        w.byte(railLength);
+        w.byte(gunRow);
+        w.position(x, y);
+    });
+    w.byte(0x80);
+}
+
+void compileTransmitters(const Room& room, ProgramWriter& w) {
+    forEachCell([&](int x, int y) {
+        const CellRecord& t = room.object(x, y);
+        if (t.type != kTransmitter) return;
+        w.tag(kListTransmitter);
+        w.position(x, y);
+        w.byte(t.colour);
+        for (int slot = 0; slot < kLinkSlots; ++slot)
+            if (t.links[slot][0] >= 0) w.position(t.links[slot][0], t.links[slot][1]);
+        w.byte(0);
+    });
+}
+
+void compileTraps(const Room& room, ProgramWriter& w) {
+    w.tag(kListTrap);
+    forEachCell([&](int x, int y) {
+        const CellRecord& trap = room.object(x, y);
+        if (trap.type != kTrap) return;
+        w.byte(trap.variant == 0 ? 1 : 0);
+        w.position(x, y);
+        if (const CellRecord* sw = linkedRecord(room, trap, 0)) {
+            w.position(sw->x, sw->y);
+        } else {
+            w.byte(0);
+            w.byte(0);
+        }
+    });
+    w.byte(0x80);
+}
+
+void compileConveyors(const Room& room, ProgramWriter& w) {
+    w.tag(kListConveyor);
+    forEachCell([&](int x, int y) {
+        const CellRecord& sw = room.object(x, y);
+        if (sw.type != kConveyorSwitch) return;
+        if (const CellRecord* conveyor = linkedRecord(room, sw, 0)) {
+            const int v = conveyor->variant;
+            w.byte(v == 1 ? 3 : v == 2 ? 1 : v);
+            w.position(conveyor->x, conveyor->y);
+        } else {
+            for (int i = 0; i < 3; ++i) w.byte(0);
+        }
+        w.position(x, y);
+    });
+    w.byte(0x80);
+}
+
+void compileFrankensteins(const Room& room, ProgramWriter& w) {
+    w.tag(kListFrankie);
+    forEachCell([&](int x, int y) {
+        const CellRecord& f = room.object(x, y);
+        if (f.type != kFrankenstein) return;
+        w.byte(f.variant);
+        w.position(x, y);
+        for (int i = 0; i < 4; ++i) w.byte(0);
+    });
+    w.byte(0x80);
+}
+
+void compileTexts(Room& room, ProgramWriter& w) {
+    w.tag(kListText);
+    // Every cell is looked at for both a camouflage patch and a text, so a
+    // text standing on the left half of a patch is not lost.
+    forEachCell([&](int x, int y) {
+        if (room.camouflage(x, y) == 1) {
+            w.position(x, y);
+            w.byte(0);
+            w.byte(kTextSingleHeight);
+            w.byte(kCamouflageCharacter);
+        }
+        CellRecord& t = room.object(x, y);
+        if (t.type != kText || t.text[0] == '\0') return;
+        const std::string text = upperAscii(recordText(t));
+        setRecordText(t, text);
+        w.position(x, y);
+        w.byte(t.colour);
+        w.byte(kTextSingleHeight + static_cast<long long>(t.variant));
+        // Only the last character may carry bit 7: it ends the text in the game.
+        for (size_t i = 0; i < text.size(); ++i) {
+            const uint8_t c = static_cast<uint8_t>(text[i]) & 0x7F;
+            w.byte(i + 1 == text.size() ? (c | kLastCharacterBit) : c);
+        }
+    });
+    w.byte(0);
+}
+
+}  // namespace
+
+int findRunTop(const Room& room, int x, int y, int* column, int* top) {
+    if (!isInsideRoom(x, y)) return kEmpty;
+    const int type = room.vertical(x, y).type;
+    if (type == kEmpty) return kEmpty;
+    int t = y;
+    while (t > 0 && room.vertical(x, t - 1).type == type) --t;
+    if (column) *column = x;
+    if (top) *top = t;
+    return type;
+}
+
+int findRunTop(const AppState& app, int x, int y, int* column, int* top) {
+    return findRunTop(app.castle.current(), x, y, column, top);
+}
+
+void compileRoom(CastleModel& castle, int roomIndex, std::vector<uint8_t>& out, int* doorEntries, int* bellEntries) {
+    int doors = 0, bells = 0;
+    if (isValidRoom(roomIndex)) {
+        Room& room = castle.room(roomIndex);
+        const auto& count = room.roomObjectCount;
+        ProgramWriter w(out);
+        if (count[kDoor] != 0) compileDoors(room, w, doors);
+        compileWalkways(room, w);
+        if (count[kSlidingPole] != 0) compileVerticalRuns(room, w, kListSlide, kSlidingPole);
+        if (count[kLadder] != 0) compileVerticalRuns(room, w, kListLadder, kLadder);
+        if (count[kDoorBell] != 0) compileDoorBells(room, w, bells);
+        if (count[kLightningMachine] != 0) compileLightning(room, w);
+        if (count[kForceField] != 0) compileForceFields(room, w);
+        if (count[kMummy] != 0) compileMummies(room, w);
+        if (count[kKey] != 0) compileKeys(room, w);
+        if (count[kLock] != 0) compileLocks(room, w);
+        if (count[kGunControl] != 0) compileRayGuns(room, w);
+        compileTransmitters(room, w);
+        if (count[kTrap] != 0) compileTraps(room, w);
+        if (count[kConveyorSwitch] != 0) compileConveyors(room, w);
+        if (count[kFrankenstein] != 0) compileFrankensteins(room, w);
+        if (count[kText] != 0 || count[kCamouflage] != 0) compileTexts(room, w);
+        w.byte(0);
+        w.byte(0);
+    }
+    if (doorEntries) *doorEntries = doors;
+    if (bellEntries) *bellEntries = bells;
+}
+
+std::optional<std::vector<uint8_t>> buildCastleProgram(CastleModel& castle, const std::vector<uint8_t>& endRoom,
+                                                       std::vector<std::string>* errors,
+                                                       const std::function<void(int)>& beforeRoom) {
+    auto fail = [&](const std::string& line) {
+        if (errors) errors->push_back(line);
+    };
+    if (endRoom.size() < kEndRoomSize) {
+        fail(kEndRoomMissing);
+        return std::nullopt;
+    }
+
+    std::vector<uint8_t> out(kHeaderSize, 0);
+    putWord(out, kHeaderLoadAddressOffset, kProgramLoadAddress);
+    putWord(out, kHeaderLengthOffset, 0xEEEE);
+    out[kHeaderMarkerOffset] = kHeaderMarker;
+    const CastleSettings& s = castle.settings;
+    for (int p = 0; p < 2; ++p) {
+        out[kHeaderStartRoomOffset[p]] = s.playerStartRoom[p];
+        out[kHeaderStartDoorOffset[p]] = s.playerStartDoor[p];
+        out[kHeaderLivesOffset[p]] = s.playerLives[p];
+    }
+    putWord(out, kHeaderEndRoomAddressOffset, 0xFFFF);
+
+    const int rooms = roomsInUseRun(castle);
+    for (int r = 0; r < rooms; ++r) {
+        const Room& room = castle.room(r);
+        const MapRect& m = room.roomMapRect;
+        const long long width = static_cast<long long>(m.right) - m.left;
+        const long long height = static_cast<long long>(m.bottom) - m.top;
+        out.push_back(low8(room.roomColour));
+        out.push_back(low8(m.left / kMapCellPixels * 4LL + 16));
+        out.push_back(low8(m.top / kMapCellPixels * 8LL));
+        out.push_back(low8((width / kMapCellPixels) * 8 | (height / kMapCellPixels)));
+        for (int i = 0; i < 4; ++i) out.push_back(0);
+    }
+    out.push_back(kRoomTableEnd);
+
+    bool ok = true;
+    for (int r = 0; r < rooms; ++r) {
+        const long long p = static_cast<long long>(out.size());
+        const size_t entry = kRoomTableOffset + kRoomEntrySize * static_cast<size_t>(r);
+        putWord(out, entry + kRoomEntryDataPlus2, c64AddressOfOffset(p) + 2);
+        putWord(out, entry + kRoomEntryData, c64AddressOfOffset(p));
+        if (beforeRoom) beforeRoom(r);
+        int doors = 0, bells = 0;
+        compileRoom(castle, r, out, &doors, &bells);
+        if (doors > kMaxCountByte || bells > kMaxCountByte) {
+            fail("Error: Room " + std::to_string(r + 1) + " has more than 255 doors or door bell links.");
+            ok = false;
+        }
+    }
+
+    putWord(out, kHeaderEndRoomAddressOffset, c64AddressOfOffset(static_cast<long>(out.size())));
+    out.insert(out.end(), endRoom.begin(), endRoom.begin() + kEndRoomSize);
+    const size_t length = out.size();
+    if (length > kMaxProgramSize) {
+        fail("Error: castle program too large (" + std::to_string(length) + " bytes, at most 65535).");
+        ok = false;
+    }
+    putWord(out, kHeaderLengthOffset, static_cast<long long>(length));
+    if (!ok) return std::nullopt;
+    return out;
+}
+
+std::optional<std::vector<uint8_t>> readEndRoom(const AppState& app) {
+    const std::string path = app.programPath("resource/endroom.bin");
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return std::nullopt;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return std::nullopt;
+    std::vector<uint8_t> bytes(kEndRoomSize);
+    const size_t n = std::fread(bytes.data(), 1, kEndRoomSize, f);
+    std::fclose(f);
+    if (n != kEndRoomSize) return std::nullopt;
+    return bytes;
+}
+
+std::string castleProgramTarget(const std::string& chosenPath) {
+    const fs::path chosen(chosenPath);
+    std::string name = chosen.filename().string();
+    if (name.empty() || (name[0] != 'z' && name[0] != 'Z')) name = "z" + name;
+    std::string target = chosen.has_parent_path() ? (chosen.parent_path() / name).string() : name;
+    if (!endsWithNoCase(target, ".prg")) target += ".prg";
+    return target;
+}
+
+void renumberObjects(CastleModel& castle) {
+    const int rooms = roomsInUseRun(castle);
+    CastleSettings& settings = castle.settings;
+    uint8_t newStartDoor[2] = {settings.playerStartDoor[0], settings.playerStartDoor[1]};
+
+    for (int r = 0; r < rooms; ++r) {
+        Room& room = castle.room(r);
+        forEachCell([&](int x, int y) {
+            CellRecord& d = room.object(x, y);
+            if (d.type != kDoor) return;
+            for (int p = 0; p < 2; ++p)
+                if (settings.playerStartRoom[p] == r && d.number == settings.playerStartDoor[p])
+                    newStartDoor[p] = static_cast<uint8_t>(d.ordinal);
+            // A destination outside the castle's rooms is left for the check to report.
+            if (!isValidRoom(d.destRoom)) return;
+            const Room& dest = castle.room(d.destRoom);
+            const int oldDestDoor = d.destDoor;
+            forEachCell([&](int ex, int ey) {
+                const CellRecord& e = dest.object(ex, ey);
+                if (e.type != kDoor || e.number != oldDestDoor) return;
+                d.destX = e.x;
+                d.destY = e.y;
+                d.destDoor = e.ordinal;
+            });
+        });
+    }
+
+    settings.playerStartDoor[0] = newStartDoor[0];
+    settings.playerStartDoor[1] = newStartDoor[1];
+
+    for (int r = 0; r < rooms; ++r)
+        for (CellRecord& rec : castle.room(r).objectLayer)
+            if (isObjectType(rec.type)) rec.number = static_cast<int8_t>(rec.ordinal & 0xFF);
+}
+
+CompileOutcome writeCastleProgramTo(AppState& app, const std::string& target, bool interactive) {
+    const fs::path folder = fs::path(target).parent_path();
+    std::error_code ec;
+    if (!folder.empty() && !fs::is_directory(folder, ec)) {
+        app.ui.addLogLine("Could not open " + target);
+        app.ui.showLog();
+        return CompileOutcome::CannotOpen;
+    }
+    app.ui.setCaption(target);
+
+    const auto endRoom = readEndRoom(app);
+    if (!endRoom) {
+        app.ui.message(kEndRoomMissing, kCaptionKvt);
+        return CompileOutcome::EndRoomMissing;
+    }
+
+    const int rememberedRoom = app.castle.currentRoom;
+    std::vector<std::string> errors;
+    const auto program =
+        buildCastleProgram(app.castle, *endRoom, &errors, [&](int r) { selectRoom(app, r); });
+    selectRoom(app, rememberedRoom);
+    if (!program) {
+        for (const std::string& line : errors) app.ui.addLogLine(line);
+        app.ui.showLog();
+        return CompileOutcome::BuildRefused;
+    }
+
+    bool opened = false;
+    const bool written = writeFileAtomically(target, [&](std::FILE* f) {
+        opened = true;
+        return std::fwrite(program->data(), 1, program->size(), f) == program->size();
+    });
+    if (!written && !opened) {
+        app.ui.addLogLine("Could not open " + target);
+        app.ui.showLog();
+        return CompileOutcome::CannotOpen;
+    }
+    if (!written) {
+        app.ui.message(kFileCannotBeWritten, kCaptionKvt);
+        return CompileOutcome::CannotWrite;
+    }
+    if (interactive) app.ui.message(kPrgBuilt, kCaptionKvt);
+    return CompileOutcome::Written;
+}
+
+int compileCastle(AppState& app, bool interactive) {
+    app.ui.clearLog();
+    if (checkCastle(app, false) > 0) {
+        app.ui.showLog();
+        return 0;
+    }
+    std::string target;
+    if (interactive) {
+        const auto chosen = app.ui.askSaveFile("z*.prg", FileFilter{"C-64 Programs", "*.prg"});
+        if (!chosen) return 0;
+        target = castleProgramTarget(*chosen);
+        std::error_code ec;
+        if (fs::exists(target, ec) &&
+            app.ui.ask("File exists. Overwrite?", kCaptionWatchIt, QuestionKind::YesNo) != Reply::Yes)
+            return 0;
+    } else {
+        target = app.programPath("resource/ztest00.prg");
+    }
+    switch (writeCastleProgramTo(app, target, interactive)) {
+        case CompileOutcome::Written:
+        case CompileOutcome::CannotWrite: return 1;
+        default: return 0;
+    }
+}
+
+}  // namespace grusk

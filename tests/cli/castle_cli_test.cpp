@@ -1,0 +1,182 @@
+// gruskedit-cli check, compile and decompile, run as the built program.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "gamedata/castle_reader.h"
+#include "gamedata/gamedata_fixture.h"
+#include "model/castle_files.h"
+#include "support/test_support.h"
+
+namespace grusk {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string quoted(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+class CastleCli : public ::testing::Test {
+protected:
+    test::TempDir dir;
+
+    CliRun cli(const std::vector<std::string>& args, const std::string& programFolder = test::programDir()) {
+        std::string cmd = quoted(test::programDir() + "/gruskedit-cli");
+        if (!programFolder.empty()) cmd += " --program-folder " + quoted(programFolder);
+        for (const std::string& a : args) cmd += " " + quoted(a);
+        cmd += " >" + quoted(dir.file("stdout")) + " 2>" + quoted(dir.file("stderr"));
+        const int raw = std::system(cmd.c_str());
+        CliRun r;
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = slurp(dir.file("stdout"));
+        r.err = slurp(dir.file("stderr"));
+        return r;
+    }
+
+    static Bytes realEndRoom() {
+        const Bytes e = test::readBytes(test::programDir() + "/resource/endroom.bin");
+        EXPECT_EQ(e.size(), kEndRoomSize);
+        return e;
+    }
+
+    // The sample castle compiled with the program folder's end-room data.
+    std::string sampleProgram(Bytes* bytes = nullptr) {
+        test::GameFixture f;
+        test::buildEveryTypeCastle(f);
+        EXPECT_EQ(checkCastle(f.app, false), 0);
+        const Bytes program = buildCastleProgram(f.castle(), realEndRoom()).value();
+        if (bytes) *bytes = program;
+        const std::string path = dir.file("zsample.prg");
+        test::writeBytes(path, program);
+        return path;
+    }
+};
+
+TEST_F(CastleCli, EndRoomDataIsAClosingRoom) {
+    const Bytes e = realEndRoom();
+    test::GameFixture f;
+    readRoomLists(f.app, 0, e.data(), e.size(), 0);
+    int walkways = 0;
+    for (int v : f.room(0).walkwayLayer) walkways += v != kEmpty ? 1 : 0;
+    EXPECT_EQ(walkways, 40);
+    EXPECT_EQ(recordText(f.room(0).object(13, 10)), "THE END");
+    for (size_t i = 22; i < e.size(); ++i) EXPECT_EQ(e[i], 0) << i;
+}
+
+TEST_F(CastleCli, CheckPrintsTheLogAndExitsByErrors) {
+    const std::string program = sampleProgram();
+    CliRun r = cli({"check", program});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "No errors found.\n");
+
+    test::GameFixture f;
+    f.useRoom(0);
+    f.useRoom(1);
+    f.enter(0);
+    f.put(kDoor, 0, 0);
+    f.put(kTrap, 5, 7);
+    ASSERT_TRUE(saveCastleFileTo(f.castle(), dir.file("bad.cas")));
+    r = cli({"check", dir.file("bad.cas")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "Error #1: Unlinked Trap in Room 1; Position: X: 05 Y: 07\n"
+                     "Error #2: There is no Door in Room 2\n");
+}
+
+TEST_F(CastleCli, CompileWritesTheProgramAsNamed) {
+    test::GameFixture f;
+    test::buildEveryTypeCastle(f);
+    ASSERT_TRUE(saveCastleFileTo(f.castle(), dir.file("castle.cas")));
+    Bytes expected;
+    sampleProgram(&expected);
+    const CliRun r = cli({"compile", dir.file("castle.cas"), dir.file("castle.out")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(test::readBytes(dir.file("castle.out")), expected);
+    EXPECT_FALSE(fs::exists(dir.file("zcastle.out")));
+}
+
+TEST_F(CastleCli, CompileRefusesAFaultyCastleOrMissingEndRoom) {
+    test::GameFixture f;
+    f.useRoom(0);
+    ASSERT_TRUE(saveCastleFileTo(f.castle(), dir.file("nodoor.cas")));
+    CliRun r = cli({"compile", dir.file("nodoor.cas"), dir.file("out.prg")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error #1: There is no Door in Room 1\n");
+    EXPECT_FALSE(fs::exists(dir.file("out.prg")));
+
+    const std::string program = sampleProgram();
+    fs::create_directories(dir.path() / "empty");
+    r = cli({"compile", program, dir.file("out.prg")}, dir.file("empty"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "endroom data missing\n");
+    EXPECT_FALSE(fs::exists(dir.file("out.prg")));
+}
+
+TEST_F(CastleCli, DecompileThenCompileGivesBackTheProgram) {
+    Bytes original;
+    const std::string program = sampleProgram(&original);
+    CliRun r = cli({"decompile", program, dir.file("back.cas")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(fs::file_size(dir.file("back.cas")), kProjectFileSize);
+    r = cli({"compile", dir.file("back.cas"), dir.file("again.prg")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(test::readBytes(dir.file("again.prg")), original);
+}
+
+TEST_F(CastleCli, WrongArgumentsAndUnreadableInputs) {
+    CliRun r = cli({"check"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("usage"), std::string::npos);
+    EXPECT_EQ(cli({"compile", "a"}).status, 2);
+    EXPECT_EQ(cli({"decompile", "a", "b", "c"}).status, 2);
+
+    const std::string missing = dir.file("nothere.prg");
+    r = cli({"check", missing});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find(missing), std::string::npos);
+    EXPECT_EQ(cli({"decompile", missing, dir.file("x.cas")}).status, 2);
+    EXPECT_FALSE(fs::exists(dir.file("x.cas")));
+    EXPECT_EQ(cli({"compile", dir.path().string(), dir.file("y.prg")}).status, 2);
+}
+
+TEST_F(CastleCli, DamagedInputsNeverCrashIt) {
+    std::mt19937 rng(77);
+    Bytes valid;
+    sampleProgram(&valid);
+    for (int round = 0; round < 6; ++round) {
+        Bytes p = valid;
+        if (round == 0) p.resize(300);
+        for (int i = 0; i < 4 * round; ++i) p[258 + rng() % (p.size() - 258)] = static_cast<uint8_t>(rng());
+        test::writeBytes(dir.file("zbad.prg"), p);
+        const CliRun r = cli({"check", dir.file("zbad.prg")});
+        EXPECT_TRUE(r.status == 0 || r.status == 1) << r.status << r.err;
+        const CliRun d = cli({"decompile", dir.file("zbad.prg"), dir.file("bad.cas")});
+        EXPECT_EQ(d.status, 0) << d.err;
+    }
+}
+
+}  // namespace
+}  // namespace grusk

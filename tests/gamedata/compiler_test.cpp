@@ -1,0 +1,534 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "gamedata/program_layout.h"
+#include "gamedata_fixture.h"
+#include "model/safe_file.h"
+#include "support/test_support.h"
+
+namespace grusk {
+namespace {
+
+using test::GameFixture;
+using Bytes = std::vector<uint8_t>;
+
+Bytes slice(const Bytes& b, size_t from, size_t n) {
+    if (from + n > b.size()) return {};
+    return Bytes(b.begin() + static_cast<long>(from), b.begin() + static_cast<long>(from + n));
+}
+
+int word(const Bytes& b, size_t at) { return b[at] | (b[at + 1] << 8); }
+
+// The data of room r, from the address in its room entry up to its $00 $00.
+Bytes roomData(const Bytes& program, int r) {
+    const size_t start = static_cast<size_t>(offsetOfC64Address(word(program, 258 + 8 * r + 6)));
+    const size_t next = r + 1 < 64 && program[258 + 8 * (r + 1)] != 0xFF
+                            ? static_cast<size_t>(offsetOfC64Address(word(program, 258 + 8 * (r + 1) + 6)))
+                            : static_cast<size_t>(offsetOfC64Address(word(program, 97)));
+    return slice(program, start, next - start);
+}
+
+// Prepares a recounted, renumbered castle without running the whole check.
+Bytes buildUnchecked(GameFixture& f) {
+    for (int r = 0; r < roomsInUseRun(f.castle()); ++r) recountRoom(f.castle(), r);
+    renumberObjects(f.castle());
+    auto program = buildCastleProgram(f.castle(), test::sampleEndRoom());
+    EXPECT_TRUE(program.has_value());
+    return program ? *program : Bytes{};
+}
+
+TEST(ProgramLayout, ConversionsFollowTheGameLayout) {
+    EXPECT_EQ(xByteOfColumn(0), 16);
+    EXPECT_EQ(xByteOfColumn(39), 172);
+    EXPECT_EQ(yByteOfRow(24), 192);
+    EXPECT_EQ(columnOfXByte(0x38), 10);
+    EXPECT_EQ(rowOfYByte(0x28), 5);
+    EXPECT_EQ(rowOfYByte(0x2F), 5);
+    EXPECT_EQ(c64AddressOfOffset(267), 0x7909);
+    EXPECT_EQ(offsetOfC64Address(0x7800), 2);
+    ASSERT_NE(programList(kListRayGun), nullptr);
+    EXPECT_EQ(programList(kListRayGun)->endByte, 0x80);
+    EXPECT_EQ(programList(kListLightning)->endByte, 0x20);
+    EXPECT_EQ(programList(kListDoorBell)->endByte, kCountedList);
+    EXPECT_EQ(programList(33), nullptr);
+}
+
+TEST(Compiler, SingleRoomOfOneDoorGivesEveryByteOfTheLayout) {
+    GameFixture f;
+    f.useRoom(0, {32, 48, 80, 80});
+    f.put(kDoor, 10, 5);
+    CellRecord& door = f.at(10, 5);
+    door.direction = 1;
+    door.destRoom = 2;
+    door.destDoor = 0;
+    door.mapX = 30;
+    door.mapY = 40;
+    f.castle().settings = CastleSettings{{1, 2}, {3, 4}, {5, 6}};
+    const Bytes p = buildUnchecked(f);
+
+    ASSERT_EQ(p.size(), 267u + 11 + 3 + 2 + 545);
+    EXPECT_EQ(slice(p, 0, 11), (Bytes{0x00, 0x78, static_cast<uint8_t>(p.size()), static_cast<uint8_t>(p.size() >> 8),
+                                      0x80, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(slice(p, 11, 86), Bytes(86, 0));
+    EXPECT_EQ(word(p, 97), c64AddressOfOffset(267 + 16));
+    EXPECT_EQ(slice(p, 99, 159), Bytes(159, 0));
+    // Room entry: colour 2, map X/Y and size, then the data addresses.
+    EXPECT_EQ(slice(p, 258, 8), (Bytes{0x02, 0x18, 0x18, 0x1A, 0x0B, 0x79, 0x09, 0x79}));
+    EXPECT_EQ(p[266], 0xFF);
+    EXPECT_EQ(slice(p, 267, 16), (Bytes{0x03, 0x08, 0x01, 0x38, 0x28, 0x01, 0x02, 0x00, 0x1E, 0x28, 0x00,  // door
+                                        0x06, 0x08, 0x00,                                              // walkway
+                                        0x00, 0x00}));
+    EXPECT_EQ(slice(p, 283, 545), test::sampleEndRoom());
+}
+
+TEST(Compiler, RoomWithoutDoorsStartsWithTheWalkwayList) {
+    GameFixture f;
+    f.useRoom(0);
+    f.put(kFrankenstein, 4, 4);
+    EXPECT_EQ(roomData(buildUnchecked(f), 0),
+              (Bytes{0x06, 0x08, 0x00, 0x30, 0x08, 0x00, 0x20, 0x20, 0, 0, 0, 0, 0x80, 0x00, 0x00}));
+}
+
+TEST(Compiler, ValuesAboveAByteAreWrittenAsTheirLowBits) {
+    GameFixture f;
+    f.useRoom(0, {0, 0, 16 * 300, 16 * 3});
+    f.room(0).roomColour = 258;
+    f.put(kDoor, 0, 0);
+    f.at(0, 0).mapX = 300;
+    f.at(0, 0).destRoom = 256 + 7;
+    const Bytes p = buildUnchecked(f);
+    EXPECT_EQ(p[258], 0x02);
+    EXPECT_EQ(p[261], static_cast<uint8_t>(300 * 8 | 3));
+    const Bytes d = roomData(p, 0);
+    EXPECT_EQ(d[6], 7);      // destRoom
+    EXPECT_EQ(d[8], 0x2C);   // mapX 300
+}
+
+TEST(Compiler, WalkwayRunsEndAtColumn39AndAtEveryRow) {
+    GameFixture f;
+    f.useRoom(0);
+    f.walkway(35, 39, 3);
+    f.walkway(35, 39, 4);
+    f.walkway(0, 2, 5);
+    f.put(kWalkway, 4, 5);
+    shapeWalkways(f.app);
+    EXPECT_EQ(roomData(buildUnchecked(f), 0),
+              (Bytes{0x06, 0x08, 5, 156, 24, 5, 156, 32, 3, 16, 40, 1, 32, 40, 0x00, 0x00, 0x00}));
+}
+
+TEST(Compiler, VerticalRunsAreWrittenOnceFromTheirTopCell) {
+    GameFixture f;
+    f.useRoom(0);
+    f.column(kLadder, 7, 3, 10);
+    f.column(kLadder, 7, 1, 2);  // extended upwards afterwards
+    f.column(kSlidingPole, 2, 20, 24);
+    const Bytes d = roomData(buildUnchecked(f), 0);
+    EXPECT_EQ(d, (Bytes{0x06, 0x08, 0x00, 0x09, 0x08, 5, 24, 160, 0x00, 0x0C, 0x08, 10, 44, 8, 0x00, 0x00, 0x00}));
+}
+
+TEST(Compiler, LightningSwitchNamesMachinesByEntryOffset) {
+    GameFixture f;
+    f.useRoom(0);
+    f.put(kLightningSuspension, 1, 3);
+    f.put(kLightningMachine, 0, 4);
+    f.put(kLightningMachine, 10, 4);
+    f.put(kLightningMachine, 20, 4);
+    toggleObjectState(f.app, 20, 4);
+    f.put(kLightningSwitch, 30, 0);
+    f.link(30, 0, 0, 4);
+    f.link(30, 0, 20, 4);
+    const Bytes d = roomData(buildUnchecked(f), 0);
+    const Bytes expected{0x06, 0x08, 0x00, 0x12, 0x08,
+                         0x40, 20, 24, 1, 0, 0, 0, 0,   // machine 0 with one suspension cell
+                         0x40, 60, 32, 0, 0, 0, 0, 0,   // machine 1 without suspension
+                         0x00, 100, 32, 0, 0, 0, 0, 0,  // machine 2, off
+                         0xC0, 136, 0, 0x00, 0x00, 0x10, 0xFF, 0xFF,
+                         0x20, 0x00, 0x00};
+    EXPECT_EQ(d, expected);
+}
+
+TEST(Compiler, LinkedObjectListsCarryTheirLinks) {
+    GameFixture f;
+    f.useRoom(0);
+    f.put(kDoor, 0, 0);
+    f.put(kDoor, 10, 0);
+    f.put(kDoorBell, 5, 5);
+    f.link(5, 5, 10, 0);
+    f.link(5, 5, 0, 0);
+    f.link(5, 5, 10, 0);
+    f.put(kLock, 7, 5);
+    f.app.popupCell = {7, 5};
+    setObjectColour(f.app, kCmdColourWhite + 1);  // red
+    f.link(7, 5, 10, 0);
+    f.put(kForceFieldSwitch, 20, 0);
+    f.put(kForceField, 21, 0);
+    f.link(21, 0, 20, 0);
+    f.put(kMummySwitch, 25, 0);
+    f.put(kMummy, 26, 0);
+    f.link(26, 0, 25, 0);
+    const Bytes d = roomData(buildUnchecked(f), 0);
+    const Bytes expected{
+        0x03, 0x08, 2, 16, 0, 0, 0, 0, 0, 0, 0, 56, 0, 0, 0, 0, 0, 0, 0,
+        0x06, 0x08, 0x00,
+        0x0F, 0x08, 3, 36, 40, 1, 36, 40, 0, 36, 40, 1,  // one bell, three links
+        0x15, 0x08, 96, 0, 100, 0, 0x00,                // force field
+        0x18, 0x08, 1, 116, 0, 120, 0, 0, 0, 0x00,      // mummy
+        0x1E, 0x08, 2, 89, 1, 44, 40, 0x00,             // lock
+        0x00, 0x00};
+    EXPECT_EQ(d, expected);
+}
+
+TEST(Compiler, RayGunsFindTheirRailsAndWriteZerosForWhatIsMissing) {
+    GameFixture f;
+    f.useRoom(0);
+    f.column(kGunRailRight, 12, 2, 9);
+    f.put(kGunRight, 10, 6);
+    f.put(kGunControl, 0, 0);
+    f.link(0, 0, 10, 6);
+    f.column(kGunRailLeft, 29, 10, 12);
+    f.put(kGunLeft, 30, 11);
+    f.put(kGunControl, 2, 0);
+    f.link(2, 0, 30, 11);
+    f.put(kGunRight, 20, 20);  // no rail beside it
+    f.put(kGunControl, 4, 0);
+    f.link(4, 0, 20, 20);
+    f.put(kGunControl, 6, 0);  // linked, then its gun removed
+    f.put(kGunLeft, 35, 2);
+    f.link(6, 0, 35, 2);
+    deleteObjectAt(f.app, 35, 2);
+    const Bytes d = roomData(buildUnchecked(f), 0);
+    const Bytes expected{0x06, 0x08, 0x00, 0x24, 0x08,
+                         1, 64, 16, 8, 48, 16, 0,   // right gun, rail column 12 rows 2..9
+                         0, 132, 80, 3, 88, 24, 0,  // left gun, rail column 29 rows 10..12
+                         1, 0, 0, 0, 0, 32, 0,      // no rail
+                         0, 0, 0, 0, 0, 40, 0,      // no gun
+                         0x80, 0x00, 0x00};
+    EXPECT_EQ(d, expected);
+}
+
+TEST(Compiler, TransmittersTrapsConveyorsAndKeys) {
+    GameFixture f;
+    f.useRoom(0);
+    f.put(kTransmitter, 0, 0);
+    f.put(kTransmitterTarget, 10, 0);
+    f.put(kTransmitterTarget, 10, 2);
+    f.link(0, 0, 10, 2);
+    f.link(0, 0, 10, 0);
+    f.put(kTrap, 20, 0);
+    f.put(kTrapSwitch, 23, 0);
+    f.link(20, 0, 23, 0);
+    f.put(kConveyor, 0, 10);
+    f.put(kConveyorSwitch, 9, 9);
+    f.link(9, 9, 0, 10);
+    f.put(kConveyor, 0, 12);
+    f.put(kConveyorSwitch, 9, 12);
+    f.link(9, 12, 0, 12);
+    toggleObjectState(f.app, 9, 12);
+    f.put(kConveyor, 0, 15);
+    f.put(kConveyorSwitch, 9, 15);
+    f.link(9, 15, 0, 15);
+    toggleObjectState(f.app, 9, 15);
+    toggleObjectState(f.app, 9, 15);
+    f.put(kKey, 30, 20);
+    const Bytes d = roomData(buildUnchecked(f), 0);
+    const Bytes expected{0x06, 0x08, 0x00,
+                         0x1B, 0x08, 1, 81, 136, 160, 0x00,                  // key
+                         0x27, 0x08, 16, 0, 0, 56, 16, 56, 0, 0x00,          // transmitter, slot order
+                         0x2A, 0x08, 1, 96, 0, 108, 0, 0x80,                 // open trap
+                         0x2D, 0x08, 0, 16, 80, 52, 72,                      // stopped
+                         3, 16, 96, 52, 96,                                  // running left
+                         1, 16, 120, 52, 120, 0x80,                          // running right
+                         0x00, 0x00};
+    EXPECT_EQ(d, expected);
+}
+
+TEST(Compiler, TextsAreUpperCaseWithBit7OnTheLastCharacter) {
+    GameFixture f;
+    f.useRoom(0);
+    f.put(kText, 0, 0);
+    setRecordText(f.at(0, 0), "hello");
+    f.put(kText, 10, 1);
+    setRecordText(f.at(10, 1), "a");
+    f.at(10, 1).colour = 3;
+    f.app.popupCell = {10, 1};
+    toggleDoubleHeight(f.app);
+    f.put(kText, 20, 2);
+    setRecordText(f.at(20, 2), "");
+    const Bytes d = roomData(buildUnchecked(f), 0);
+    const Bytes expected{0x06, 0x08, 0x00, 0x33, 0x08,
+                         16, 0, 1, 0x21, 'H', 'E', 'L', 'L', 'O' | 0x80,
+                         56, 8, 3, 0x22, 'A' | 0x80,
+                         0x00, 0x00, 0x00};
+    EXPECT_EQ(d, expected);
+    EXPECT_EQ(recordText(f.at(0, 0)), "HELLO");
+}
+
+TEST(Compiler, CharactersWithBit7NeverEndATextEarly) {
+    GameFixture f;
+    f.useRoom(0);
+    f.put(kText, 0, 0);
+    setRecordText(f.at(0, 0), "A\xC3\xBC");
+    const Bytes d = roomData(buildUnchecked(f), 0);
+    EXPECT_EQ(slice(d, 9, 3), (Bytes{'A', 0x43, 0xBC}));
+}
+
+TEST(Compiler, CamouflageIsWrittenOnceAndKeepsATextOnIt) {
+    GameFixture f;
+    f.useRoom(0);
+    f.put(kCamouflage, 38, 0);
+    f.put(kCamouflage, 4, 1);
+    f.put(kText, 4, 1);
+    setRecordText(f.at(4, 1), "X");
+    const Bytes d = roomData(buildUnchecked(f), 0);
+    const Bytes expected{0x06, 0x08, 0x00, 0x33, 0x08,
+                         168, 0, 0, 0x21, 0xA0,
+                         32, 8, 0, 0x21, 0xA0,
+                         32, 8, 1, 0x21, 'X' | 0x80,
+                         0x00, 0x00, 0x00};
+    EXPECT_EQ(d, expected);
+}
+
+TEST(Compiler, OnlyTheLeadingRunOfRoomsInUseIsWritten) {
+    GameFixture f;
+    for (int r : {0, 1, 3}) {
+        f.useRoom(r);
+        f.enter(r);
+        f.put(kDoor, 0, 0);
+        f.at(0, 0).destRoom = r;
+    }
+    const Bytes p = buildUnchecked(f);
+    EXPECT_EQ(p[258 + 16], 0xFF);
+    EXPECT_EQ(word(p, 97), c64AddressOfOffset(258 + 17 + 2 * 16));
+}
+
+TEST(Renumber, DoorsPlacedOutOfScanOrderAreTranslated) {
+    GameFixture f;
+    f.useRoom(0);
+    f.useRoom(1);
+    f.enter(0);
+    f.put(kDoor, 20, 10);  // number 0, second in scan order
+    f.put(kDoor, 0, 0);    // number 1, first in scan order
+    EXPECT_EQ(f.at(20, 10).number, 0);
+    f.at(20, 10).destRoom = 1;
+    f.at(0, 0).destRoom = 1;
+    f.at(0, 0).destDoor = 0;
+    f.enter(1);
+    f.put(kDoor, 5, 5);
+    f.at(5, 5).destRoom = 0;
+    f.at(5, 5).destDoor = 0;  // the door at (20, 10)
+    f.at(5, 5).destRoom = 0;
+    f.castle().settings.playerStartRoom[0] = 0;
+    f.castle().settings.playerStartDoor[0] = 0;
+    f.castle().settings.playerStartRoom[1] = 0;
+    f.castle().settings.playerStartDoor[1] = 1;
+    f.castle().room(0).object(20, 10).destDoor = 0;
+
+    recountRoom(f.castle(), 0);
+    recountRoom(f.castle(), 1);
+    renumberObjects(f.castle());
+    const CellRecord& back = f.room(1).object(5, 5);
+    EXPECT_EQ(back.destDoor, 1);
+    EXPECT_EQ(back.destX, 20);
+    EXPECT_EQ(back.destY, 10);
+    EXPECT_EQ(f.room(0).object(0, 0).number, 0);
+    EXPECT_EQ(f.room(0).object(20, 10).number, 1);
+    EXPECT_EQ(f.castle().settings.playerStartDoor[0], 1);
+    EXPECT_EQ(f.castle().settings.playerStartDoor[1], 0);
+}
+
+TEST(Renumber, DestinationsOutsideTheCastleAreLeftAlone) {
+    GameFixture f;
+    f.useRoom(0);
+    f.put(kDoor, 0, 0);
+    f.at(0, 0).destRoom = 1000;
+    f.at(0, 0).destDoor = 7;
+    recountRoom(f.castle(), 0);
+    renumberObjects(f.castle());
+    EXPECT_EQ(f.at(0, 0).destDoor, 7);
+    f.at(0, 0).destRoom = -3;
+    renumberObjects(f.castle());
+    EXPECT_EQ(f.at(0, 0).destDoor, 7);
+}
+
+TEST(FindRunTop, WalksUpTheRunOfTheSameType) {
+    GameFixture f;
+    f.column(kLadder, 4, 2, 3);
+    f.column(kGunRailLeft, 4, 4, 9);
+    int column = -1, top = -1;
+    EXPECT_EQ(findRunTop(f.app, 4, 8, &column, &top), kGunRailLeft);
+    EXPECT_EQ(column, 4);
+    EXPECT_EQ(top, 4);
+    EXPECT_EQ(findRunTop(f.app, 4, 3, &column, &top), kLadder);
+    EXPECT_EQ(top, 2);
+    column = top = -7;
+    EXPECT_EQ(findRunTop(f.app, 5, 5, &column, &top), kEmpty);
+    EXPECT_EQ(findRunTop(f.app, 40, 5, &column, &top), kEmpty);
+    EXPECT_EQ(column, -7);
+}
+
+TEST(Compiler, BuildIsRefusedForMissingEndRoomTooManyLinksOrTooLargeAProgram) {
+    GameFixture f;
+    f.useRoom(0);
+    f.put(kDoor, 0, 0);
+    std::vector<std::string> errors;
+    recountRoom(f.castle(), 0);
+    EXPECT_FALSE(buildCastleProgram(f.castle(), Bytes(544), &errors));
+    EXPECT_EQ(errors, std::vector<std::string>{"endroom data missing"});
+
+    // 16 bells of 16 links each: 256 entries do not fit the count byte.
+    for (int i = 0; i < 16; ++i) {
+        f.put(kDoorBell, 4 + 2 * i, 10);
+        for (int l = 0; l < 16; ++l) f.link(4 + 2 * i, 10, 0, 0);
+    }
+    recountRoom(f.castle(), 0);
+    errors.clear();
+    EXPECT_FALSE(buildCastleProgram(f.castle(), test::sampleEndRoom(), &errors));
+    EXPECT_EQ(errors, std::vector<std::string>{"Error: Room 1 has more than 255 doors or door bell links."});
+    deleteObjectAt(f.app, 4, 10);
+    EXPECT_TRUE(buildCastleProgram(f.castle(), test::sampleEndRoom(), &errors));
+
+    // 64 rooms of 500 one-cell walkways each exceed 65535 bytes.
+    GameFixture big;
+    for (int r = 0; r < 64; ++r) {
+        big.useRoom(r);
+        for (int y = 0; y < 25; ++y)
+            for (int x = 0; x < 40; x += 2) big.room(r).walkway(x, y) = kWalkway;
+    }
+    errors.clear();
+    EXPECT_FALSE(buildCastleProgram(big.castle(), test::sampleEndRoom(), &errors));
+    const size_t expectedSize = 258 + 64 * 8 + 1 + 64 * (2 + 1500 + 1 + 2) + 545;
+    EXPECT_EQ(errors, std::vector<std::string>{"Error: castle program too large (" + std::to_string(expectedSize) +
+                                               " bytes, at most 65535)."});
+}
+
+// compileCastle against files: a program folder with the end-room data.
+class CompileCastleTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    GameFixture f;
+
+    void SetUp() override {
+        std::filesystem::create_directories(dir.path() / "resource");
+        test::writeBytes(dir.file("resource/endroom.bin"), test::sampleEndRoom());
+        f.app.programFolder = dir.path().string();
+        f.useRoom(0);
+        f.put(kDoor, 0, 0);
+    }
+};
+
+TEST(CompileTarget, NameRules) {
+    EXPECT_EQ(castleProgramTarget("/a/b/castle1.prg"), "/a/b/zcastle1.prg");
+    EXPECT_EQ(castleProgramTarget("/a/b/Zorro"), "/a/b/Zorro.prg");
+    EXPECT_EQ(castleProgramTarget("/a/b/zfoo.PRG"), "/a/b/zfoo.PRG");
+    EXPECT_EQ(castleProgramTarget("plain"), "zplain.prg");
+}
+
+TEST_F(CompileCastleTest, InteractiveBuildAddsTheZAndReportsSuccess) {
+    f.ui.files.push_back(dir.file("castle1.prg"));
+    f.enter(0);
+    EXPECT_EQ(compileCastle(f.app, true), 1);
+    const Bytes written = test::readBytes(dir.file("zcastle1.prg"));
+    EXPECT_EQ(written, buildCastleProgram(f.castle(), test::sampleEndRoom()).value());
+    EXPECT_EQ(f.ui.fileDialogs.at(0).first, "z*.prg");
+    EXPECT_EQ(f.ui.fileDialogs.at(0).second.label, "C-64 Programs");
+    EXPECT_EQ(f.ui.fileDialogs.at(0).second.pattern, "*.prg");
+    EXPECT_EQ(f.ui.messageTexts(), std::vector<std::string>{"PRG-file successfully built!"});
+    EXPECT_EQ(f.ui.caption(), dir.file("zcastle1.prg"));
+    EXPECT_EQ(f.castle().currentRoom, 0);
+    // Only the program is left in the folder: no temporary file stays behind.
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+    EXPECT_EQ(entries, 2);
+}
+
+TEST_F(CompileCastleTest, DeclinedOverwriteAndCancelWriteNothing) {
+    test::writeBytes(dir.file("zold.prg"), {1, 2, 3});
+    f.ui.files.push_back(dir.file("zold.prg"));
+    f.ui.replies.push_back(Reply::No);
+    EXPECT_EQ(compileCastle(f.app, true), 0);
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_EQ(f.ui.messages[0].text, "File exists. Overwrite?");
+    EXPECT_EQ(f.ui.messages[0].caption, "Watch it!");
+    EXPECT_EQ(test::readBytes(dir.file("zold.prg")), (Bytes{1, 2, 3}));
+
+    f.ui.files.push_back(dir.file("zold.prg"));
+    f.ui.replies.push_back(Reply::Yes);
+    EXPECT_EQ(compileCastle(f.app, true), 1);
+    EXPECT_GT(test::readBytes(dir.file("zold.prg")).size(), 545u);
+
+    EXPECT_EQ(compileCastle(f.app, true), 0);  // dialog cancelled
+}
+
+TEST_F(CompileCastleTest, QuietBuildReplacesTheTestProgramWithoutAsking) {
+    test::writeBytes(dir.file("resource/ztest00.prg"), {9, 9});
+    f.enter(0);
+    EXPECT_EQ(compileCastle(f.app, false), 1);
+    EXPECT_TRUE(f.ui.messages.empty());
+    EXPECT_EQ(test::readBytes(dir.file("resource/ztest00.prg")),
+              buildCastleProgram(f.castle(), test::sampleEndRoom()).value());
+}
+
+TEST_F(CompileCastleTest, CastleErrorsShowTheLogAndWriteNothing) {
+    f.at(0, 0).destRoom = 5;
+    EXPECT_EQ(compileCastle(f.app, false), 0);
+    EXPECT_GE(f.ui.logShown, 1);
+    EXPECT_EQ(f.ui.log, std::vector<std::string>{"Error #1: Door 1 in Room 1 has an invalid connection to Room 6."});
+    EXPECT_FALSE(std::filesystem::exists(dir.file("resource/ztest00.prg")));
+}
+
+TEST_F(CompileCastleTest, MissingOrShortEndRoomStopsTheBuild) {
+    test::writeBytes(dir.file("resource/endroom.bin"), Bytes(544, 1));
+    EXPECT_EQ(compileCastle(f.app, false), 0);
+    EXPECT_EQ(f.ui.messageTexts(), std::vector<std::string>{"endroom data missing"});
+    std::filesystem::remove(dir.file("resource/endroom.bin"));
+    EXPECT_EQ(compileCastle(f.app, false), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("resource/ztest00.prg")));
+}
+
+TEST_F(CompileCastleTest, RefusedBuildLogsTheReason) {
+    for (int i = 0; i < 16; ++i) {
+        f.put(kDoorBell, 4 + 2 * i, 10);
+        for (int l = 0; l < 16; ++l) f.link(4 + 2 * i, 10, 0, 0);
+    }
+    test::writeBytes(dir.file("resource/ztest00.prg"), {7});
+    EXPECT_EQ(compileCastle(f.app, false), 0);
+    EXPECT_EQ(f.ui.log, std::vector<std::string>{"Error: Room 1 has more than 255 doors or door bell links."});
+    EXPECT_GE(f.ui.logShown, 1);
+    EXPECT_EQ(test::readBytes(dir.file("resource/ztest00.prg")), Bytes{7});
+}
+
+TEST_F(CompileCastleTest, FailedRenameKeepsTheOldFileAndSaysSo) {
+    // A non-empty folder in place of the target cannot be replaced by a file.
+    std::filesystem::create_directories(dir.path() / "zbusy.prg" / "inside");
+    f.ui.files.push_back(dir.file("zbusy.prg"));
+    f.ui.replies.push_back(Reply::Yes);
+    EXPECT_EQ(compileCastle(f.app, true), 1);
+    EXPECT_EQ(f.ui.messageTexts(), std::vector<std::string>{"File cannot be written!"});
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "zbusy.prg" / "inside"));
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+}
+
+TEST_F(CompileCastleTest, TargetFolderThatDoesNotExistIsReportedInTheLog) {
+    const std::string target = dir.file("missing/zcastle.prg");
+    f.ui.files.push_back(target);
+    EXPECT_EQ(compileCastle(f.app, true), 0);
+    EXPECT_EQ(f.ui.log, std::vector<std::string>{"Could not open " + target});
+    EXPECT_TRUE(f.ui.messageTexts().empty());
+}
+
+TEST_F(CompileCastleTest, EveryRoomIsShownWhileCompiledAndTheCurrentRoomRestored) {
+    f.useRoom(1);
+    f.enter(1);
+    f.put(kDoor, 0, 0);
+    f.at(0, 0).destRoom = 1;
+    f.enter(1);
+    f.ui.clearRecords();
+    EXPECT_EQ(compileCastle(f.app, false), 1);
+    EXPECT_EQ(f.castle().currentRoom, 1);
+    EXPECT_GE(f.ui.canvasRedraws.size(), 3u);
+}
+
+}  // namespace
+}  // namespace grusk
