@@ -1,5 +1,6 @@
 #include "app/canvas_mouse.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -66,6 +67,10 @@ void CanvasMouse::addObjectArea(CellPos cell) {
 void CanvasMouse::canvasPainted(const PixelRect& ghost) {
     if (ghost.right - ghost.left >= 0 && ghost.bottom - ghost.top >= 0) ghost_ = ghost;
     ghostMoved_ = false;
+}
+
+void CanvasMouse::canvasPainted(const std::optional<PixelRect>& ghost) {
+    canvasPainted(ghost ? *ghost : PixelRect{0, 0, -1, -1});
 }
 
 void CanvasMouse::objectListChosen(int type) {
@@ -172,12 +177,13 @@ void CanvasMouse::updateStatus() {
                 }
             }
         } else {
-            // The destination fields belong to doors; another object must not show a stale one.
+            // The destination fields belong to doors: nothing else may show a stale one.
             for (int id : kDoorFields) ui.showControl(WindowId::Main, id, false);
         }
         ui.setControlText(WindowId::Main, kStatusName, std::string(objectTypeName(anchor.type)));
         return;
     }
+    for (int id : kDoorFields) ui.showControl(WindowId::Main, id, false);
     const int walkway = r.walkway(mouseCell_.x, mouseCell_.y);
     const int vertical = r.vertical(mouseCell_.x, mouseCell_.y).type;
     if (walkway != kEmpty) {
@@ -187,7 +193,6 @@ void CanvasMouse::updateStatus() {
     } else {
         ui.setControlText(WindowId::Main, kStatusName, "-");
         ui.setControlText(WindowId::Main, kStatusNumber, "-");
-        for (int id : kDoorFields) ui.showControl(WindowId::Main, id, false);
     }
 }
 
@@ -200,6 +205,10 @@ void CanvasMouse::handleHeldButtons(MouseButtons held) {
         app_.suppressClick = false;
         return;
     }
+    // After a jump through a door the button is still down from the double
+    // click, and the pointer was moved onto the other door: nothing is drawn or
+    // dragged there until the release.
+    if (jumpedThroughDoor_) return;
     if (app_.placeType != -1 && !held.ctrl && !dragging_) {
         CellPos at = mouseCell_;
         if (locksColumn(app_.placeType)) {
@@ -243,6 +252,7 @@ void CanvasMouse::startDrag() {
 }
 
 void CanvasMouse::leftDown(int clientX, int clientY, MouseButtons held) {
+    jumpedThroughDoor_ = false;
     catchUp(clientX, clientY, MouseButtons{false, held.right, held.ctrl});
     if (buttonDownPos_.x == -1 && buttonDownPos_.y == -1) buttonDownPos_ = mousePixel_;
     if (app_.suppressClick) {
@@ -261,8 +271,12 @@ void CanvasMouse::leftUp(int clientX, int clientY, MouseButtons held) {
     catchUp(clientX, clientY, MouseButtons{true, held.right, held.ctrl});
     lockedColumn_ = lockedRow_ = -1;
     buttonDownPos_ = CellPos{};
+    // The release that ends a double click through a door lands in the other
+    // room: it must not click whatever lies there under the same cell.
+    const bool afterJump = jumpedThroughDoor_;
+    jumpedThroughDoor_ = false;
 
-    if (isInsideRoom(mouseCell_.x, mouseCell_.y)) {
+    if (!afterJump && isInsideRoom(mouseCell_.x, mouseCell_.y)) {
         if (dragging_) {
             dragging_ = false;
             app_.listSelectionActive = false;
@@ -287,6 +301,7 @@ void CanvasMouse::leftUp(int clientX, int clientY, MouseButtons held) {
 }
 
 void CanvasMouse::leftDoubleClick(int clientX, int clientY) {
+    catchUp(clientX, clientY, MouseButtons{});
     const CellPos cell = canvasCellAt(clientX, clientY);
     if (!isInsideRoom(cell.x, cell.y)) return;
     const FoundObject found = findObjectAt(app_.castle, cell.x, cell.y);
@@ -294,6 +309,7 @@ void CanvasMouse::leftDoubleClick(int clientX, int clientY) {
     const CellRecord door = room().object(found.anchor.x, found.anchor.y);
     if (door.type != kDoor || !isValidRoom(door.destRoom)) return;
     selectRoom(app_, door.destRoom);
+    jumpedThroughDoor_ = true;
     const Room& dest = app_.castle.room(door.destRoom);
     for (int y = 0; y < kRows; ++y) {
         for (int x = 0; x < kColumns; ++x) {
@@ -321,9 +337,9 @@ int CanvasMouse::rightUp(int clientX, int clientY, MouseButtons held) {
     } else {
         app_.listSelectionActive = false;
     }
+    // The window takes the selection off the object list once no type is chosen.
     app_.placeType = -1;
     ghostMoved_ = false;
-    app_.ui.clearListSelection(WindowId::Main, kCmdObjectList);
     shapeWalkways(app_);
     app_.ui.invalidateCanvas(kCanvasRect, true);
     return command;

@@ -65,6 +65,7 @@ public:
     // Called after every canvas paint with the ghost rectangle it returned
     // (a negative width or height: no ghost).
     void canvasPainted(const PixelRect& ghost);
+    void canvasPainted(const std::optional<PixelRect>& ghost);
     std::optional<PixelRect> ghost() const { return ghost_; }
     bool ghostMoved() const { return ghostMoved_; }
 
@@ -99,6 +100,7 @@ private:
     CellPos hoverAnchor_;
     CellPos lastHoverAnchor_;
     bool dragging_ = false;
+    bool jumpedThroughDoor_ = false;
     int dragRoom_ = -1;
     CellPos dragSource_;
     CellPos dragTarget_;

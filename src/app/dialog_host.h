@@ -26,9 +26,6 @@ public:
     virtual void runD64Manager(D64Manager& manager) = 0;
     // The about box with its picture.
     virtual void runAbout(const RasterImage& picture) = 0;
-    // "Set Door position on the Map:" (IDD_MAPDOOR): modal over the main
-    // window until the click on the map ends it (the room map stays usable).
-    virtual void runMapDoorPrompt() = 0;
     // "Enter Text" (IDD_TEXT) with the initial text; the typed text on OK.
     virtual std::optional<std::string> runTextDialog(const std::string& initial) = 0;
     // Ends the program (after the session has asked about unsaved changes).

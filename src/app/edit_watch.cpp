@@ -30,6 +30,11 @@ struct Hasher {
 };
 
 void addRecord(Hasher& hasher, const CellRecord& record) {
+    // Every empty cell is the same, whatever stale values it holds.
+    if (record.type == kEmpty) {
+        hasher.mix(kEmpty);
+        return;
+    }
     CellRecord copy = record;
     copy.mark = 0;
     copy.dragging = 0;

@@ -10,7 +10,10 @@
 namespace grusk {
 
 EditorSession::EditorSession(Platform& platform, DialogHost& dialogs)
-    : ui_(platform), dialogs_(dialogs), app_(ui_), mouse_(app_), canvas_(kCanvasWidth, kCanvasHeight) {}
+    : ui_(platform), dialogs_(dialogs), app_(ui_), mouse_(app_), mapInput_(app_), d64_(app_),
+      canvas_(kCanvasWidth, kCanvasHeight) {
+    mouse_.attachRoomMap(&mapInput_);
+}
 
 EditorSession::~EditorSession() = default;
 
@@ -81,6 +84,12 @@ bool EditorSession::requestExit() {
     quitRequested_ = true;
     dialogs_.quit();
     return true;
+}
+
+void EditorSession::awaitDoorMapClick() {
+    app_.mapperVisible = true;
+    ui_.showWindow(WindowId::RoomMap, true);
+    ui_.showWindow(WindowId::MapDoor, true);
 }
 
 void EditorSession::markClean() {

@@ -13,15 +13,14 @@
 #include "app/canvas_mouse.h"
 #include "app/dialog_host.h"
 #include "app/edit_watch.h"
+#include "app/room_map_input.h"
 #include "app/session_platform.h"
 #include "app/startup.h"
+#include "disk/d64_manager.h"
 #include "editor/draw/picture_set.h"
 #include "editor/draw/raster_image.h"
 
 namespace grusk {
-
-class D64Manager;
-class RoomMapInput;
 
 class EditorSession {
 public:
@@ -36,6 +35,8 @@ public:
     DialogHost& dialogs() { return dialogs_; }
     PictureSet& pictures() { return pictures_; }
     CanvasMouse& mouse() { return mouse_; }
+    RoomMapInput& mapInput() { return mapInput_; }
+    D64Manager& d64Manager() { return d64_; }
 
     // Window creation: takes the program folder, loads the pictures (a missing
     // one shows its message and gives false: the program must end) and clears
@@ -70,6 +71,10 @@ public:
     bool requestExit();
     bool quitRequested() const { return quitRequested_; }
 
+    // The door dialog's "Position" button: shows the room map and runs the
+    // "Set Door position on the Map:" prompt until the map is clicked.
+    void awaitDoorMapClick();
+
     // The command line file: a project file (by its size) or a castle program.
     bool openFile(const std::string& path);
 
@@ -84,11 +89,15 @@ public:
     void syncChangedMark();
 
 private:
+    void runCommandUnwatched(int commandId);
+
     SessionPlatform ui_;
     DialogHost& dialogs_;
     AppState app_;
     PictureSet pictures_;
     CanvasMouse mouse_;
+    RoomMapInput mapInput_;
+    D64Manager d64_;
     EditWatch mouseWatch_;
 
     RasterImage canvas_;

@@ -66,6 +66,7 @@ private:
     AppState& app_;
     int mapColour_ = 0;
     bool creating_ = false;
+    bool moving_ = false;
     CellPos grab_{0, 0};
     bool firstPaint_ = true;
     bool markersOnly_ = false;

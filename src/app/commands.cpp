@@ -1,0 +1,212 @@
+// The command table of the main window: every menu, button and popup command
+// by its id, dispatched to the part of the editor that owns it.
+#include <filesystem>
+
+#include "app/editor_session.h"
+#include "app/room_navigation.h"
+#include "app/test_run.h"
+#include "disk/game_disk.h"
+#include "editor/catalogue.h"
+#include "editor/room_editing.h"
+#include "gamedata/castle_check.h"
+#include "gamedata/castle_reader.h"
+#include "gamedata/compiler.h"
+#include "gamedata/door_links.h"
+#include "model/castle_files.h"
+#include "model/safe_file.h"
+
+namespace grusk {
+
+namespace {
+
+constexpr PixelRect kWholeMap{0, 0, 640, 400};
+
+// Commands that change the castle only through editing operations: their
+// effect is found by comparing the castle before and after.
+bool isEditingCommand(int id) {
+    switch (id) {
+        case kCmdImportRoom:
+        case kCmdKillConnections:
+        case kCmdClearRoom:
+        case kCmdCastleSettings:
+        case kCmdUnlink:
+        case kCmdNormalDoor:
+        case kCmdExitDoor:
+        case kCmdEditDoor:
+        case kCmdSetMapPosition:
+        case kCmdPlayer1Start:
+        case kCmdPlayer2Start:
+        case kCmdEditText:
+        case kCmdDoubleHeight:
+            return true;
+        default:
+            return id >= kCmdColourWhite && id <= kCmdColourYellow;
+    }
+}
+
+}  // namespace
+
+void EditorSession::runCommand(int id) {
+    EditWatch watch;
+    const bool editing = isEditingCommand(id);
+    if (editing) watch.begin(app_.castle);
+    runCommandUnwatched(id);
+    if (editing && watch.end(app_.castle)) {
+        markCastleChanged(app_);
+        // Some operations (colours, texts) leave the repaint to their caller.
+        invalidateWholeCanvas(app_, false);
+    }
+    syncChangedMark();
+}
+
+void EditorSession::runCommandUnwatched(int id) {
+    AppState& app = app_;
+    if (isRoomNavigationCommand(id)) {
+        navigateRooms(app, id);
+        return;
+    }
+    if (id >= kCmdColourWhite && id <= kCmdColourYellow) {
+        setObjectColour(app, id);
+        return;
+    }
+    switch (id) {
+        case kCmdNew:
+            if (!confirmDiscard()) return;
+            clearCastle(app);
+            app.castle.settings = CastleSettings{};
+            invalidateWholeCanvas(app, true);
+            app.ui.invalidateMap(kWholeMap, true);
+            markClean();
+            return;
+        case kCmdLoadCastle:
+            if (!confirmDiscard()) return;
+            if (readCastleProgram(app)) markClean();
+            return;
+        case kCmdSaveCastle:
+            renumberObjects(app.castle);
+            compileCastle(app, true);
+            return;
+        case kCmdSaveToD64:
+            saveToD64(app);
+            return;
+        case kCmdLoadProject:
+            if (!confirmDiscard()) return;
+            app.suppressClick = true;
+            if (loadProject(app)) markClean();
+            app.ui.invalidateMap(kWholeMap, true);
+            return;
+        case kCmdSaveProject:
+            app.suppressClick = true;
+            if (saveProject(app)) markClean();
+            return;
+        case kCmdExit:
+            requestExit();
+            return;
+        case kCmdImportRoom:
+            app.suppressClick = true;
+            importRoom(app);
+            app.ui.invalidateMap(kWholeMap, true);
+            return;
+        case kCmdExportRoom:
+            app.suppressClick = true;
+            exportRoom(app);
+            return;
+        case kCmdKillConnections:
+            killConnections(app, app.castle.currentRoom);
+            return;
+        case kCmdClearRoom:
+            clearRoom(app.castle, app.castle.currentRoom);
+            invalidateWholeCanvas(app, true);
+            return;
+        case kCmdCastleSettings: {
+            CastleSettingsLogic logic(app);
+            logic.open();
+            dialogs_.runCastleSettings(logic);
+            return;
+        }
+        case kCmdShowGrid:
+            app.showGrid = !app.showGrid;
+            invalidateWholeCanvas(app, false);
+            return;
+        case kCmdShowMapper:
+            app.mapperVisible = !app.mapperVisible;
+            app.ui.showWindow(WindowId::RoomMap, app.mapperVisible);
+            return;
+        case kCmdD64Manager:
+            d64_.open();
+            dialogs_.runD64Manager(d64_);
+            return;
+        case kCmdCheckErrors:
+            checkCastle(app, true);
+            return;
+        case kCmdTestCastle:
+            testCastle(app);
+            return;
+        case kCmdAbout:
+            dialogs_.runAbout(pictures_.about());
+            return;
+        case kCmdHelp:
+            openHelp(app);
+            return;
+        case kCmdObjectList:
+            return;  // the window reports the chosen row through objectListChosen
+        case kCmdLink:
+            startLinking(app);
+            return;
+        case kCmdUnlink:
+            unlinkObject(app);
+            return;
+        case kCmdNormalDoor:
+        case kCmdExitDoor:
+            setDoorType(app, id == kCmdExitDoor);
+            return;
+        case kCmdEditDoor: {
+            DoorPropertiesLogic logic(app);
+            if (!logic.load()) return;
+            logic.open();
+            dialogs_.runDoorProperties(logic);
+            logic.apply();
+            return;
+        }
+        case kCmdConnect:
+            startConnecting(app);
+            return;
+        case kCmdSetMapPosition:
+            mapInput_.setMapPosition();
+            return;
+        case kCmdPlayer1Start:
+        case kCmdPlayer2Start:
+            setPlayerStart(app, id == kCmdPlayer1Start ? 1 : 2);
+            return;
+        case kCmdEditText: {
+            const CellRecord* record = app.popupRecord();
+            if (!record || record->type != kText) return;
+            if (const auto typed = dialogs_.runTextDialog(textDialogInitial(*record))) textDialogOk(app, *typed);
+            return;
+        }
+        case kCmdDoubleHeight:
+            toggleDoubleHeight(app);
+            return;
+        default:
+            return;
+    }
+}
+
+bool EditorSession::openFile(const std::string& path) {
+    if (!canOpenForReading(path)) {
+        app_.ui.message("Could not open " + path, kCaptionKvt);
+        return false;
+    }
+    int done = 0;
+    if (isProjectFileSize(fileSize(path))) {
+        done = loadProjectFrom(app_, path);
+        app_.ui.invalidateMap(kWholeMap, true);
+    } else {
+        app_.ui.clearLog();
+        done = readCastleProgramFrom(app_, path);
+    }
+    if (done) markClean();
+    return done != 0;
+}
+
+}  // namespace grusk

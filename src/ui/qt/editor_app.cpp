@@ -1,0 +1,82 @@
+#include "ui/qt/editor_app.h"
+
+#include <QApplication>
+#include <QListWidget>
+
+#include "editor/room_editing.h"
+#include "ui/qt/d64_manager_dialog.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/room_map_window.h"
+#include "ui/qt/settings_dialogs.h"
+#include "ui/qt/text_dialog.h"
+#include "ui/qt/tool_windows.h"
+
+namespace grusk {
+
+EditorApp::EditorApp() {
+    session_ = std::make_unique<EditorSession>(platform_, *this);
+    mainWindow_ = std::make_unique<MainWindow>(*session_, platform_);
+
+    log_ = std::make_unique<ToolWindow>("Log Window", "IDD_LOG");
+    platform_.registerWindow(WindowId::Log, log_.get());
+    platform_.registerControl(WindowId::Log, 1321, log_->list());
+    inspector_ = std::make_unique<ToolWindow>("Inspector", "IDD_INSPECTOR");
+    platform_.registerWindow(WindowId::Inspector, inspector_.get());
+    platform_.registerControl(WindowId::Inspector, 1321, inspector_->list());
+    roomMap_ = std::make_unique<RoomMapWindow>(*session_, platform_);
+    QObject::connect(roomMap_.get(), &RoomMapWindow::changed, mainWindow_.get(), &MainWindow::syncWithSession);
+
+    selectDoor_ = new SelectDoorWindow(mainWindow_.get());
+    platform_.registerWindow(WindowId::SelectDoor, selectDoor_);
+    mapDoor_ = new MapDoorPrompt(mainWindow_.get());
+    platform_.registerWindow(WindowId::MapDoor, mapDoor_);
+    // Leaving the prompt without a map click leaves the door where it was.
+    mapDoor_->onCancel = [this] { session_->app().mapDoorMode = false; };
+
+    onQuit = [] { QCoreApplication::quit(); };
+}
+
+EditorApp::~EditorApp() {
+    platform_.setInteractionDelegate(nullptr);
+    mainWindow_.reset();  // owns the prompts
+}
+
+bool EditorApp::start(const std::string& programFolder) { return session_->create(programFolder); }
+
+void EditorApp::runCastleSettings(CastleSettingsLogic& logic) {
+    CastleSettingsDialog dialog(logic, mainWindow_.get());
+    runModal(dialog);
+}
+
+void EditorApp::runDoorProperties(DoorPropertiesLogic& logic) {
+    DoorPropertiesDialog dialog(
+        logic, [this] { session_->awaitDoorMapClick(); }, mainWindow_.get());
+    runModal(dialog);
+}
+
+void EditorApp::runD64Manager(D64Manager& manager) {
+    D64ManagerDialog dialog(manager, platform_, mainWindow_.get());
+    runModal(dialog);
+}
+
+void EditorApp::runAbout(const RasterImage& picture) {
+    AboutDialog dialog(picture);
+    runModal(dialog);
+}
+
+std::optional<std::string> EditorApp::runTextDialog(const std::string& initial) {
+    // Only "OK" ends the dialog, so there is always a text.
+    TextDialog dialog(initial, mainWindow_.get());
+    runModal(dialog);
+    return dialog.typed();
+}
+
+void EditorApp::quit() {
+    mainWindow_->hide();
+    log_->hide();
+    inspector_->hide();
+    roomMap_->hide();
+    if (onQuit) onQuit();
+}
+
+}  // namespace grusk

@@ -1,0 +1,42 @@
+#include "ui/qt/text_dialog.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+#include "editor/room_editing.h"
+
+namespace grusk {
+
+TextDialog::TextDialog(const std::string& initial, QWidget* owner) : OkOnlyDialog(owner) {
+    setObjectName("IDD_TEXT");
+    setWindowTitle("Enter Text");
+    field_ = new QLineEdit(QString::fromStdString(initial), this);
+    field_->setObjectName(QString::number(kTextField));
+    field_->setMinimumWidth(260);
+    // The game's screen shows plain ASCII only; this also keeps one character one byte.
+    field_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[\\x20-\\x7e]*")), field_));
+    // Every change is cut back to one screen width, typed or pasted.
+    connect(field_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        const QString cut = QString::fromStdString(textDialogOnChange(text.toStdString()));
+        if (cut != text) field_->setText(cut);
+    });
+    auto* ok = new QPushButton("OK", this);
+    ok->setObjectName("1");
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(field_);
+    layout->addWidget(new QLabel(kTextDialogNote, this));
+    layout->addWidget(ok, 0, Qt::AlignRight);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+std::string TextDialog::typed() const { return field_->text().toStdString(); }
+
+}  // namespace grusk

@@ -1,0 +1,210 @@
+// The room map's mouse handling: rectangles created, resized, moved and
+// removed on the grid, the colour strip, the room buttons, and door markers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/room_map_input.h"
+#include "editor/catalogue.h"
+#include "editor/room_editing.h"
+#include "ui/fake_platform.h"
+
+namespace grusk {
+namespace {
+
+class RoomMapInputTest : public ::testing::Test {
+protected:
+    FakePlatform ui;
+    AppState app{ui};
+    RoomMapInput map{app};
+
+    void drag(int x0, int y0, const std::vector<std::pair<int, int>>& path) {
+        map.mouseMove(x0, y0, false);
+        map.leftDown(x0, y0);
+        for (const auto& [x, y] : path) map.mouseMove(x, y, true);
+        const auto [x1, y1] = path.empty() ? std::make_pair(x0, y0) : path.back();
+        map.leftUp(x1, y1);
+    }
+    void click(int x, int y) { drag(x, y, {}); }
+    // Moves from one point to another in steps of at most 8 pixels, as a hand would.
+    static std::vector<std::pair<int, int>> path(int x0, int y0, int x1, int y1) {
+        std::vector<std::pair<int, int>> points;
+        const int steps = std::max({std::abs(x1 - x0), std::abs(y1 - y0), 1}) / 8 + 1;
+        for (int i = 1; i <= steps; ++i)
+            points.emplace_back(x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps);
+        return points;
+    }
+    Room& room(int r) { return app.castle.room(r); }
+    static void expectRect(const MapRect& r, int left, int top, int right, int bottom) {
+        EXPECT_EQ(r.left, left);
+        EXPECT_EQ(r.top, top);
+        EXPECT_EQ(r.right, right);
+        EXPECT_EQ(r.bottom, bottom);
+    }
+    void putOnMap(int r, MapRect rect) {
+        room(r).roomInUse = 1;
+        room(r).roomMapRect = rect;
+    }
+};
+
+TEST_F(RoomMapInputTest, NewRectangleSnapsToTheGridAndStopsAt112Pixels) {
+    map.beginPaint();  // the first paint chooses red for new rooms
+    drag(100, 100, {{250, 200}, {400, 300}});
+    EXPECT_EQ(room(0).roomInUse, 1);
+    EXPECT_EQ(room(0).roomColour, 2);
+    expectRect(room(0).roomMapRect, 96, 96, 208, 208);
+    EXPECT_FALSE(map.creating());
+    EXPECT_EQ(map.cursor(), CursorShape::Arrow);
+}
+
+TEST_F(RoomMapInputTest, ClickWithoutMoveLeavesTheRoomOffTheMap) {
+    click(100, 100);
+    EXPECT_EQ(room(0).roomInUse, 0);
+
+    drag(100, 100, {{103, 105}});  // one move inside the same grid square
+    EXPECT_EQ(room(0).roomInUse, 1);
+    expectRect(room(0).roomMapRect, 96, 96, 112, 112);
+
+    selectRoom(app, 1);
+    drag(300, 300, {{200, 200}});  // dragged up and to the left
+    EXPECT_EQ(room(1).roomInUse, 0);
+}
+
+TEST_F(RoomMapInputTest, CornerResizesAndInsideMovesTheRectangle) {
+    putOnMap(0, {96, 96, 208, 208});
+    putOnMap(5, {400, 96, 448, 144});
+    map.mouseMove(200, 200, false);
+    EXPECT_EQ(map.cursor(), CursorShape::SizeDiagonal);
+    map.mouseMove(150, 150, false);
+    EXPECT_EQ(map.cursor(), CursorShape::SizeAll);
+    map.mouseMove(20, 300, false);
+    EXPECT_EQ(map.cursor(), CursorShape::Arrow);
+
+    drag(200, 200, {{201, 201}, {150, 170}});  // the first move grabs the corner
+    expectRect(room(0).roomMapRect, 96, 96, 160, 176);
+    EXPECT_EQ(room(0).roomInUse, 1);
+
+    // Pressing on room 5 makes it current; dragging moves it on the grid,
+    // keeping the grab point under the mouse.
+    drag(421, 121, path(421, 121, 300, 250));
+    EXPECT_EQ(app.castle.currentRoom, 5);
+    expectRect(room(5).roomMapRect, 272, 208, 320, 256);
+    expectRect(room(0).roomMapRect, 96, 96, 160, 176);
+
+    // Against the right and bottom edges it stops inside the map.
+    drag(290, 220, path(290, 220, 639, 399));
+    expectRect(room(5).roomMapRect, 592, 352, 640, 400);
+    auto toLeft = path(600, 360, 2, 360);
+    const auto up = path(2, 360, 2, 2);
+    toLeft.insert(toLeft.end(), up.begin(), up.end());
+    drag(600, 360, toLeft);
+    expectRect(room(5).roomMapRect, 0, 0, 48, 48);
+}
+
+TEST_F(RoomMapInputTest, RightClickTakesARoomOffTheMapAndKeepsItsObjects) {
+    putOnMap(3, {96, 96, 208, 208});
+    selectRoom(app, 3);
+    placeObject(app, kKey, 2, 2);
+    selectRoom(app, 0);
+    ui.clearRecords();
+    map.rightUp(150, 150);
+    EXPECT_EQ(room(3).roomInUse, 0);
+    EXPECT_EQ(app.castle.currentRoom, 3);
+    EXPECT_EQ(ui.text(WindowId::Main, kCmdRoomButton), "4");
+    EXPECT_EQ(room(3).object(2, 2).type, kKey);
+    EXPECT_EQ(ui.mapRedraws.back(), std::make_pair(PixelRect{0, 0, 640, 400}, true));
+
+    map.rightUp(150, 150);  // nothing there any more
+    EXPECT_EQ(app.castle.currentRoom, 3);
+}
+
+TEST_F(RoomMapInputTest, ColourStripSetsMapAndRoomColour) {
+    putOnMap(0, {96, 96, 208, 208});
+    ui.clearRecords();
+    map.leftUp(650, 50);  // fourth swatch
+    EXPECT_EQ(map.mapColour(), 3);
+    EXPECT_EQ(room(0).roomColour, 3);
+    bool swatch = false, canvas = false;
+    for (const auto& [r, erase] : ui.mapRedraws) swatch |= r == kMapSwatchRect;
+    for (const auto& [r, erase] : ui.canvasRedraws) canvas |= r == kCanvasRect;
+    EXPECT_TRUE(swatch);
+    EXPECT_TRUE(canvas);
+    map.leftUp(704, 50);  // right of the strip
+    EXPECT_EQ(map.mapColour(), 3);
+}
+
+TEST_F(RoomMapInputTest, RoomButtonsWrapAroundAndHideHidesTheWindow) {
+    app.castle.currentRoom = 63;
+    EXPECT_TRUE(map.command(kMapNextRoomButton));
+    EXPECT_EQ(app.castle.currentRoom, 0);
+    EXPECT_EQ(ui.text(WindowId::RoomMap, kMapRoomField), "1");
+    EXPECT_TRUE(map.command(kMapPrevRoomButton));
+    EXPECT_EQ(app.castle.currentRoom, 63);
+    EXPECT_EQ(ui.text(WindowId::RoomMap, kMapRoomField), "64");
+    app.mapperVisible = true;
+    EXPECT_TRUE(map.command(kMapHideButton));
+    EXPECT_FALSE(app.mapperVisible);
+    EXPECT_FALSE(ui.windowVisible[WindowId::RoomMap]);
+    EXPECT_FALSE(map.command(1234));
+}
+
+TEST_F(RoomMapInputTest, DoorPositionIsSetByABorderClickOnly) {
+    putOnMap(2, {96, 96, 208, 208});
+    putOnMap(1, {96, 96, 160, 160});  // overlaps: a press there must not switch rooms
+    selectRoom(app, 2);
+    placeObject(app, kDoor, 4, 4);
+    app.popupCell = {4, 4};
+    CellRecord& door = app.castle.room(2).object(4, 4);
+
+    map.setMapPosition();
+    EXPECT_TRUE(app.mapDoorMode);
+    EXPECT_TRUE(app.mapperVisible);
+    EXPECT_TRUE(ui.windowVisible[WindowId::RoomMap]);
+    EXPECT_TRUE(ui.windowVisible[WindowId::MapDoor]);
+    map.mouseMove(205, 152, false);
+    EXPECT_EQ(map.cursor(), CursorShape::Arrow);
+
+    click(205, 152);  // 3 pixels inside the right edge, halfway down
+    EXPECT_FALSE(app.mapDoorMode);
+    EXPECT_FALSE(ui.windowVisible[WindowId::MapDoor]);
+    EXPECT_EQ(door.direction, 1);
+    EXPECT_EQ(door.mapX, 26);
+    EXPECT_EQ(door.mapY, 28);
+    EXPECT_EQ(app.doorMapXEdit, 26);
+    EXPECT_EQ(app.doorMapYEdit, 28);
+    EXPECT_EQ(app.doorDirectionResult, 1);
+    expectRect(room(2).roomMapRect, 96, 96, 208, 208);
+
+    map.setMapPosition();
+    click(98, 98);  // top left corner band: the left side wins
+    EXPECT_EQ(app.castle.currentRoom, 2);
+    EXPECT_EQ(door.direction, 3);
+    EXPECT_EQ(door.mapX, 0);
+    EXPECT_EQ(door.mapY, 0);
+
+    map.setMapPosition();
+    click(150, 150);  // the middle: the prompt ends, the position stays
+    EXPECT_FALSE(app.mapDoorMode);
+    EXPECT_FALSE(ui.windowVisible[WindowId::MapDoor]);
+    EXPECT_EQ(door.direction, 3);
+    EXPECT_EQ(door.mapX, 0);
+    EXPECT_EQ(app.castle.currentRoom, 2);
+    EXPECT_EQ(room(1).roomInUse, 1);
+}
+
+TEST_F(RoomMapInputTest, FirstPaintIsFullAndSelectsRedForNewRooms) {
+    EXPECT_EQ(map.mapColour(), 0);
+    map.doorHovered(CellPos{4, 4});
+    MapPaintState state = map.beginPaint();
+    EXPECT_FALSE(state.markersOnly);
+    EXPECT_EQ(map.mapColour(), 2);
+    EXPECT_EQ(ui.text(WindowId::RoomMap, kMapRoomField), "1");
+    map.doorHovered(CellPos{4, 4});
+    state = map.beginPaint();
+    EXPECT_TRUE(state.markersOnly);
+    EXPECT_FALSE(map.beginPaint().markersOnly);
+}
+
+}  // namespace
+}  // namespace grusk
