@@ -23,6 +23,7 @@ std::string AppState::programPath(const std::string& relative) const {
 
 void selectRoom(AppState& app, int room) {
     if (!isValidRoom(room)) return;
+    if (app.roomSelected) app.roomSelected(room);
     app.castle.currentRoom = room;
     app.ui.invalidateCanvas(kCanvasRect, false);
     app.ui.invalidateMap(PixelRect{0, 0, 640, 400}, false);

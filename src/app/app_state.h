@@ -2,6 +2,7 @@
 // and the editor values that every command and mouse handler shares.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -50,8 +51,12 @@ struct AppState {
     bool listSelectionActive = false;
     bool skipNextMouseMove = false;
     // Set by every edit of the castle; cleared when it is loaded, saved as a
-    // project or cleared, so that throwing it away can ask first.
+    // project or cleared, or when undo and redo come back to such a state, so
+    // that throwing it away can ask first.
     bool castleChanged = false;
+    // Told the room about to become current through selectRoom, so that an
+    // edit step in progress can watch that room too. May be empty.
+    std::function<void(int room)> roomSelected;
 
     // Door properties dialog transfer fields.
     int doorDestRoomEdit = 0;

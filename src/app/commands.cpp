@@ -21,38 +21,44 @@ namespace {
 
 constexpr PixelRect kWholeMap{0, 0, 640, 400};
 
-// Commands that change the castle only through editing operations: their
-// effect is found by comparing the castle before and after.
-bool isEditingCommand(int id) {
+// Commands that change the castle only through editing operations: each is
+// one undoable step with this name. Other commands are no steps ("").
+std::string stepName(int id) {
+    if (id >= kCmdColourWhite && id <= kCmdColourYellow) return "Set Color";
     switch (id) {
-        case kCmdImportRoom:
-        case kCmdKillConnections:
-        case kCmdClearRoom:
-        case kCmdCastleSettings:
-        case kCmdUnlink:
+        case kCmdImportRoom: return "Import Room";
+        case kCmdKillConnections: return "Kill Connections";
+        case kCmdClearRoom: return "Clear Room";
+        case kCmdCastleSettings: return "Castle Settings";
+        case kCmdUnlink: return "Unlink";
         case kCmdNormalDoor:
-        case kCmdExitDoor:
-        case kCmdEditDoor:
-        case kCmdSetMapPosition:
-        case kCmdPlayer1Start:
-        case kCmdPlayer2Start:
-        case kCmdEditText:
-        case kCmdDoubleHeight:
-            return true;
-        default:
-            return id >= kCmdColourWhite && id <= kCmdColourYellow;
+        case kCmdExitDoor: return "Door Type";
+        case kCmdEditDoor: return "Door Properties";
+        case kCmdSetMapPosition: return "Door Map Position";
+        case kCmdPlayer1Start: return "Player 1 Start";
+        case kCmdPlayer2Start: return "Player 2 Start";
+        case kCmdEditText: return "Edit Text";
+        case kCmdDoubleHeight: return "Double Height";
+        default: return "";
     }
 }
 
 }  // namespace
 
 void EditorSession::runCommand(int id) {
-    EditWatch watch;
-    const bool editing = isEditingCommand(id);
-    if (editing) watch.begin(app_.castle);
+    if (id == kCmdUndo || id == kCmdRedo) {
+        if (id == kCmdUndo)
+            undo();
+        else
+            redo();
+        syncChangedMark();
+        return;
+    }
+    const std::string name = stepName(id);
+    const bool opened = !name.empty() && watch_.beginCommand(name);
     runCommandUnwatched(id);
-    if (editing && watch.end(app_.castle)) {
-        markCastleChanged(app_);
+    if (opened && watch_.endCommand()) {
+        historyMoved();
         // Some operations (colours, texts) leave the repaint to their caller.
         invalidateWholeCanvas(app_, false);
     }
@@ -76,11 +82,11 @@ void EditorSession::runCommandUnwatched(int id) {
             app.castle.settings = CastleSettings{};
             invalidateWholeCanvas(app, true);
             app.ui.invalidateMap(kWholeMap, true);
-            markClean();
+            startAfresh();
             return;
         case kCmdLoadCastle:
             if (!confirmDiscard()) return;
-            if (readCastleProgram(app)) markClean();
+            if (readCastleProgram(app)) startAfresh();
             return;
         case kCmdSaveCastle:
             renumberObjects(app.castle);
@@ -92,7 +98,7 @@ void EditorSession::runCommandUnwatched(int id) {
         case kCmdLoadProject:
             if (!confirmDiscard()) return;
             app.suppressClick = true;
-            if (loadProject(app)) markClean();
+            if (loadProject(app)) startAfresh();
             app.ui.invalidateMap(kWholeMap, true);
             return;
         case kCmdSaveProject:
@@ -205,7 +211,7 @@ bool EditorSession::openFile(const std::string& path) {
         app_.ui.clearLog();
         done = readCastleProgramFrom(app_, path);
     }
-    if (done) markClean();
+    if (done) startAfresh();
     return done != 0;
 }
 

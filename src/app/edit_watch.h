@@ -1,35 +1,65 @@
-// Notices edits made by handlers that work on the model directly (the mouse
-// on the canvas and on the map): a digest of the current room and of the room
-// table is taken when a mouse button goes down and compared when it comes up.
+// Turns what the window does to the castle into undoable steps. Every editing
+// command and every mouse span from button press to release (on the canvas or
+// on the map) is bracketed here; the edit history keeps what each step
+// changed. A bracket opened while another is open joins it, so a map click
+// made while a dialog is up belongs to the dialog's step. Mouse steps are
+// named at their end after what they did ("Place Ladder", "Move Door",
+// "Resize Room", ...).
 #pragma once
 
-#include <cstdint>
+#include <array>
+#include <memory>
+#include <string>
 
-#include "model/castle_model.h"
+#include "app/app_state.h"
+#include "model/edit_history.h"
 
 namespace grusk {
 
 class EditWatch {
 public:
-    // Remembers the current room and the room table; a second begin before
-    // end keeps the first state, so a press-move-release span counts as one.
-    void begin(const CastleModel& castle);
-    // True when the watched room or the room table changed since begin.
-    // Without a begin, nothing has been watched and the answer is false.
-    bool end(const CastleModel& castle);
-    bool watching() const { return watching_; }
+    explicit EditWatch(AppState& app);
+    ~EditWatch();
+    EditWatch(const EditWatch&) = delete;
+    EditWatch& operator=(const EditWatch&) = delete;
 
-    // Digest of what a project save keeps of one room: every layer, with the
-    // transient hover and drag marks left out.
-    static uint64_t roomDigest(const Room& room);
-    // Digest of the map data of all rooms and the players' settings.
-    static uint64_t tableDigest(const CastleModel& castle);
+    EditHistory& history() { return history_; }
+    const EditHistory& history() const { return history_; }
+
+    // A command's step in the current room. True when this call opened the
+    // step (the caller ends it with endCommand), false when it joined one.
+    bool beginCommand(const std::string& name);
+    // Ends the step beginCommand opened; true when it was recorded.
+    bool endCommand();
+
+    // A mouse button went down: the first press opens a step; presses before
+    // the release join it, and so does any press while a command's step is open.
+    void mousePressed();
+    // The button came up: ends the step the press opened, naming it after
+    // what it did; true when it was recorded.
+    bool mouseReleased();
+
+    // A step is open: edits go into it, and undo and redo must wait.
+    bool open() const { return history_.inStep(); }
+    // selectRoom tells of the room about to become current: an open step watches it too.
+    void roomSelected(int room);
+    // Forgets every step and any open one (New, loading a castle).
+    void clear();
 
 private:
-    bool watching_ = false;
-    int room_ = 0;
-    uint64_t roomDigest_ = 0;
-    uint64_t tableDigest_ = 0;
+    struct PressLook;
+    std::string mouseStepName() const;
+    void finishStep();
+
+    AppState& app_;
+    EditHistory history_;
+    bool mouseOwnsStep_ = false;
+    std::unique_ptr<PressLook> press_;
 };
+
+// A room holding a door is always on the map: the canvas paint puts it there
+// with the default rectangle. Doing it at the end of each step makes it part
+// of the step, so undoing the door takes the room off the map again.
+void keepDoorRoomOnMap(CastleModel& castle, int room);
 
 }  // namespace grusk

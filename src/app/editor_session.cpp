@@ -10,9 +10,10 @@
 namespace grusk {
 
 EditorSession::EditorSession(Platform& platform, DialogHost& dialogs)
-    : ui_(platform), dialogs_(dialogs), app_(ui_), mouse_(app_), mapInput_(app_), d64_(app_),
+    : ui_(platform), dialogs_(dialogs), app_(ui_), mouse_(app_), mapInput_(app_), d64_(app_), watch_(app_),
       canvas_(kCanvasWidth, kCanvasHeight) {
     mouse_.attachRoomMap(&mapInput_);
+    app_.roomSelected = [this](int room) { watch_.roomSelected(room); };
 }
 
 EditorSession::~EditorSession() = default;
@@ -21,7 +22,7 @@ bool EditorSession::create(const std::string& programFolder) {
     app_.programFolder = programFolder;
     if (!pictures_.loadObjectPictures(programFolder, ui_)) return false;
     clearCastle(app_);
-    markClean();
+    startAfresh();
     return true;
 }
 
@@ -93,17 +94,56 @@ void EditorSession::awaitDoorMapClick() {
 }
 
 void EditorSession::markClean() {
+    watch_.history().markSaved();
     app_.castleChanged = false;
+    syncChangedMark();
+}
+
+void EditorSession::startAfresh() {
+    watch_.clear();
+    markClean();
+}
+
+void EditorSession::historyMoved() {
+    app_.castleChanged = !watch_.history().atSavedState();
     syncChangedMark();
 }
 
 void EditorSession::syncChangedMark() { ui_.setChangedMark(app_.castleChanged); }
 
-void EditorSession::mouseButtonPressed() { mouseWatch_.begin(app_.castle); }
+void EditorSession::mouseButtonPressed() { watch_.mousePressed(); }
 
 void EditorSession::mouseButtonReleased() {
-    if (mouseWatch_.end(app_.castle)) markCastleChanged(app_);
+    if (watch_.mouseReleased()) historyMoved();
     syncChangedMark();
+}
+
+bool EditorSession::canUndo() const { return !watch_.open() && watch_.history().canUndo(); }
+bool EditorSession::canRedo() const { return !watch_.open() && watch_.history().canRedo(); }
+
+std::string EditorSession::undoLabel() const {
+    return canUndo() ? "Undo " + watch_.history().undoName() : std::string("Undo");
+}
+
+std::string EditorSession::redoLabel() const {
+    return canRedo() ? "Redo " + watch_.history().redoName() : std::string("Redo");
+}
+
+void EditorSession::undo() {
+    if (!canUndo()) return;
+    showStep(watch_.history().undo(app_.castle));
+}
+
+void EditorSession::redo() {
+    if (!canRedo()) return;
+    showStep(watch_.history().redo(app_.castle));
+}
+
+void EditorSession::showStep(int room) {
+    if (isValidRoom(room)) selectRoom(app_, room);
+    invalidateWholeCanvas(app_, true);
+    app_.ui.invalidateMap(PixelRect{0, 0, 640, 400}, true);
+    historyMoved();
 }
 
 }  // namespace grusk

@@ -22,6 +22,10 @@
 
 namespace grusk {
 
+// Undo and redo in the command table (Edit menu, Ctrl+Z; Ctrl+Y and Ctrl+Shift+Z).
+inline constexpr int kCmdUndo = 57643;
+inline constexpr int kCmdRedo = 57644;
+
 class EditorSession {
 public:
     EditorSession(Platform& platform, DialogHost& dialogs);
@@ -78,10 +82,24 @@ public:
     // The command line file: a project file (by its size) or a castle program.
     bool openFile(const std::string& path);
 
-    // Mouse events of the canvas and the map go through these, so that edits
-    // made by their handlers mark the castle changed.
+    // Mouse button presses and releases of the canvas and the map go through
+    // these: everything the handlers change from a press to its release is
+    // one undoable step (a painted run, a drag, a map drag).
     void mouseButtonPressed();
     void mouseButtonReleased();
+
+    // Undo and redo: each takes back or does again one step, shows the room
+    // it took place in and redraws the canvas and the map. Nothing happens
+    // while a step is still open (a mouse button held, a dialog up).
+    bool canUndo() const;
+    bool canRedo() const;
+    void undo();
+    void redo();
+    // Menu texts naming the step: "Undo Place Ladder", "Redo Connect Doors";
+    // plain "Undo" and "Redo" when there is nothing to take back or do again.
+    std::string undoLabel() const;
+    std::string redoLabel() const;
+    const EditHistory& history() const { return watch_.history(); }
 
     // The castle now equals what was loaded or saved.
     void markClean();
@@ -90,6 +108,11 @@ public:
 
 private:
     void runCommandUnwatched(int commandId);
+    // The castle was replaced or emptied: no step leads back from here.
+    void startAfresh();
+    // A step was recorded, undone or redone: the changed mark follows the history.
+    void historyMoved();
+    void showStep(int room);
 
     SessionPlatform ui_;
     DialogHost& dialogs_;
@@ -98,7 +121,7 @@ private:
     CanvasMouse mouse_;
     RoomMapInput mapInput_;
     D64Manager d64_;
-    EditWatch mouseWatch_;
+    EditWatch watch_;
 
     RasterImage canvas_;
     bool firstPaintPending_ = true;

@@ -37,7 +37,16 @@ struct CountChange {
     std::array<int32_t, kObjectTypes> before, after;
 };
 
-bool sameRecord(const CellRecord& a, const CellRecord& b) { return std::memcmp(&a, &b, sizeof(CellRecord)) == 0; }
+bool sameRecord(const CellRecord& a, const CellRecord& b) {
+    if (std::memcmp(&a, &b, sizeof(CellRecord)) == 0) return true;
+    // The hover highlight and the dragging flag are not edits. The highlight
+    // hides whatever mark the record had, so it matches any mark.
+    if (a.mark != b.mark && a.mark != kMarkHighlighted && b.mark != kMarkHighlighted) return false;
+    CellRecord x = a, y = b;
+    x.mark = y.mark = kMarkPlain;
+    x.dragging = y.dragging = 0;
+    return std::memcmp(&x, &y, sizeof(CellRecord)) == 0;
+}
 
 }  // namespace
 
@@ -81,6 +90,20 @@ void EditHistory::begin(const CastleModel& castle, const std::string& name, std:
     openRoom_ = castle.currentRoom;
     openRooms_ = std::move(rooms);
     open_ = true;
+}
+
+void EditHistory::watchRoom(const CastleModel& castle, int room) {
+    if (!open_ || !isValidRoom(room)) return;
+    if (std::find(openRooms_.begin(), openRooms_.end(), room) != openRooms_.end()) return;
+    if (snapshots_.size() <= openRooms_.size()) snapshots_.push_back(std::make_unique<Room>());
+    *snapshots_[openRooms_.size()] = castle.room(room);
+    openRooms_.push_back(room);
+}
+
+void EditHistory::relabel(const std::string& name, int room) {
+    if (!open_) return;
+    openName_ = name;
+    if (isValidRoom(room)) openRoom_ = room;
 }
 
 bool EditHistory::end(const CastleModel& castle) {

@@ -28,8 +28,16 @@ public:
     // cells (room headers and settings are always watched). A step still open is ended first.
     void begin(const CastleModel& castle, const std::string& name, std::vector<int> rooms);
     // Ends the step; returns true when it changed something and was recorded.
+    // The hover highlight (mark 1) and the dragging flag come and go with the
+    // mouse: a record that differs only in them does not count as changed.
     bool end(const CastleModel& castle);
     bool inStep() const { return open_; }
+    // Adds a room to the open step, copied as it is now (before the step
+    // changes it); for rooms that become current while the step is open.
+    void watchRoom(const CastleModel& castle, int room);
+    // Names the open step after the fact and sets the room it took place in
+    // (for steps whose nature is only known at their end, like mouse spans).
+    void relabel(const std::string& name, int room);
 
     bool canUndo() const { return position_ > 0; }
     bool canRedo() const { return position_ < steps_.size(); }

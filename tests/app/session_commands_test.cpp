@@ -7,7 +7,6 @@
 #include <filesystem>
 
 #include "app/editor_session.h"
-#include "app/edit_watch.h"
 #include "app/sample_castle.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
@@ -416,24 +415,6 @@ TEST_F(SessionTest, AMissingPictureEndsTheStart) {
     EXPECT_FALSE(session.create(dir.path().string()));
     ASSERT_EQ(ui.messageTexts().size(), 1u);
     EXPECT_NE(ui.messageTexts()[0].find("NOT found!!"), std::string::npos);
-}
-
-TEST(EditWatchTest, SeesChangesOfTheWatchedRoomAndOfTheRoomTable) {
-    FakePlatform ui;
-    AppState app(ui);
-    EditWatch watch;
-    EXPECT_FALSE(watch.end(app.castle)) << "nothing watched";
-    watch.begin(app.castle);
-    placeObject(app, kKey, 2, 2, -1);
-    watch.begin(app.castle);  // the first begin counts
-    EXPECT_TRUE(watch.end(app.castle));
-    watch.begin(app.castle);
-    app.castle.settings.playerLives[0] = 9;
-    EXPECT_TRUE(watch.end(app.castle));
-    watch.begin(app.castle);
-    app.castle.room(0).walkway(7, 7) = kWalkway;
-    selectRoom(app, 4);  // the room watched is the one current at begin
-    EXPECT_TRUE(watch.end(app.castle));
 }
 
 }  // namespace

@@ -133,6 +133,51 @@ TEST_F(HistoryTest, KeepsAThousandStepsAndDropsTheOldestWhenFull) {
     EXPECT_LT(small.stepCount(), 50u);
 }
 
+TEST_F(HistoryTest, RoomsWatchedLateAndNamesGivenAtTheEnd) {
+    history.begin(castle, "", {0});
+    selectRoom(app, 2);
+    history.watchRoom(castle, 2);
+    placeObject(app, kKey, 3, 3);
+    history.watchRoom(castle, 2);  // already watched: the copy from before stays
+    history.relabel("Place Key", 2);
+    ASSERT_TRUE(history.end(castle));
+    EXPECT_EQ(history.undoName(), "Place Key");
+    selectRoom(app, 0);
+    EXPECT_EQ(history.undo(castle), 2);
+    EXPECT_EQ(castle.room(2).object(3, 3).type, kEmpty);
+    history.watchRoom(castle, 4);  // no step open: nothing
+    EXPECT_FALSE(history.inStep());
+}
+
+TEST_F(HistoryTest, TheHoverMarkAndTheDragFlagAreNoChangesButAreKeptWithOne) {
+    placeObject(app, kLock, 4, 4);
+    CellRecord& lock = castle.room(0).object(4, 4);
+    lock.mark = kMarkPlain;
+    history.begin(castle, "Hover", {0});
+    lock.mark = kMarkHighlighted;
+    lock.dragging = 1;
+    EXPECT_FALSE(history.end(castle));
+    lock.dragging = 0;
+
+    // A real change restores the record's bytes as they were, highlight included.
+    const auto before = castleFileImage(castle);
+    const int colour = lock.colour;
+    history.begin(castle, "Set Color", {0});
+    lock.colour = colour + 4;
+    lock.mark = kMarkPlain;
+    ASSERT_TRUE(history.end(castle));
+    history.undo(castle);
+    EXPECT_EQ(lock.colour, colour);
+    EXPECT_EQ(lock.mark, kMarkHighlighted);
+    EXPECT_TRUE(castleFileImage(castle) == before);
+
+    // A mark that really changes (unlinked to linked) is a change.
+    lock.mark = kMarkUnlinked;
+    history.begin(castle, "Link", {0});
+    lock.mark = kMarkPlain;
+    EXPECT_TRUE(history.end(castle));
+}
+
 // Long random sequences of edits, undos and redos compared with the states a
 // plain replay of the same edits goes through.
 TEST_F(HistoryTest, RandomSequencesMatchAReplay) {

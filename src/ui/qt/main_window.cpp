@@ -8,6 +8,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -72,6 +73,7 @@ void MainWindow::buildMenus() {
         QMenuBar* bar = (m == count - 1) ? rightBar : menuBar();
         QMenu* menu = bar->addMenu(text(menus[m].title));
         menu->setObjectName(text(menus[m].title));
+        if (menus[m].title == "Edit") addUndoRedo(menu);
         for (int i = 0; i < menus[m].size; ++i) {
             const MenuItem& item = menus[m].items[i];
             if (item.id == 0 && item.label.empty()) {
@@ -92,6 +94,21 @@ void MainWindow::buildMenus() {
     connect(pageUp, &QShortcut::activated, this, [this] { runCommand(kCmdPrevRoom); });
     auto* pageDown = new QShortcut(QKeySequence(Qt::Key_PageDown), this);
     connect(pageDown, &QShortcut::activated, this, [this] { runCommand(kCmdNextRoom); });
+}
+
+void MainWindow::addUndoRedo(QMenu* menu) {
+    undo_ = menu->addAction("Undo");
+    undo_->setData(kCmdUndo);
+    undo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redo_ = menu->addAction("Redo");
+    redo_->setData(kCmdRedo);
+    redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    undo_->setEnabled(false);
+    redo_->setEnabled(false);
+    connect(undo_, &QAction::triggered, this, [this] { runCommand(kCmdUndo); });
+    connect(redo_, &QAction::triggered, this, [this] { runCommand(kCmdRedo); });
+    menu->addSeparator();
+    connect(menu, &QMenu::aboutToShow, this, &MainWindow::syncWithSession);
 }
 
 QAction* MainWindow::action(int commandId) const {
@@ -218,6 +235,15 @@ void MainWindow::syncWithSession() {
     }
     if (QAction* grid = action(kCmdShowGrid)) grid->setChecked(app.showGrid);
     if (QAction* mapper = action(kCmdShowMapper)) mapper->setChecked(app.mapperVisible);
+    // Greyed while there is nothing to take back or do again; the labels name the step.
+    if (undo_) {
+        undo_->setText(QString::fromStdString(session_.undoLabel()));
+        undo_->setEnabled(session_.canUndo());
+    }
+    if (redo_) {
+        redo_->setText(QString::fromStdString(session_.redoLabel()));
+        redo_->setEnabled(session_.canRedo());
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -7,6 +7,7 @@
 #include <QString>
 
 class QListWidget;
+class QMenu;
 class QPushButton;
 
 namespace grusk {
@@ -44,6 +45,8 @@ protected:
 
 private:
     void buildMenus();
+    // "Undo" (Ctrl+Z) and "Redo" (Ctrl+Y, Ctrl+Shift+Z) at the top of the Edit menu.
+    void addUndoRedo(QMenu* menu);
     void buildControls();
     void firstPaint();
     QPushButton* addButton(int id, const QString& label, const QRect& geometry);
@@ -55,6 +58,8 @@ private:
     QWidget* client_ = nullptr;
     CanvasWidget* canvas_ = nullptr;
     QListWidget* objectList_ = nullptr;
+    QAction* undo_ = nullptr;
+    QAction* redo_ = nullptr;
     QString pendingFile_;
     bool syncingList_ = false;
 };
