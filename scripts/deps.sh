@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
   clang libclang-rt-14-dev
   xvfb xdotool x11-utils x11-apps imagemagick
-  cc1541 cbmconvert
+  cc1541 cbmconvert time
 )
 
 missing=()

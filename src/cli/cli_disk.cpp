@@ -140,12 +140,14 @@ int runGameDisk(const CliContext& ctx, const std::vector<std::string>& args) {
         }
     }
     std::string imagePath = args[0];
-    if (!buildGameDisk(app, imagePath, false, std::cout)) {
+    int result = kInsertDone;
+    const int made = withCastle ? buildGameDiskWithCastle(app, imagePath, std::cout, &result)
+                                : buildGameDisk(app, imagePath, false, std::cout);
+    if (!made) {
         printPlatformRecords(ui);
         return 1;
     }
     if (withCastle) {
-        const int result = storeCompiledCastle(app, imagePath);
         if (result != 0) {
             std::cerr << imagePath << ": the castle could not be put on the disk: " << result << " ("
                       << insertResultText(result) << ")\n";

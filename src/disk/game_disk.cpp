@@ -20,20 +20,29 @@ std::string askImageSaveName(AppState& app) {
     return path;
 }
 
-int buildGameDisk(AppState& app, std::string& imagePath, bool askForName, std::ostream& report) {
+int buildGameDisk(AppState& app, std::string& imagePath, bool askForName, std::ostream& report,
+                  const std::vector<HostFile>& moreFiles, std::vector<int>* moreResults) {
     std::string path = imagePath;
     if (askForName) {
         path = askImageSaveName(app);
         if (path.empty()) return 0;
     }
-    if (makeImage(path, kGameDiskName, kGameDiskId, report) != 0) {
+    // A missing game file leaves an empty entry of its name; nothing is reported.
+    std::vector<HostFile> files;
+    for (const char* name : kGameFiles) files.push_back(HostFile{app.programPath(std::string("d64/") + name), {}});
+    files.insert(files.end(), moreFiles.begin(), moreFiles.end());
+    std::vector<int> results;
+    if (makeImageWithFiles(path, kGameDiskName, kGameDiskId, report, files, &results) != 0) {
         app.ui.message(kImageCreationFailed, kCaptionKvt);
         return 0;
     }
     imagePath = path;
-    // A missing game file leaves an empty entry of its name; nothing is reported.
-    for (const char* name : kGameFiles) insertFile(imagePath, app.programPath(std::string("d64/") + name));
+    if (moreResults) moreResults->assign(results.begin() + static_cast<long>(kGameFiles.size()), results.end());
     return 1;
+}
+
+int buildGameDisk(AppState& app, std::string& imagePath, bool askForName, std::ostream& report) {
+    return buildGameDisk(app, imagePath, askForName, report, {}, nullptr);
 }
 
 int buildGameDisk(AppState& app, std::string& imagePath, bool askForName) {
@@ -48,6 +57,22 @@ int storeCompiledCastle(AppState& app, const std::string& imagePath) {
     // Without a fresh castle program an older zcastle.prg must not go onto the disk.
     if (ec) return kInsertNoHostFile;
     return insertFile(imagePath, castle);
+}
+
+int buildGameDiskWithCastle(AppState& app, std::string& imagePath, std::ostream& report, int* castleResult) {
+    const std::string compiled = app.programPath("resource/ztest00.prg");
+    std::error_code ec;
+    if (!fs::is_regular_file(compiled, ec)) {
+        // As storeCompiledCastle after the disk: no fresh castle, none on the disk.
+        if (castleResult) *castleResult = kInsertNoHostFile;
+        return buildGameDisk(app, imagePath, false, report);
+    }
+    // Stored under the name zcastle.prg gives it; renamed only once the disk is made.
+    std::vector<int> results;
+    if (!buildGameDisk(app, imagePath, false, report, {HostFile{compiled, "zcastle"}}, &results)) return 0;
+    fs::rename(compiled, app.programPath("resource/zcastle.prg"), ec);
+    if (castleResult) *castleResult = ec ? kInsertNoHostFile : results.front();
+    return 1;
 }
 
 bool compileCastleForDisk(AppState& app) {

@@ -6,8 +6,10 @@
 #include <array>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
+#include "disk/image_ops.h"
 #include "ui/platform.h"
 
 namespace grusk {
@@ -34,6 +36,10 @@ std::string askImageSaveName(AppState& app);
 // chooses (askForName true; on success the path is written back). The
 // formatting report of the image goes to report. 1 when the disk was made.
 int buildGameDisk(AppState& app, std::string& imagePath, bool askForName, std::ostream& report);
+// The same with more files put on after the game files (moreResults gets
+// their insertFile results); the image is written once, when all are in.
+int buildGameDisk(AppState& app, std::string& imagePath, bool askForName, std::ostream& report,
+                  const std::vector<HostFile>& moreFiles, std::vector<int>* moreResults);
 int buildGameDisk(AppState& app, std::string& imagePath, bool askForName);
 
 // Renumbers and compiles the castle quietly into resource/ztest00.prg (an
@@ -44,6 +50,11 @@ bool compileCastleForDisk(AppState& app);
 // one) and copies it into the image, where it is stored as ZCASTLE. Gives the
 // insertFile result, or -3 when there was no compiled castle to rename.
 int storeCompiledCastle(AppState& app, const std::string& imagePath);
+
+// buildGameDisk and then storeCompiledCastle for a new disk at imagePath, with
+// the image written once: the castle goes on with the game files. 1 when the
+// disk was made; *castleResult gets what storeCompiledCastle would return.
+int buildGameDiskWithCastle(AppState& app, std::string& imagePath, std::ostream& report, int* castleResult);
 
 // The whole "Save to D64..." command.
 void saveToD64(AppState& app);

@@ -96,8 +96,12 @@ std::optional<std::vector<DirectoryItem>> listImageDirectory(const std::string& 
     return items;
 }
 
-int makeImage(const std::string& imagePath, const std::string& diskName, const std::string& diskId,
-              std::ostream& out) {
+namespace {
+
+// makeImage up to the formatted image in memory and its report; nullptr when
+// no image could be made (the reason is in the report).
+DiskImagePtr formattedImage(const std::string& imagePath, const std::string& diskName, const std::string& diskId,
+                            std::ostream& out) {
     size_t size = 0;
     const size_t len = imagePath.size();
     if (len > 4 && imagePath[len - 4] == '.' && (imagePath[len - 3] == 'd' || imagePath[len - 3] == 'D')) {
@@ -105,7 +109,7 @@ int makeImage(const std::string& imagePath, const std::string& diskName, const s
             case '6': size = kD64Size; break;
             case '7': size = kD71Size; break;
             case '8': size = kD81Size; break;
-            default: out << "unknown image type\n"; return 1;
+            default: out << "unknown image type\n"; return nullptr;
         }
     }
     std::error_code ec;
@@ -114,7 +118,7 @@ int makeImage(const std::string& imagePath, const std::string& diskName, const s
     if (!image) image = di_create_image(imagePath, size);
     if (!image) {
         out << "di_create_image failed\n";
-        return 1;
+        return nullptr;
     }
     const DiskName name = diskNameFromHost(diskName);
     std::string idText = diskId.substr(0, 2);
@@ -134,7 +138,42 @@ int makeImage(const std::string& imagePath, const std::string& diskName, const s
         out << '\n';
     }
     out << '\n' << image->blocksFree << " blocks free\n";
+    return image;
+}
+
+std::string baseNameOf(const std::string& hostPath) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(fs::path(hostPath), ec);
+    return (ec ? fs::path(hostPath) : absolute).stem().string();
+}
+
+}  // namespace
+
+int makeImage(const std::string& imagePath, const std::string& diskName, const std::string& diskId,
+              std::ostream& out) {
+    DiskImagePtr image = formattedImage(imagePath, diskName, diskId, out);
+    if (!image) return 1;
     if (!di_free_image(std::move(image))) {
+        out << "Couldn't write the image\n";
+        return 1;
+    }
+    return 0;
+}
+
+int makeImageWithFiles(const std::string& imagePath, const std::string& diskName, const std::string& diskId,
+                       std::ostream& out, const std::vector<HostFile>& files, std::vector<int>* results) {
+    if (results) results->clear();
+    DiskImagePtr image = formattedImage(imagePath, diskName, diskId, out);
+    if (!image) return 1;
+    for (const HostFile& file : files) {
+        // Each insertion starts from the image as a fresh load of the file
+        // would give it, so that the bytes are those of one insertFile after another.
+        const std::vector<uint8_t> bytes = di_free_image_to_bytes(std::move(image));
+        image = di_load_image_bytes(bytes.data(), bytes.size(), imagePath);
+        const int result = insertHostFile(*image, file.path, file.name.empty() ? baseNameOf(file.path) : file.name);
+        if (results) results->push_back(result);
+    }
+    if (!di_write_back(*image)) {
         out << "Couldn't write the image\n";
         return 1;
     }
@@ -146,25 +185,17 @@ int makeImage(const std::string& imagePath, const std::string& diskName, const s
 }
 
 int insertFile(const std::string& imagePath, const std::string& hostPath) {
-    std::error_code ec;
-    const fs::path absolute = fs::absolute(fs::path(hostPath), ec);
-    return insertFileAs(imagePath, hostPath, (ec ? fs::path(hostPath) : absolute).stem().string());
+    return insertFileAs(imagePath, hostPath, baseNameOf(hostPath));
 }
 
-int insertFileAs(const std::string& imagePath, const std::string& hostPath, const std::string& hostName) {
-    DiskImagePtr image = di_load_image(imagePath);
-    if (!image) return kInsertNoImage;
+int insertHostFile(DiskImage& image, const std::string& hostPath, const std::string& hostName) {
     std::error_code ec;
-    ImageFilePtr file = di_open_file(*image, diskNameFromHost(hostName), kTypePrg, "wb");
-    if (!file) {
-        di_free_image(std::move(image));
-        return kInsertCannotCreate;
-    }
+    ImageFilePtr file = di_open_file(image, diskNameFromHost(hostName), kTypePrg, "wb");
+    if (!file) return kInsertCannotCreate;
     // Only regular files: a folder reads as nothing and a pipe could block.
     std::FILE* host = fs::is_regular_file(hostPath, ec) ? std::fopen(hostPath.c_str(), "rb") : nullptr;
     if (!host) {
         di_close_file(std::move(file));
-        di_free_image(std::move(image));
         return kInsertNoHostFile;
     }
     int result = kInsertDone;
@@ -182,6 +213,13 @@ int insertFileAs(const std::string& imagePath, const std::string& hostPath, cons
     }
     std::fclose(host);
     if (!di_close_file(std::move(file)) && result == kInsertDone) result = kInsertIncomplete;
+    return result;
+}
+
+int insertFileAs(const std::string& imagePath, const std::string& hostPath, const std::string& hostName) {
+    DiskImagePtr image = di_load_image(imagePath);
+    if (!image) return kInsertNoImage;
+    int result = insertHostFile(*image, hostPath, hostName);
     if (!di_free_image(std::move(image)) && result == kInsertDone) result = kInsertIncomplete;
     return result;
 }

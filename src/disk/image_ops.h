@@ -38,6 +38,18 @@ int makeImage(const std::string& imagePath, const std::string& diskName, const s
               std::ostream& out);
 int makeImage(const std::string& imagePath, const std::string& diskName, const std::string& diskId);
 
+// A host file to put into an image, under name (its base name when empty).
+struct HostFile {
+    std::string path;
+    std::string name;
+};
+// makeImage followed by an insertFile of each file, giving the same image
+// bytes, but with the image written once at the end instead of after every
+// step. results (when given) gets each insertion's result. 0 done, 1 failed
+// (nothing could be made or the image could not be written).
+int makeImageWithFiles(const std::string& imagePath, const std::string& diskName, const std::string& diskId,
+                       std::ostream& out, const std::vector<HostFile>& files, std::vector<int>* results = nullptr);
+
 // Copies the host file in under its base name (no folder, no extension).
 // 0 done; -1 image not loaded; -2 file can't be created in the image;
 // -3 host file can't be opened; -4 write incomplete (disk full, or the image
@@ -45,6 +57,9 @@ int makeImage(const std::string& imagePath, const std::string& diskName, const s
 int insertFile(const std::string& imagePath, const std::string& hostPath);
 // The same under a host name of the caller's choice instead of the base name.
 int insertFileAs(const std::string& imagePath, const std::string& hostPath, const std::string& hostName);
+// insertFileAs on an image held in memory, which is not written back; the
+// same results except that writing the image back is the caller's.
+int insertHostFile(DiskImage& image, const std::string& hostPath, const std::string& hostName);
 
 // Copies the image's prg file fileName (a pattern: the first match) into a
 // new host file. 1 when the image can't be loaded, 0 otherwise; copied tells

@@ -96,12 +96,15 @@ FoundObject findObjectAt(const CastleModel& castle, int x, int y, int roomIndex)
     return {t, {x, y}};
 }
 
-int placeObject(AppState& app, int type, int x, int y, int number) {
-    if (!isInsideRoom(x, y)) return 0;
+Size placementCells(int type) { return blockCells(type); }
+
+CellRecord* placeObjectNoRecount(AppState& app, int type, int x, int y, bool force, int* result) {
+    if (result) *result = 0;
+    if (!isInsideRoom(x, y)) return nullptr;
     CastleModel& castle = app.castle;
     Room& room = castle.current();
     CellRecord* placed = nullptr;
-    int result = 1;
+    int outcome = 1;
 
     if (isVerticalType(type)) {
         placed = &room.vertical(x, y);
@@ -117,7 +120,7 @@ int placeObject(AppState& app, int type, int x, int y, int number) {
     } else if (isObjectType(type)) {
         const Size s = blockCells(type);
         bool refused = !isInsideRoom(x + s.width - 1, y + s.height - 1);
-        if (!refused && number == -1) {
+        if (!refused && !force) {
             for (int by = y; by < y + s.height && !refused; ++by)
                 for (int bx = x; bx < x + s.width; ++bx)
                     if (room.object(bx, by).type != kEmpty) {
@@ -126,7 +129,7 @@ int placeObject(AppState& app, int type, int x, int y, int number) {
                     }
         }
         if (refused) {
-            result = 0;
+            outcome = 0;
         } else {
             const int marker = kCoveredBase + x * 40 + y;
             for (int by = y; by < y + s.height; ++by)
@@ -147,10 +150,17 @@ int placeObject(AppState& app, int type, int x, int y, int number) {
             invalidateCells(app, x, y, s.width, s.height, true);
         }
     } else {
-        result = 0;  // not an object type
+        outcome = 0;  // not an object type
     }
+    if (result) *result = outcome;
+    return placed;
+}
 
-    recountRoom(castle, castle.currentRoom);
+int placeObject(AppState& app, int type, int x, int y, int number) {
+    if (!isInsideRoom(x, y)) return 0;
+    int result = 0;
+    CellRecord* placed = placeObjectNoRecount(app, type, x, y, number >= 0, &result);
+    recountRoom(app.castle, app.castle.currentRoom);
     if (placed) placed->number = static_cast<int8_t>(number >= 0 ? number : placed->typeCount - 1);
     return result;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "editor/catalogue.h"
 
 namespace grusk {
 
@@ -22,6 +23,14 @@ inline FoundObject findObjectAt(const AppState& app, int x, int y) { return find
 // numbers it automatically and refuses occupied cells; number >= 0 forces the
 // placement with that number. Returns 0 when an objectLayer placement was refused.
 int placeObject(AppState& app, int type, int x, int y, int number = -1);
+// placeObject without its recount and number, for readers that place many
+// objects and recount once: the writes and the repaint request only. force
+// places over occupied cells (as a number >= 0 does). Returns the record that
+// took the type (nullptr when refused, or for walkway and camouflage); *result
+// gets what placeObject would return.
+CellRecord* placeObjectNoRecount(AppState& app, int type, int x, int y, bool force, int* result = nullptr);
+// The cells a placement of the type writes: its size, at least one cell each way.
+Size placementCells(int type);
 // Removes one thing at the cell: camouflage first, then an object, then a walkway.
 // Returns the type removed (255 walkway or nothing, -1 outside, 1 camouflage).
 int deleteObjectAt(AppState& app, int x, int y);

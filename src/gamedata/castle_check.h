@@ -11,5 +11,8 @@ namespace grusk {
 // "No errors found." when there are none. Leaves the rooms in use recounted
 // and the castle renumbered.
 int checkCastle(AppState& app, bool show);
+// The same with the castle's types gathered beforehand (they must be current).
+class CastleTypes;
+int checkCastle(AppState& app, bool show, const CastleTypes& types);
 
 }  // namespace grusk

@@ -1,6 +1,7 @@
 #include "gamedata/castle_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -55,10 +56,20 @@ private:
     size_t pos_;
 };
 
+// Reads one room's lists. Placing an object recounts the room, which makes a
+// program of 64 full rooms take thousands of recounts. In the quick mode,
+// for a room that starts empty, placements only write and keep the counts the
+// automatic numbers need; the room is recounted once at the end. That gives
+// the same room as long as no placement lands on an object or joins a run of
+// the same type from above: those records would keep what the recount after
+// each placement wrote into them. Such a placement ends the quick reading
+// (aborted()), and the room is read again the careful way.
 class RoomListReader {
 public:
-    RoomListReader(AppState& app, ByteReader& in, long long& budget)
-        : app_(app), room_(app.castle.current()), in_(in), budget_(budget) {}
+    RoomListReader(AppState& app, ByteReader& in, long long& budget, bool quick)
+        : app_(app), room_(app.castle.current()), in_(in), budget_(budget), quick_(quick) {}
+
+    bool aborted() const { return aborted_; }
 
     void run() {
         for (;;) {
@@ -74,6 +85,12 @@ private:
     Room& room_;
     ByteReader& in_;
     long long& budget_;
+    const bool quick_;
+    bool aborted_ = false;
+    // Quick mode: anchors in the object layer and tops of vertical runs placed
+    // so far, by type (what the recount would count).
+    std::array<int, kObjectTypes> anchors_{};
+    std::array<int, kObjectTypes> runTops_{};
 
     bool spend() {
         if (budget_ <= 0) return false;
@@ -81,11 +98,57 @@ private:
         return true;
     }
 
-    // false when the work budget has run out.
+    // false when the work budget has run out or the quick reading gave up.
     bool place(int type, int x, int y, int number = -1) {
         if (!isInsideRoom(x, y)) return true;  // refused without any work
         if (!spend()) return false;
+        if (quick_) return placeQuickly(type, x, y, number);
         placeObject(app_, type, x, y, number);
+        return true;
+    }
+
+    bool giveUp() {
+        aborted_ = true;
+        return false;
+    }
+
+    // placeObject without the recount; the automatic number is what the
+    // recount would have given: the count of the type's objects, less one.
+    bool placeQuickly(int type, int x, int y, int number) {
+        if (isVerticalType(type)) {
+            // A run placed again (rails shared by two guns) changes nothing but the number.
+            const int before = room_.vertical(x, y).type;
+            if (before != type) {
+                if (isObjectType(before)) return giveUp();
+                if (y + 1 < kRows && room_.vertical(x, y + 1).type == type) return giveUp();
+                if (y == 0 || room_.vertical(x, y - 1).type != type) ++runTops_[static_cast<size_t>(type)];
+            }
+            CellRecord* placed = placeObjectNoRecount(app_, type, x, y, true);
+            placed->number = static_cast<int8_t>(number >= 0 ? number : runTops_[static_cast<size_t>(type)] - 1);
+            return true;
+        }
+        // Types whose count is not their number of anchors are not placed by
+        // the lists without a number; anything else takes the careful way.
+        const bool plainCount = type != kDoorBell && type != kLightningMachine && type != kPicLightningOff;
+        if (!isObjectType(type) || type == kCamouflage || (type >= kWalkway && type <= kWalkwaySlideM) ||
+            (number < 0 && !plainCount))
+            return giveUp();
+        const bool force = number >= 0;
+        const Size s = placementCells(type);
+        if (!isInsideRoom(x + s.width - 1, y + s.height - 1)) return true;  // refused, nothing written
+        // Forced placements may cover markers and may be repeated on their own
+        // anchor (a bell linked to two doors is listed twice), but not cover
+        // another object.
+        for (int by = y; by < y + s.height; ++by)
+            for (int bx = x; bx < x + s.width; ++bx) {
+                const int t = room_.object(bx, by).type;
+                if (force && isObjectType(t) && !(bx == x && by == y && t == type)) return giveUp();
+                if (!force && t != kEmpty) return true;  // refused, nothing written
+            }
+        const bool newAnchor = room_.object(x, y).type != type;
+        CellRecord* placed = placeObjectNoRecount(app_, type, x, y, force);
+        if (newAnchor) ++anchors_[static_cast<size_t>(type)];
+        placed->number = static_cast<int8_t>(force ? number : anchors_[static_cast<size_t>(type)] - 1);
         return true;
     }
 
@@ -229,9 +292,16 @@ private:
                     if (!in_.byte(b)) return false;
                     // $FF marks a free slot; it names no machine.
                     if (!sw || b == kFreeSwitchSlot) continue;
-                    for (const CellRecord& m : room_.objectLayer)
-                        if (m.type == kLightningMachine && (m.number & 0xFF) == (b >> 3))
+                    for (int i = 0; i < kCellsPerRoom; ++i) {
+                        const CellRecord& m = room_.objectLayer[static_cast<size_t>(i)];
+                        if (m.type != kLightningMachine || (m.number & 0xFF) != (b >> 3)) continue;
+                        // A machine's recorded position is its cell once it has been
+                        // recounted; the quick mode recounts only at the end.
+                        if (quick_)
+                            setLink(*sw, slot, i % kColumns, i / kColumns);
+                        else
                             setLink(*sw, slot, m.x, m.y);
+                    }
                 }
             }
         }
@@ -413,16 +483,31 @@ private:
     }
 };
 
-void readLists(AppState& app, int room, const uint8_t* data, size_t size, long long offset, long long& budget) {
+// roomIsClear: the room is as clearing the castle left it, so that it can be
+// read quickly and be put back that way when the quick reading gives up.
+void readLists(AppState& app, int room, const uint8_t* data, size_t size, long long offset, long long& budget,
+               bool roomIsClear) {
     if (!isValidRoom(room)) return;
     app.castle.currentRoom = room;
+    if (roomIsClear) {
+        const long long budgetBefore = budget;
+        ByteReader in(data, size, offset);
+        RoomListReader quick(app, in, budget, true);
+        quick.run();
+        if (!quick.aborted()) {
+            recountRoom(app.castle, room);
+            return;
+        }
+        resetRoomRecords(app.castle, room);
+        budget = budgetBefore;
+    }
     ByteReader in(data, size, offset);
-    RoomListReader(app, in, budget).run();
+    RoomListReader(app, in, budget, false).run();
     // Camouflage and links were written directly; bring the counts up to date.
     recountRoom(app.castle, room);
 }
 
-void readProgram(AppState& app, const uint8_t* data, size_t size) {
+void readProgram(AppState& app, const uint8_t* data, size_t size, RoomReading reading = RoomReading::Quick) {
     CastleModel& castle = app.castle;
     CastleSettings& s = castle.settings;
     auto at = [&](size_t offset, uint8_t& field) {
@@ -450,7 +535,8 @@ void readProgram(AppState& app, const uint8_t* data, size_t size) {
         m.right = m.left + (e[kRoomEntryMapSize] >> 3) * kMapCellPixels;
         m.bottom = m.top + (e[kRoomEntryMapSize] & 7) * kMapCellPixels;
         const long address = e[kRoomEntryData] | (e[kRoomEntryData + 1] << 8);
-        readLists(app, r, data, size, offsetOfC64Address(address), budget);
+        // Clearing the castle emptied the room; nothing has been read into it yet.
+        readLists(app, r, data, size, offsetOfC64Address(address), budget, reading == RoomReading::Quick);
         room.roomInUse = 1;
         shapeWalkways(app);
         selectRoom(app, r + 1);
@@ -497,12 +583,12 @@ int loadProgramFile(AppState& app, const std::string& path) {
 
 void readRoomLists(AppState& app, int room, const uint8_t* data, size_t size, long long offset) {
     long long budget = kWorkBudget;
-    readLists(app, room, data, size, offset, budget);
+    readLists(app, room, data, size, offset, budget, false);
 }
 
-void readCastleProgramBytes(AppState& app, const uint8_t* data, size_t size) {
+void readCastleProgramBytes(AppState& app, const uint8_t* data, size_t size, RoomReading reading) {
     clearCastle(app);
-    readProgram(app, data, size);
+    readProgram(app, data, size, reading);
 }
 
 int readCastleProgramFrom(AppState& app, const std::string& path) {

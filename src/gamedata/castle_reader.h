@@ -24,9 +24,15 @@ int readCastleProgram(AppState& app);
 // unchanged, result 0. Otherwise the castle is replaced and titled with the path.
 int readCastleProgramFrom(AppState& app, const std::string& path);
 
+// How the rooms are read. Quick recounts a room once at its end wherever that
+// gives the same room as recounting after every placement (Careful), which is
+// kept to check exactly that.
+enum class RoomReading { Quick, Careful };
+
 // Clears the castle and reads a castle program held in memory. Any bytes are
 // accepted: a damaged program gives a partly read castle.
-void readCastleProgramBytes(AppState& app, const uint8_t* data, size_t size);
+void readCastleProgramBytes(AppState& app, const uint8_t* data, size_t size,
+                            RoomReading reading = RoomReading::Quick);
 
 // Reads the object lists of one room, starting at the file offset, into the
 // room (made the current room). Stops at a $00 $00 tag or the end of the data.

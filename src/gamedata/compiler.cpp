@@ -1,5 +1,6 @@
 #include "gamedata/compiler.h"
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -64,12 +65,73 @@ void forEachCell(F&& f) {
         for (int x = 0; x < kColumns; ++x) f(x, y);
 }
 
-void compileDoors(Room& room, ProgramWriter& w, int& entries) {
+// The cells of one record layer grouped by the type they hold, each group in
+// scan order, gathered in one pass: a record is 344 bytes, so every list
+// walking all 1000 cells would load a cache line per cell.
+class CellIndex {
+public:
+    explicit CellIndex(const std::array<CellRecord, kCellsPerRoom>& layer) : types_(own_) {
+        for (int i = 0; i < kCellsPerRoom; ++i) own_[static_cast<size_t>(i)] = layer[static_cast<size_t>(i)].type;
+        group();
+    }
+    // Types gathered beforehand; they must outlive the index.
+    explicit CellIndex(const std::array<int32_t, kCellsPerRoom>& types) : types_(types) { group(); }
+    CellIndex(const CellIndex&) = delete;
+    CellIndex& operator=(const CellIndex&) = delete;
+
+    int32_t type(int x, int y) const { return types_[static_cast<size_t>(y * kColumns + x)]; }
+    int32_t type(int i) const { return types_[static_cast<size_t>(i)]; }
+    int count(int type) const { return start_[static_cast<size_t>(type) + 1] - start_[static_cast<size_t>(type)]; }
+    // The cells holding the type in scan order: cell(first(type)) and the
+    // count(type) - 1 after it.
+    int first(int type) const { return start_[static_cast<size_t>(type)]; }
+    int cell(int k) const { return cells_[static_cast<size_t>(k)]; }
+    // Calls f(x, y) for every cell holding the type, in scan order.
+    template <typename F>
+    void forEachOf(int type, F&& f) const {
+        for (int k = start_[static_cast<size_t>(type)]; k < start_[static_cast<size_t>(type) + 1]; ++k) {
+            const int i = cells_[static_cast<size_t>(k)];
+            f(i % kColumns, i / kColumns);
+        }
+    }
+
+private:
+    std::array<int32_t, kCellsPerRoom> own_;
+    const std::array<int32_t, kCellsPerRoom>& types_;
+    std::array<int16_t, kCellsPerRoom> cells_;
+    std::array<int, kObjectTypes + 1> start_;
+
+    // A counting sort of the cells holding an object. They are picked out
+    // first without a branch on the type, which a room's mix of objects,
+    // covered cells and gaps would make unpredictable.
+    void group() {
+        std::array<int16_t, kCellsPerRoom> objects;
+        int n = 0;
+        for (int i = 0; i < kCellsPerRoom; ++i) {
+            objects[static_cast<size_t>(n)] = static_cast<int16_t>(i);
+            n += isObjectType(types_[static_cast<size_t>(i)]) ? 1 : 0;
+        }
+        std::array<int, kObjectTypes + 1> count{};
+        for (int k = 0; k < n; ++k) ++count[static_cast<size_t>(types_[static_cast<size_t>(objects[static_cast<size_t>(k)])])];
+        int at = 0;
+        for (int t = 0; t <= kObjectTypes; ++t) {
+            start_[static_cast<size_t>(t)] = at;
+            at += count[static_cast<size_t>(t)];
+        }
+        std::array<int, kObjectTypes> next;
+        for (int t = 0; t < kObjectTypes; ++t) next[static_cast<size_t>(t)] = start_[static_cast<size_t>(t)];
+        for (int k = 0; k < n; ++k) {
+            const int16_t i = objects[static_cast<size_t>(k)];
+            cells_[static_cast<size_t>(next[static_cast<size_t>(types_[static_cast<size_t>(i)])]++)] = i;
+        }
+    }
+};
+
+void compileDoors(Room& room, const CellIndex& cells, ProgramWriter& w, int& entries) {
     w.tag(kListDoor);
     const size_t countAt = w.placeholder();
-    forEachCell([&](int x, int y) {
+    cells.forEachOf(kDoor, [&](int x, int y) {
         const CellRecord& d = room.object(x, y);
-        if (d.type != kDoor) return;
         w.position(x, y);
         w.byte(d.direction);
         w.byte(d.destRoom);
@@ -100,23 +162,22 @@ void compileWalkways(const Room& room, ProgramWriter& w) {
     w.byte(0);
 }
 
-void compileVerticalRuns(const Room& room, ProgramWriter& w, int code, int type) {
+void compileVerticalRuns(const Room& room, const CellIndex& runs, ProgramWriter& w, int code, int type) {
     w.tag(code);
-    forEachCell([&](int x, int y) {
+    runs.forEachOf(type, [&](int x, int y) {
         const CellRecord& v = room.vertical(x, y);
-        if (v.type != type || v.length <= 0) return;
+        if (v.length <= 0) return;
         w.byte(v.length);
         w.position(x, y);
     });
     w.byte(0);
 }
 
-void compileDoorBells(const Room& room, ProgramWriter& w, int& entries) {
+void compileDoorBells(const Room& room, const CellIndex& cells, ProgramWriter& w, int& entries) {
     w.tag(kListDoorBell);
     const size_t countAt = w.placeholder();
-    forEachCell([&](int x, int y) {
+    cells.forEachOf(kDoorBell, [&](int x, int y) {
         const CellRecord& bell = room.object(x, y);
-        if (bell.type != kDoorBell) return;
         for (int slot = 0; slot < kLinkSlots; ++slot) {
             if (bell.links[slot][0] == -1) continue;
             const CellRecord* door = linkedRecord(room, bell, slot);
@@ -128,20 +189,18 @@ void compileDoorBells(const Room& room, ProgramWriter& w, int& entries) {
     w.patch(countAt, entries);
 }
 
-void compileLightning(const Room& room, ProgramWriter& w) {
+void compileLightning(const Room& room, const CellIndex& cells, ProgramWriter& w) {
     w.tag(kListLightning);
-    forEachCell([&](int x, int y) {
+    cells.forEachOf(kLightningMachine, [&](int x, int y) {
         const CellRecord& m = room.object(x, y);
-        if (m.type != kLightningMachine) return;
         w.byte(m.variant == 0 ? kMachineOn : kMachineOff);
         w.byte((x + 1LL) * 4 + 16);
         w.byte((y - static_cast<long long>(m.length)) * 8);
         w.byte(m.length);
         for (int i = 0; i < 4; ++i) w.byte(0);
     });
-    forEachCell([&](int x, int y) {
+    cells.forEachOf(kLightningSwitch, [&](int x, int y) {
         const CellRecord& s = room.object(x, y);
-        if (s.type != kLightningSwitch) return;
         w.byte(s.variant == 0 ? kSwitchOn : kSwitchOff);
         w.position(x, y);
         w.byte(0);
@@ -153,22 +212,20 @@ void compileLightning(const Room& room, ProgramWriter& w) {
     w.byte(0x20);
 }
 
-void compileForceFields(const Room& room, ProgramWriter& w) {
+void compileForceFields(const Room& room, const CellIndex& cells, ProgramWriter& w) {
     w.tag(kListForceField);
-    forEachCell([&](int x, int y) {
+    cells.forEachOf(kForceField, [&](int x, int y) {
         const CellRecord& f = room.object(x, y);
-        if (f.type != kForceField) return;
         w.position(f.links[0][0], f.links[0][1]);
         w.position(x, y);
     });
     w.byte(0);
 }
 
-void compileMummies(const Room& room, ProgramWriter& w) {
+void compileMummies(const Room& room, const CellIndex& cells, ProgramWriter& w) {
     w.tag(kListMummy);
-    forEachCell([&](int x, int y) {
+    cells.forEachOf(kMummy, [&](int x, int y) {
         const CellRecord& m = room.object(x, y);
-        if (m.type != kMummy) return;
         w.byte(1);
         w.position(m.links[0][0], m.links[0][1]);
         w.position(x, y);
@@ -178,11 +235,10 @@ void compileMummies(const Room& room, ProgramWriter& w) {
     w.byte(0);
 }
 
-void compileKeys(const Room& room, ProgramWriter& w) {
+void compileKeys(const Room& room, const CellIndex& cells, ProgramWriter& w) {
     w.tag(kListKey);
-    forEachCell([&](int x, int y) {
+    cells.forEachOf(kKey, [&](int x, int y) {
         const CellRecord& k = room.object(x, y);
-        if (k.type != kKey) return;
         w.byte(k.colour);
         w.byte(k.colour + static_cast<long long>(kKeyCodeOffset));
         w.position(x, y);
@@ -190,11 +246,10 @@ void compileKeys(const Room& room, ProgramWriter& w) {
     w.byte(0);
 }
 
-void compileLocks(const Room& room, ProgramWriter& w) {
+void compileLocks(const Room& room, const CellIndex& cells, ProgramWriter& w) {
     w.tag(kListLock);
-    forEachCell([&](int x, int y) {
+    cells.forEachOf(kLock, [&](int x, int y) {
         const CellRecord& lock = room.object(x, y);
-        if (lock.type != kLock) return;
         for (int slot = 0; slot < kLinkSlots; ++slot) {
             if (lock.links[slot][0] == -1) continue;
             const CellRecord* door = linkedRecord(room, lock, slot);
@@ -207,11 +262,10 @@ void compileLocks(const Room& room, ProgramWriter& w) {
     w.byte(0);
 }
 
-void compileRayGuns(const Room& room, ProgramWriter& w) {
+void compileRayGuns(const Room& room, const CellIndex& cells, ProgramWriter& w) {
     w.tag(kListRayGun);
-    forEachCell([&](int x, int y) {
+    cells.forEachOf(kGunControl, [&](int x, int y) {
         const CellRecord& control = room.object(x, y);
-        if (control.type != kGunControl) return;
         // What cannot be found (no gun at the link, no rail beside it) is written as zero bytes.
         uint8_t side = 0, railX = 0, railY = 0, railLength = 0, gunRow = 0;
         const int gx = control.links[0][0];
@@ -240,10 +294,9 @@ void compileRayGuns(const Room& room, ProgramWriter& w) {
     w.byte(0x80);
 }
 
-void compileTransmitters(const Room& room, ProgramWriter& w) {
-    forEachCell([&](int x, int y) {
+void compileTransmitters(const Room& room, const CellIndex& cells, ProgramWriter& w) {
+    cells.forEachOf(kTransmitter, [&](int x, int y) {
         const CellRecord& t = room.object(x, y);
-        if (t.type != kTransmitter) return;
         w.tag(kListTransmitter);
         w.position(x, y);
         w.byte(t.colour);
@@ -253,11 +306,10 @@ void compileTransmitters(const Room& room, ProgramWriter& w) {
     });
 }
 
-void compileTraps(const Room& room, ProgramWriter& w) {
+void compileTraps(const Room& room, const CellIndex& cells, ProgramWriter& w) {
     w.tag(kListTrap);
-    forEachCell([&](int x, int y) {
+    cells.forEachOf(kTrap, [&](int x, int y) {
         const CellRecord& trap = room.object(x, y);
-        if (trap.type != kTrap) return;
         w.byte(trap.variant == 0 ? 1 : 0);
         w.position(x, y);
         if (const CellRecord* sw = linkedRecord(room, trap, 0)) {
@@ -270,11 +322,10 @@ void compileTraps(const Room& room, ProgramWriter& w) {
     w.byte(0x80);
 }
 
-void compileConveyors(const Room& room, ProgramWriter& w) {
+void compileConveyors(const Room& room, const CellIndex& cells, ProgramWriter& w) {
     w.tag(kListConveyor);
-    forEachCell([&](int x, int y) {
+    cells.forEachOf(kConveyorSwitch, [&](int x, int y) {
         const CellRecord& sw = room.object(x, y);
-        if (sw.type != kConveyorSwitch) return;
         if (const CellRecord* conveyor = linkedRecord(room, sw, 0)) {
             const int v = conveyor->variant;
             w.byte(v == 1 ? 3 : v == 2 ? 1 : v);
@@ -287,11 +338,10 @@ void compileConveyors(const Room& room, ProgramWriter& w) {
     w.byte(0x80);
 }
 
-void compileFrankensteins(const Room& room, ProgramWriter& w) {
+void compileFrankensteins(const Room& room, const CellIndex& cells, ProgramWriter& w) {
     w.tag(kListFrankie);
-    forEachCell([&](int x, int y) {
+    cells.forEachOf(kFrankenstein, [&](int x, int y) {
         const CellRecord& f = room.object(x, y);
-        if (f.type != kFrankenstein) return;
         w.byte(f.variant);
         w.position(x, y);
         for (int i = 0; i < 4; ++i) w.byte(0);
@@ -299,19 +349,36 @@ void compileFrankensteins(const Room& room, ProgramWriter& w) {
     w.byte(0x80);
 }
 
-void compileTexts(Room& room, ProgramWriter& w) {
+void compileTexts(Room& room, const CellIndex& cells, ProgramWriter& w) {
     w.tag(kListText);
     // Every cell is looked at for both a camouflage patch and a text, so a
-    // text standing on the left half of a patch is not lost.
-    forEachCell([&](int x, int y) {
-        if (room.camouflage(x, y) == 1) {
-            w.position(x, y);
+    // text standing on the left half of a patch is not lost: the patches and
+    // the texts of the index are taken in scan order, a patch first.
+    std::array<int16_t, kCellsPerRoom> patches;
+    int patchCount = 0;
+    for (int i = 0; i < kCellsPerRoom; ++i) {
+        patches[static_cast<size_t>(patchCount)] = static_cast<int16_t>(i);
+        patchCount += room.camouflageLayer[static_cast<size_t>(i)] == 1 ? 1 : 0;
+    }
+    int nextPatch = 0;
+    int nextText = cells.first(kText);
+    const int endText = nextText + cells.count(kText);
+    while (nextPatch < patchCount || nextText < endText) {
+        const int patch = nextPatch < patchCount ? patches[static_cast<size_t>(nextPatch)] : kCellsPerRoom;
+        const int textCell = nextText < endText ? cells.cell(nextText) : kCellsPerRoom;
+        if (patch <= textCell) {
+            w.position(patch % kColumns, patch / kColumns);
             w.byte(0);
             w.byte(kTextSingleHeight);
             w.byte(kCamouflageCharacter);
+            ++nextPatch;
+            continue;
         }
+        ++nextText;
+        const int x = textCell % kColumns;
+        const int y = textCell / kColumns;
         CellRecord& t = room.object(x, y);
-        if (t.type != kText || t.text[0] == '\0') return;
+        if (t.text[0] == '\0') continue;
         const std::string text = upperAscii(recordText(t));
         setRecordText(t, text);
         w.position(x, y);
@@ -322,7 +389,7 @@ void compileTexts(Room& room, ProgramWriter& w) {
             const uint8_t c = static_cast<uint8_t>(text[i]) & 0x7F;
             w.byte(i + 1 == text.size() ? (c | kLastCharacterBit) : c);
         }
-    });
+    }
     w.byte(0);
 }
 
@@ -343,28 +410,33 @@ int findRunTop(const AppState& app, int x, int y, int* column, int* top) {
     return findRunTop(app.castle.current(), x, y, column, top);
 }
 
-void compileRoom(CastleModel& castle, int roomIndex, std::vector<uint8_t>& out, int* doorEntries, int* bellEntries) {
+void compileRoom(CastleModel& castle, int roomIndex, std::vector<uint8_t>& out, int* doorEntries, int* bellEntries,
+                 const RoomTypes* types) {
     int doors = 0, bells = 0;
     if (isValidRoom(roomIndex)) {
         Room& room = castle.room(roomIndex);
         const auto& count = room.roomObjectCount;
         ProgramWriter w(out);
-        if (count[kDoor] != 0) compileDoors(room, w, doors);
+        const CellIndex cells = types ? CellIndex(types->object) : CellIndex(room.objectLayer);
+        if (count[kDoor] != 0) compileDoors(room, cells, w, doors);
         compileWalkways(room, w);
-        if (count[kSlidingPole] != 0) compileVerticalRuns(room, w, kListSlide, kSlidingPole);
-        if (count[kLadder] != 0) compileVerticalRuns(room, w, kListLadder, kLadder);
-        if (count[kDoorBell] != 0) compileDoorBells(room, w, bells);
-        if (count[kLightningMachine] != 0) compileLightning(room, w);
-        if (count[kForceField] != 0) compileForceFields(room, w);
-        if (count[kMummy] != 0) compileMummies(room, w);
-        if (count[kKey] != 0) compileKeys(room, w);
-        if (count[kLock] != 0) compileLocks(room, w);
-        if (count[kGunControl] != 0) compileRayGuns(room, w);
-        compileTransmitters(room, w);
-        if (count[kTrap] != 0) compileTraps(room, w);
-        if (count[kConveyorSwitch] != 0) compileConveyors(room, w);
-        if (count[kFrankenstein] != 0) compileFrankensteins(room, w);
-        if (count[kText] != 0 || count[kCamouflage] != 0) compileTexts(room, w);
+        if (count[kSlidingPole] != 0 || count[kLadder] != 0) {
+            const CellIndex runs = types ? CellIndex(types->vertical) : CellIndex(room.verticalLayer);
+            if (count[kSlidingPole] != 0) compileVerticalRuns(room, runs, w, kListSlide, kSlidingPole);
+            if (count[kLadder] != 0) compileVerticalRuns(room, runs, w, kListLadder, kLadder);
+        }
+        if (count[kDoorBell] != 0) compileDoorBells(room, cells, w, bells);
+        if (count[kLightningMachine] != 0) compileLightning(room, cells, w);
+        if (count[kForceField] != 0) compileForceFields(room, cells, w);
+        if (count[kMummy] != 0) compileMummies(room, cells, w);
+        if (count[kKey] != 0) compileKeys(room, cells, w);
+        if (count[kLock] != 0) compileLocks(room, cells, w);
+        if (count[kGunControl] != 0) compileRayGuns(room, cells, w);
+        compileTransmitters(room, cells, w);
+        if (count[kTrap] != 0) compileTraps(room, cells, w);
+        if (count[kConveyorSwitch] != 0) compileConveyors(room, cells, w);
+        if (count[kFrankenstein] != 0) compileFrankensteins(room, cells, w);
+        if (count[kText] != 0 || count[kCamouflage] != 0) compileTexts(room, cells, w);
         w.byte(0);
         w.byte(0);
     }
@@ -372,9 +444,28 @@ void compileRoom(CastleModel& castle, int roomIndex, std::vector<uint8_t>& out, 
     if (bellEntries) *bellEntries = bells;
 }
 
+CastleTypes::CastleTypes(const CastleModel& castle)
+    : rooms_(new RoomTypes[kRooms]), castleRooms_(roomsInUseRun(castle)) {
+    for (int r = 0; r < kRooms; ++r) {
+        const Room& room = castle.room(r);
+        RoomTypes& t = rooms_[static_cast<size_t>(r)];
+        if (r < castleRooms_) {
+            gatherRoomTypes(room, t);
+            continue;
+        }
+        // Outside the castle only the check looks, and only at the object layer.
+        for (size_t i = 0; i < kCellsPerRoom; ++i) {
+            t.object[i] = room.objectLayer[i].type;
+            t.mark[i] = room.objectLayer[i].mark;
+        }
+        t.vertical.fill(kEmpty);
+    }
+}
+
 std::optional<std::vector<uint8_t>> buildCastleProgram(CastleModel& castle, const std::vector<uint8_t>& endRoom,
                                                        std::vector<std::string>* errors,
-                                                       const std::function<void(int)>& beforeRoom) {
+                                                       const std::function<void(int)>& beforeRoom,
+                                                       const CastleTypes* types) {
     auto fail = [&](const std::string& line) {
         if (errors) errors->push_back(line);
     };
@@ -384,6 +475,7 @@ std::optional<std::vector<uint8_t>> buildCastleProgram(CastleModel& castle, cons
     }
 
     std::vector<uint8_t> out(kHeaderSize, 0);
+    out.reserve(kMaxProgramSize + 1);
     putWord(out, kHeaderLoadAddressOffset, kProgramLoadAddress);
     putWord(out, kHeaderLengthOffset, 0xEEEE);
     out[kHeaderMarkerOffset] = kHeaderMarker;
@@ -417,7 +509,7 @@ std::optional<std::vector<uint8_t>> buildCastleProgram(CastleModel& castle, cons
         putWord(out, entry + kRoomEntryData, c64AddressOfOffset(p));
         if (beforeRoom) beforeRoom(r);
         int doors = 0, bells = 0;
-        compileRoom(castle, r, out, &doors, &bells);
+        compileRoom(castle, r, out, &doors, &bells, types ? &types->room(r) : nullptr);
         if (doors > kMaxCountByte || bells > kMaxCountByte) {
             fail("Error: Room " + std::to_string(r + 1) + " has more than 255 doors or door bell links.");
             ok = false;
@@ -458,42 +550,96 @@ std::string castleProgramTarget(const std::string& chosenPath) {
     return target;
 }
 
-void renumberObjects(CastleModel& castle) {
+namespace {
+
+// The doors a destination number names in a room: for each number (signed
+// 8-bit) the cell of the last door in scan order holding it, or -1.
+using DoorTable = std::array<int16_t, 256>;
+
+}  // namespace
+
+void renumberObjects(CastleModel& castle, const CastleTypes* types) {
     const int rooms = roomsInUseRun(castle);
+    auto typeAt = [&](int room, int i) {
+        return types ? types->room(room).object[static_cast<size_t>(i)]
+                     : castle.room(room).objectLayer[static_cast<size_t>(i)].type;
+    };
     CastleSettings& settings = castle.settings;
     uint8_t newStartDoor[2] = {settings.playerStartDoor[0], settings.playerStartDoor[1]};
 
+    // The doors of the castle's rooms in scan order, found in one pass.
+    std::vector<int16_t> doors;
+    std::array<size_t, kRooms + 1> doorsStart{};
+    for (int r = 0; r < rooms; ++r) {
+        doorsStart[static_cast<size_t>(r)] = doors.size();
+        for (int i = 0; i < kCellsPerRoom; ++i)
+            if (typeAt(r, i) == kDoor) doors.push_back(static_cast<int16_t>(i));
+    }
+    doorsStart[static_cast<size_t>(rooms)] = doors.size();
+
+    // Each destination room's doors by number, made once per room instead of
+    // searching the room for every door leading there. Nothing they hold
+    // changes before the numbers are rewritten at the end.
+    std::vector<DoorTable> tables;
+    tables.reserve(kRooms);
+    std::array<int, kRooms> tableOf;
+    tableOf.fill(-1);
+    auto tableFor = [&](int room) -> const DoorTable& {
+        int& t = tableOf[static_cast<size_t>(room)];
+        if (t < 0) {
+            t = static_cast<int>(tables.size());
+            DoorTable& table = tables.emplace_back();
+            table.fill(-1);
+            const Room& dest = castle.room(room);
+            auto add = [&](int i) {
+                table[static_cast<size_t>(dest.objectLayer[static_cast<size_t>(i)].number + 128)] = static_cast<int16_t>(i);
+            };
+            if (room < rooms) {
+                for (size_t k = doorsStart[static_cast<size_t>(room)]; k < doorsStart[static_cast<size_t>(room) + 1]; ++k)
+                    add(doors[k]);
+            } else {
+                for (int i = 0; i < kCellsPerRoom; ++i)
+                    if (typeAt(room, i) == kDoor) add(i);
+            }
+        }
+        return tables[static_cast<size_t>(t)];
+    };
+
     for (int r = 0; r < rooms; ++r) {
         Room& room = castle.room(r);
-        forEachCell([&](int x, int y) {
-            CellRecord& d = room.object(x, y);
-            if (d.type != kDoor) return;
+        for (size_t k = doorsStart[static_cast<size_t>(r)]; k < doorsStart[static_cast<size_t>(r) + 1]; ++k) {
+            CellRecord& d = room.objectLayer[static_cast<size_t>(doors[k])];
             for (int p = 0; p < 2; ++p)
                 if (settings.playerStartRoom[p] == r && d.number == settings.playerStartDoor[p])
                     newStartDoor[p] = static_cast<uint8_t>(d.ordinal);
             // A destination outside the castle's rooms is left for the check to report.
-            if (!isValidRoom(d.destRoom)) return;
-            const Room& dest = castle.room(d.destRoom);
+            if (!isValidRoom(d.destRoom)) continue;
             const int oldDestDoor = d.destDoor;
-            forEachCell([&](int ex, int ey) {
-                const CellRecord& e = dest.object(ex, ey);
-                if (e.type != kDoor || e.number != oldDestDoor) return;
-                d.destX = e.x;
-                d.destY = e.y;
-                d.destDoor = e.ordinal;
-            });
-        });
+            if (oldDestDoor < -128 || oldDestDoor > 127) continue;  // no door holds such a number
+            const int cell = tableFor(d.destRoom)[static_cast<size_t>(oldDestDoor + 128)];
+            if (cell < 0) continue;
+            const CellRecord& e = castle.room(d.destRoom).objectLayer[static_cast<size_t>(cell)];
+            d.destX = e.x;
+            d.destY = e.y;
+            d.destDoor = e.ordinal;
+        }
     }
 
     settings.playerStartDoor[0] = newStartDoor[0];
     settings.playerStartDoor[1] = newStartDoor[1];
 
-    for (int r = 0; r < rooms; ++r)
-        for (CellRecord& rec : castle.room(r).objectLayer)
-            if (isObjectType(rec.type)) rec.number = static_cast<int8_t>(rec.ordinal & 0xFF);
+    for (int r = 0; r < rooms; ++r) {
+        Room& room = castle.room(r);
+        for (int i = 0; i < kCellsPerRoom; ++i) {
+            if (!isObjectType(typeAt(r, i))) continue;
+            CellRecord& rec = room.objectLayer[static_cast<size_t>(i)];
+            rec.number = static_cast<int8_t>(rec.ordinal & 0xFF);
+        }
+    }
 }
 
-CompileOutcome writeCastleProgramTo(AppState& app, const std::string& target, bool interactive) {
+CompileOutcome writeCastleProgramTo(AppState& app, const std::string& target, bool interactive,
+                                   const CastleTypes* types) {
     const fs::path folder = fs::path(target).parent_path();
     std::error_code ec;
     if (!folder.empty() && !fs::is_directory(folder, ec)) {
@@ -512,7 +658,7 @@ CompileOutcome writeCastleProgramTo(AppState& app, const std::string& target, bo
     const int rememberedRoom = app.castle.currentRoom;
     std::vector<std::string> errors;
     const auto program =
-        buildCastleProgram(app.castle, *endRoom, &errors, [&](int r) { selectRoom(app, r); });
+        buildCastleProgram(app.castle, *endRoom, &errors, [&](int r) { selectRoom(app, r); }, types);
     selectRoom(app, rememberedRoom);
     if (!program) {
         for (const std::string& line : errors) app.ui.addLogLine(line);
@@ -540,7 +686,12 @@ CompileOutcome writeCastleProgramTo(AppState& app, const std::string& target, bo
 
 int compileCastle(AppState& app, bool interactive) {
     app.ui.clearLog();
-    if (checkCastle(app, false) > 0) {
+    // The quiet build follows the check directly, so both work from one
+    // gathering of the types; the save dialog gives the user a chance to
+    // change the castle in between, so the interactive build gathers afresh.
+    std::optional<CastleTypes> types;
+    if (!interactive) types.emplace(app.castle);
+    if ((types ? checkCastle(app, false, *types) : checkCastle(app, false)) > 0) {
         app.ui.showLog();
         return 0;
     }
@@ -556,7 +707,7 @@ int compileCastle(AppState& app, bool interactive) {
     } else {
         target = app.programPath("resource/ztest00.prg");
     }
-    switch (writeCastleProgramTo(app, target, interactive)) {
+    switch (writeCastleProgramTo(app, target, interactive, types ? &*types : nullptr)) {
         case CompileOutcome::Written:
         case CompileOutcome::CannotWrite: return 1;
         default: return 0;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,10 +13,24 @@
 
 namespace grusk {
 
+// Every room's record types and marks, gathered in one pass for the quiet
+// compile, during which no type changes: the check, the renumbering and the
+// compiler read these instead of walking the 344-byte records again and again.
+// Vertical types are gathered for the castle's rooms (the leading run in use).
+class CastleTypes {
+public:
+    explicit CastleTypes(const CastleModel& castle);
+    const RoomTypes& room(int r) const { return rooms_[static_cast<size_t>(r)]; }
+
+private:
+    std::unique_ptr<RoomTypes[]> rooms_;
+    int castleRooms_ = 0;
+};
+
 // Makes every object's number its ordinal (scan order within its type) and
 // translates door destinations and the player start doors. Rooms must be
-// recounted (checkCastle does both).
-void renumberObjects(CastleModel& castle);
+// recounted (checkCastle does both). types, when given, must be current.
+void renumberObjects(CastleModel& castle, const CastleTypes* types = nullptr);
 
 // In the room's vertical layer: the type at (x, y); when it is not empty,
 // *column and *top get the column and the top row of the run of that type
@@ -27,7 +42,7 @@ int findRunTop(const AppState& app, int x, int y, int* column, int* top);  // cu
 // Expects the room recounted and renumbered. Returns the number of door
 // entries and door-bell entries written through the two pointers (which may be null).
 void compileRoom(CastleModel& castle, int room, std::vector<uint8_t>& out, int* doorEntries = nullptr,
-                 int* bellEntries = nullptr);
+                 int* bellEntries = nullptr, const RoomTypes* types = nullptr);
 
 // Builds the whole castle program in memory: header, room table, the rooms in
 // use up to the first gap, then the first 545 bytes of endRoom. Expects the
@@ -39,7 +54,8 @@ void compileRoom(CastleModel& castle, int room, std::vector<uint8_t>& out, int* 
 // doors or door-bell links, or a program longer than 65535 bytes.
 std::optional<std::vector<uint8_t>> buildCastleProgram(CastleModel& castle, const std::vector<uint8_t>& endRoom,
                                                        std::vector<std::string>* errors = nullptr,
-                                                       const std::function<void(int)>& beforeRoom = {});
+                                                       const std::function<void(int)>& beforeRoom = {},
+                                                       const CastleTypes* types = nullptr);
 
 inline constexpr const char* kEndRoomMissing = "endroom data missing";
 inline constexpr const char* kFileCannotBeWritten = "File cannot be written!";
@@ -65,7 +81,8 @@ enum class CompileOutcome {
 // The build after the target is known: caption, rooms shown one by one, the
 // program written beside the target and renamed over it, the messages.
 // interactive adds the success message. Does not run the check.
-CompileOutcome writeCastleProgramTo(AppState& app, const std::string& target, bool interactive);
+CompileOutcome writeCastleProgramTo(AppState& app, const std::string& target, bool interactive,
+                                   const CastleTypes* types = nullptr);
 
 // "Save Castle..." (interactive) or the quiet build of resource/ztest00.prg.
 // Returns 1 when the build went through to the end (also when the final

@@ -2,16 +2,21 @@
 // program, is opened after the first paint.
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QIcon>
 #include <QScreen>
+#include <QTimer>
 #include <cstdio>
 
 #include "app/startup.h"
+#include "ui/qt/canvas_widget.h"
 #include "ui/qt/editor_app.h"
 #include "ui/qt/main_window.h"
 
 int main(int argc, char** argv) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     QApplication application(argc, argv);
     QApplication::setApplicationName("GruskEdit");
 
@@ -36,5 +41,16 @@ int main(int argc, char** argv) {
     if (const QScreen* screen = window.screen())
         window.move(screen->availableGeometry().center() - window.rect().center());
     window.show();
+    // For start-up measurements (scripts/bench.sh): the time to the end of the
+    // first paint goes to standard error and the program ends right after it.
+    if (qEnvironmentVariableIsSet("GRUSKEDIT_QUIT_AFTER_FIRST_PAINT")) {
+        if (auto* canvas = window.findChild<grusk::CanvasWidget*>("canvas"))
+            QObject::connect(canvas, &grusk::CanvasWidget::firstPaintDue, canvas, [&sinceStart] {
+                QTimer::singleShot(0, [&sinceStart] {
+                    std::fprintf(stderr, "first paint after %.1f ms\n", sinceStart.nsecsElapsed() / 1e6);
+                    QCoreApplication::quit();
+                });
+            });
+    }
     return QApplication::exec();
 }
