@@ -1,9 +1,20 @@
 // A disk image into loading, the directory listing, reading every file,
-// scratching a pattern, writing a new file and the write-back to memory.
+// scratching a pattern, writing a new file and the write-back to memory;
+// then the same image as a file through the image file operations the
+// D64 manager and the game disk builder use (list, extract, insert, delete).
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "disk/disk_image.h"
+#include "disk/image_ops.h"
+#include "model/safe_file.h"
 
 using namespace grusk;
 
@@ -23,13 +34,25 @@ DiskName nameOf(const char* text) {
     return n;
 }
 
-}  // namespace
+// A folder of this process for the image and host files, removed at exit.
+const std::string& workFolder() {
+    static const std::string folder = [] {
+        char pattern[] = "/tmp/grusk-fuzz-disk-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        if (!made) std::abort();
+        static std::string path = made;
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        });
+        return path;
+    }();
+    return folder;
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::vector<uint8_t> bytes(imageSizeFor(size), 0);
-    std::memcpy(bytes.data(), data, std::min(size, bytes.size()));
+void inMemory(const std::vector<uint8_t>& bytes) {
     DiskImagePtr image = di_load_image_bytes(bytes.data(), bytes.size());
-    if (!image) return 0;
+    if (!image) return;
 
     uint8_t buffer[4096];
     if (ImageFilePtr dir = di_open_file(*image, directoryFileName(), 2, "rb")) {
@@ -40,6 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Read every closed file the directory names.
     for (int entry : di_directory_entries(*image)) {
         const uint8_t typeByte = image->data[static_cast<size_t>(entry) + 2];
+        fileTypeText(typeByte);
+        hostNameFromDisk(&image->data[static_cast<size_t>(entry) + 5]);
         if (!(typeByte & 0x80)) continue;
         DiskName name;
         std::memcpy(name.data(), &image->data[static_cast<size_t>(entry) + 5], 16);
@@ -57,5 +82,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const std::vector<uint8_t> written = di_free_image_to_bytes(std::move(image));
     if (!written.empty() && written.size() != bytes.size()) __builtin_trap();
+}
+
+void asFile(const std::vector<uint8_t>& bytes) {
+    const std::string folder = workFolder();
+    const std::string imagePath = folder + "/image.d64";
+    const std::string hostPath = folder + "/zcastle.prg";
+    if (!writeFileAtomically(imagePath, bytes)) return;
+    int blocksFree = 0;
+    listImageDirectory(imagePath, blocksFree);
+    const auto castles = listImageCastles(imagePath);
+    std::ostringstream out, err;
+    const std::string wanted = castles && castles->size() > 1 ? (*castles)[1] : std::string("z*");
+    extractFile(imagePath, wanted, hostPath, out, err);
+    if (!canOpenForReading(hostPath)) writeFileAtomically(hostPath, bytes.data(), 700);
+    insertFileAs(imagePath, hostPath, "zfuzz");
+    deleteFile(imagePath, "Z*");
+    imageBlocksFree(imagePath);
+    std::remove(hostPath.c_str());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static std::vector<uint8_t> bytes;
+    bytes.assign(imageSizeFor(size), 0);
+    std::memcpy(bytes.data(), data, std::min(size, bytes.size()));
+    inMemory(bytes);
+    asFile(bytes);
     return 0;
 }
