@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <random>
 
+#include "app/castle_builder.h"
 #include "disk/game_disk.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
@@ -26,7 +27,6 @@ namespace fs = std::filesystem;
     std::abort();
 }
 
-enum Side { kTop = 0, kRight = 1, kBottom = 2, kLeft = 3 };
 
 // Map rectangles: an 8 x 8 grid of 64 x 32 map pixels, on 16-pixel steps so
 // that they survive the castle program's map cells.
@@ -36,50 +36,14 @@ MapRect mapRectOf(int room) {
     return MapRect{left, top, left + 64, top + 32};
 }
 
-class Builder {
+// The castle builder with the benchmark castle's colours and map places;
+// colours are C64 colour numbers 1..7, and any refusal stops the generator.
+class Builder : public CastleBuilder {
 public:
-    explicit Builder(AppState& app) : app_(app) {}
+    using CastleBuilder::CastleBuilder;
 
-    void room(int r) {
-        selectRoom(app_, r);
-        Room& room = app_.castle.room(r);
-        room.roomInUse = 1;
-        room.roomColour = 2 + r % 13;
-        room.roomMapRect = mapRectOf(r);
-    }
-    void put(int type, int x, int y) {
-        if (!placeObject(app_, type, x, y, -1))
-            broken("room " + std::to_string(app_.castle.currentRoom) + ": cannot place type " +
-                   std::to_string(type) + " at " + std::to_string(x) + "," + std::to_string(y));
-    }
-    void floor(int row, int from, int to) {
-        for (int x = from; x <= to; ++x) put(kWalkway, x, row);
-    }
-    void column(int type, int x, int top, int bottom) {
-        for (int y = top; y <= bottom; ++y) put(type, x, y);
-    }
-    void door(int x, int y, Side side, int along) {
-        put(kDoor, x, y);
-        CellRecord& d = app_.castle.current().object(x, y);
-        const MapRect& rect = app_.castle.current().roomMapRect;
-        const int rx = side == kLeft ? 0 : side == kRight ? rect.right - rect.left - 8 : along;
-        const int ry = side == kTop ? 0 : side == kBottom ? rect.bottom - rect.top - 8 : along;
-        d.direction = side;
-        d.mapX = rx / 4;
-        d.mapY = ry / 2;
-    }
-    void link(int sx, int sy, int tx, int ty) {
-        app_.popupCell = {sx, sy};
-        startLinking(app_);
-        linkObjectAt(app_, tx, ty);
-        if (app_.castle.current().object(sx, sy).mark == kMarkUnlinked)
-            broken("room " + std::to_string(app_.castle.currentRoom) + ": link from " + std::to_string(sx) + "," +
-                   std::to_string(sy) + " refused");
-    }
-    void colour(int x, int y, int colour) {
-        app_.popupCell = {x, y};
-        setObjectColour(app_, kCmdColourWhite + colour - 1);
-    }
+    void room(int r) { CastleBuilder::room(r, 2 + r % 13, mapRectOf(r)); }
+    void colour(int x, int y, int c) { CastleBuilder::colour(x, y, kCmdColourWhite + c - 1); }
     void key(int x, int y, int c) {
         put(kKey, x, y);
         colour(x, y, c);
@@ -89,13 +53,7 @@ public:
         colour(x, y, c);
     }
     void text(int x, int y, const std::string& words, int c, bool doubleHeight) {
-        put(kText, x, y);
-        setRecordText(app_.castle.current().object(x, y), words);
-        colour(x, y, c);
-        if (doubleHeight) {
-            app_.popupCell = {x, y};
-            toggleDoubleHeight(app_);
-        }
+        CastleBuilder::text(x, y, words, kCmdColourWhite + c - 1, doubleHeight);
     }
     // Puts a text into the first free two-cell slot in scan order; false when the room is full.
     bool addText(const std::string& words, int c) {
@@ -112,16 +70,9 @@ public:
             }
         return false;
     }
-    void connect(int r1, int x1, int y1, int r2, int x2, int y2) {
-        selectRoom(app_, r1);
-        app_.popupCell = {x1, y1};
-        startConnecting(app_);
-        selectRoom(app_, r2);
-        connectDoorAt(app_, x2, y2);
-    }
 
-private:
-    AppState& app_;
+protected:
+    void refused(const std::string& what) override { broken(what); }
 };
 
 // Door anchors: the left doors lead back to the room before, the right doors
@@ -131,8 +82,8 @@ constexpr CellPos kRightDoors[3] = {{37, 2}, {37, 8}, {37, 20}};
 
 // Rows 0-4 above the first floor.
 void upperHall(Builder& b) {
-    b.door(0, 2, kLeft, 4);
-    b.door(37, 2, kRight, 4);
+    b.door(0, 2, Builder::kLeft, 4);
+    b.door(37, 2, Builder::kRight, 4);
     b.put(kDoorBell, 3, 3);
     b.link(3, 3, 0, 2);
     b.link(3, 3, 37, 2);
@@ -174,8 +125,8 @@ void upperHall(Builder& b) {
 
 // Rows 6-10: force fields, the ray guns on their rails, traps, keys and locks.
 void armoury(Builder& b) {
-    b.door(0, 8, kLeft, 12);
-    b.door(37, 8, kRight, 12);
+    b.door(0, 8, Builder::kLeft, 12);
+    b.door(37, 8, Builder::kRight, 12);
     b.put(kDoorBell, 3, 9);
     b.link(3, 9, 0, 8);
     b.link(3, 9, 37, 8);
@@ -240,8 +191,8 @@ void engineRoom(Builder& b, AppState& app) {
 // Rows 18-24: the lower doors, a second lightning machine, traps, guns and
 // the conveyors of the cellar.
 void cellar(Builder& b, AppState& app) {
-    b.door(0, 20, kLeft, 20);
-    b.door(37, 20, kRight, 20);
+    b.door(0, 20, Builder::kLeft, 20);
+    b.door(37, 20, Builder::kRight, 20);
     b.put(kDoorBell, 3, 21);
     b.link(3, 21, 0, 20);
     b.link(3, 21, 37, 20);

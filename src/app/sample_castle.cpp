@@ -1,5 +1,7 @@
 #include "app/sample_castle.h"
 
+#include "app/castle_builder.h"
+
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
 #include "gamedata/castle_check.h"
@@ -22,82 +24,11 @@ constexpr int kRoomColours[4] = {2, 6, 9, 11};  // red, blue, dark red, dark gre
 constexpr int kCmdColourCyan = 1286;
 constexpr int kCmdColourGreen = 1288;
 
-enum Side { kTop = 0, kRight = 1, kBottom = 2, kLeft = 3 };
-
-class Builder {
+// The hall, laboratory, crypt and armoury with their colours and map places.
+class Builder : public CastleBuilder {
 public:
-    explicit Builder(AppState& app) : app_(app) {}
-
-    void room(int r) {
-        selectRoom(app_, r);
-        Room& room = app_.castle.room(r);
-        room.roomInUse = 1;
-        room.roomColour = kRoomColours[r];
-        room.roomMapRect = kRoomRects[r];
-    }
-    void put(int type, int x, int y) { placeObject(app_, type, x, y, -1); }
-    void floor(int row, int from = 0, int to = kColumns - 1) {
-        for (int x = from; x <= to; ++x) put(kWalkway, x, row);
-    }
-    void column(int type, int x, int top, int bottom) {
-        for (int y = top; y <= bottom; ++y) put(type, x, y);
-    }
-    // A door with its marker on the given side of the room's map rectangle,
-    // at offset (in map pixels) along that side.
-    void door(int x, int y, Side side, int along) {
-        put(kDoor, x, y);
-        CellRecord& d = app_.castle.current().object(x, y);
-        const MapRect& rect = app_.castle.current().roomMapRect;
-        const int width = rect.right - rect.left;
-        const int height = rect.bottom - rect.top;
-        int rx = along, ry = along;
-        switch (side) {
-            case kTop: ry = 0; break;
-            case kBottom: ry = height - 8; break;
-            case kLeft: rx = 0; break;
-            case kRight: rx = width - 8; break;
-        }
-        d.direction = side;
-        d.mapX = rx / 4;
-        d.mapY = ry / 2;
-    }
-    void link(int sx, int sy, int tx, int ty) {
-        app_.popupCell = {sx, sy};
-        startLinking(app_);
-        linkObjectAt(app_, tx, ty);
-    }
-    void colour(int x, int y, int commandId) {
-        app_.popupCell = {x, y};
-        setObjectColour(app_, commandId);
-    }
-    void text(int x, int y, const std::string& words, int commandId, bool doubleHeight) {
-        put(kText, x, y);
-        setRecordText(app_.castle.current().object(x, y), words);
-        colour(x, y, commandId);
-        if (doubleHeight) toggleDoubleHeight(app_);
-    }
-    // Connects the door at (x1, y1) of room r1 with the door at (x2, y2) of room r2.
-    void connect(int r1, int x1, int y1, int r2, int x2, int y2) {
-        selectRoom(app_, r1);
-        app_.popupCell = {x1, y1};
-        startConnecting(app_);
-        selectRoom(app_, r2);
-        connectDoorAt(app_, x2, y2);
-    }
-    void startDoor(int player, int r, int x, int y) {
-        selectRoom(app_, r);
-        app_.popupCell = {x, y};
-        setPlayerStart(app_, player);
-    }
-    void exitDoor(int r, int x, int y) {
-        selectRoom(app_, r);
-        app_.popupCell = {x, y};
-        setDoorType(app_, true);
-    }
-    void finishRoom() { shapeWalkways(app_); }
-
-private:
-    AppState& app_;
+    using CastleBuilder::CastleBuilder;
+    void room(int r) { CastleBuilder::room(r, kRoomColours[r], kRoomRects[r]); }
 };
 
 // Room 1, the hall: both players start here. A bell and a yellow lock keep
@@ -106,9 +37,9 @@ void buildHall(Builder& b) {
     b.room(0);
     b.floor(10);
     b.floor(24);
-    b.door(2, 7, kLeft, 24);     // door 1: player 1 starts here
-    b.door(35, 7, kRight, 24);   // door 2: to the laboratory, player 2 starts here
-    b.door(10, 21, kBottom, 40); // door 3: down to the crypt
+    b.door(2, 7, Builder::kLeft, 24);     // door 1: player 1 starts here
+    b.door(35, 7, Builder::kRight, 24);   // door 2: to the laboratory, player 2 starts here
+    b.door(10, 21, Builder::kBottom, 40); // door 3: down to the crypt
     b.put(kDoorBell, 6, 8);
     b.link(6, 8, 2, 7);
     b.put(kLock, 31, 8);
@@ -130,8 +61,8 @@ void buildLaboratory(Builder& b) {
     b.room(1);
     b.floor(12);
     b.floor(24);
-    b.door(2, 9, kLeft, 32);
-    b.door(35, 21, kRight, 56);  // back to the hall's first door
+    b.door(2, 9, Builder::kLeft, 32);
+    b.door(35, 21, Builder::kRight, 56);  // back to the hall's first door
     b.column(kLightningSuspension, 21, 0, 3);
     b.put(kLightningMachine, 20, 4);
     b.put(kLightningSwitch, 12, 10);
@@ -152,8 +83,8 @@ void buildCrypt(Builder& b) {
     b.room(2);
     b.floor(12);
     b.floor(24);
-    b.door(2, 21, kTop, 40);
-    b.door(35, 21, kRight, 48);
+    b.door(2, 21, Builder::kTop, 40);
+    b.door(35, 21, Builder::kRight, 48);
     b.put(kMummy, 26, 21);
     b.put(kMummySwitch, 16, 22);
     b.link(26, 21, 16, 22);
@@ -171,8 +102,8 @@ void buildArmoury(Builder& b) {
     b.room(3);
     b.floor(12);
     b.floor(24);
-    b.door(2, 21, kLeft, 40);
-    b.door(35, 9, kRight, 16);  // the exit
+    b.door(2, 21, Builder::kLeft, 40);
+    b.door(35, 9, Builder::kRight, 16);  // the exit
     b.column(kGunRailLeft, 1, 2, 8);
     b.put(kGunLeft, 2, 5);
     b.column(kGunRailRight, 38, 14, 20);
