@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "app/room_map_input.h"
 #include "editor/catalogue.h"
@@ -76,6 +77,47 @@ void CanvasMouse::canvasPainted(const std::optional<PixelRect>& ghost) {
 void CanvasMouse::objectListChosen(int type) {
     app_.placeType = type;
     app_.listSelectionActive = true;
+}
+
+Selection& CanvasMouse::selection() {
+    if (selectionRoom_ != app_.castle.currentRoom) {
+        selection_.clear();
+        selectionRoom_ = app_.castle.currentRoom;
+        banding_ = draggingSelection_ = false;
+    }
+    if (!selection_.empty()) pruneSelection(room(), selection_);
+    return selection_;
+}
+
+void CanvasMouse::setSelection(const Selection& selection) {
+    selection_ = selection;
+    selectionRoom_ = app_.castle.currentRoom;
+    app_.ui.invalidateCanvas(kCanvasRect, false);
+}
+
+void CanvasMouse::clearSelection() {
+    if (!selection_.empty()) app_.ui.invalidateCanvas(kCanvasRect, false);
+    selection_.clear();
+}
+
+std::optional<CellBlock> CanvasMouse::selectionBand() const {
+    if (!banding_) return std::nullopt;
+    return CellBlock{std::min(bandStart_.x, bandEnd_.x), std::min(bandStart_.y, bandEnd_.y),
+                     std::max(bandStart_.x, bandEnd_.x), std::max(bandStart_.y, bandEnd_.y)};
+}
+
+std::optional<std::array<int, 2>> CanvasMouse::selectionDragOffset() const {
+    if (!draggingSelection_) return std::nullopt;
+    return std::array<int, 2>{mouseCell_.x - selectionGrab_.x, mouseCell_.y - selectionGrab_.y};
+}
+
+std::string CanvasMouse::takeStepName() { return std::exchange(stepName_, std::string()); }
+
+bool CanvasMouse::pointerOnRoom() const { return isInsideRoom(mouseCell_.x, mouseCell_.y); }
+
+void CanvasMouse::pointerLeft() {
+    mouseCell_ = lastMouseCell_ = CellPos{};
+    mousePixel_ = CellPos{};
 }
 
 void CanvasMouse::catchUp(int clientX, int clientY, MouseButtons held) {
@@ -209,6 +251,15 @@ void CanvasMouse::handleHeldButtons(MouseButtons held) {
     // click, and the pointer was moved onto the other door: nothing is drawn or
     // dragged there until the release.
     if (jumpedThroughDoor_) return;
+    if (banding_) {
+        bandEnd_ = CellPos{std::clamp(mouseCell_.x, 0, kColumns - 1), std::clamp(mouseCell_.y, 0, kRows - 1)};
+        app_.ui.invalidateCanvas(kCanvasRect, false);
+        return;
+    }
+    if (draggingSelection_) {
+        app_.ui.invalidateCanvas(kCanvasRect, false);
+        return;
+    }
     if (app_.placeType != -1 && !held.ctrl && !dragging_) {
         CellPos at = mouseCell_;
         if (locksColumn(app_.placeType)) {
@@ -233,6 +284,14 @@ void CanvasMouse::handleHeldButtons(MouseButtons held) {
 }
 
 void CanvasMouse::startDrag() {
+    // A selected thing pressed on takes the whole selection along, by whole
+    // cells counted from the cell of the press.
+    const CellPos pressed = canvasCellAt(buttonDownPos_.x, buttonDownPos_.y);
+    if (isInsideRoom(pressed.x, pressed.y) && isSelectedAt(room(), selection(), pressed.x, pressed.y)) {
+        draggingSelection_ = true;
+        selectionGrab_ = pressed;
+        return;
+    }
     const FoundObject found = findObjectAt(app_.castle, mouseCell_.x, mouseCell_.y);
     if (found.type < 0 || found.type == kEmpty) return;
     CellRecord& anchor = room().object(found.anchor.x, found.anchor.y);
@@ -259,6 +318,14 @@ void CanvasMouse::leftDown(int clientX, int clientY, MouseButtons held) {
         app_.suppressClick = false;
         return;
     }
+    if (held.shift && !held.ctrl && app_.placeType == -1 && app_.mouseMode == kMouseNormal && !dragging_ &&
+        isInsideRoom(mouseCell_.x, mouseCell_.y)) {
+        // Shift+drag spans a selection block; Shift+click picks one thing.
+        selection();
+        banding_ = true;
+        bandStart_ = bandEnd_ = mouseCell_;
+        return;
+    }
     if (app_.placeType != -1 && !held.ctrl && !dragging_) {
         placeObject(app_, app_.placeType, mouseCell_.x, mouseCell_.y, -1);
         toggleObjectState(app_, mouseCell_.x, mouseCell_.y);
@@ -275,6 +342,29 @@ void CanvasMouse::leftUp(int clientX, int clientY, MouseButtons held) {
     // room: it must not click whatever lies there under the same cell.
     const bool afterJump = jumpedThroughDoor_;
     jumpedThroughDoor_ = false;
+
+    if (banding_) {
+        const CellBlock block = *selectionBand();
+        banding_ = false;
+        Selection& sel = selection();
+        if (block.left == block.right && block.top == block.bottom)
+            toggleSelectedAt(room(), sel, block.left, block.top);
+        else
+            sel = selectBlock(room(), block.left, block.top, block.right, block.bottom);
+        app_.ui.invalidateCanvas(kCanvasRect, false);
+        return;
+    }
+    if (draggingSelection_) {
+        draggingSelection_ = false;
+        const int dx = mouseCell_.x - selectionGrab_.x, dy = mouseCell_.y - selectionGrab_.y;
+        Selection& sel = selection();
+        const size_t count = sel.count();
+        // A move that does not fit is refused: the selection stays where it was.
+        if ((dx != 0 || dy != 0) && moveSelection(app_.castle, app_.castle.currentRoom, sel, dx, dy))
+            stepName_ = "Move " + std::to_string(count) + (count == 1 ? " object" : " objects");
+        app_.ui.invalidateCanvas(kCanvasRect, true);
+        return;
+    }
 
     if (!afterJump && isInsideRoom(mouseCell_.x, mouseCell_.y)) {
         if (dragging_) {
@@ -294,6 +384,10 @@ void CanvasMouse::leftUp(int clientX, int clientY, MouseButtons held) {
             connectDoorAt(app_, mouseCell_.x, mouseCell_.y);
         } else {
             toggleObjectState(app_, mouseCell_.x, mouseCell_.y);
+            // A plain click on bare floor lets go of the selection.
+            Selection probe;
+            if (!held.ctrl && app_.placeType == -1 && !toggleSelectedAt(room(), probe, mouseCell_.x, mouseCell_.y))
+                clearSelection();
         }
     }
     shapeWalkways(app_);

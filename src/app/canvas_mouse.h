@@ -5,10 +5,13 @@
 // main-window client pixels (the canvas lies at (9, 11)).
 #pragma once
 
+#include <array>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "app/app_state.h"
+#include "editor/selection.h"
 
 namespace grusk {
 
@@ -18,6 +21,7 @@ struct MouseButtons {
     bool left = false;
     bool right = false;
     bool ctrl = false;
+    bool shift = false;
 };
 
 // Cell under a main-window client pixel; the division truncates toward zero,
@@ -73,6 +77,23 @@ public:
     int hoverType() const { return hoverType_; }
     CellPos hoverAnchor() const { return hoverAnchor_; }
 
+    // The selection of the current room; it empties when another room
+    // becomes current, and forgets what is no longer there.
+    Selection& selection();
+    void setSelection(const Selection& selection);
+    void clearSelection();
+    // A Shift+drag in progress: the block of cells spanned so far.
+    std::optional<CellBlock> selectionBand() const;
+    // While the selection is dragged: the cells it would move by.
+    std::optional<std::array<int, 2>> selectionDragOffset() const;
+    // The name for the mouse step that just ended, when the handler knows it
+    // better than the look at the changed cells ("Move 5 objects"); "" else.
+    std::string takeStepName();
+    // The pointer is over the room's cells (for pasting under it).
+    bool pointerOnRoom() const;
+    // The pointer left the canvas.
+    void pointerLeft();
+
     bool draggingObject() const { return dragging_; }
     CellPos dragSource() const { return dragSource_; }
     CellPos dragTarget() const { return dragTarget_; }
@@ -110,6 +131,14 @@ private:
     std::optional<PixelRect> lastRedrawn_;
     bool ghostMoved_ = false;
     std::vector<PixelRect> pendingRegion_;
+
+    Selection selection_;
+    int selectionRoom_ = -1;
+    bool banding_ = false;
+    CellPos bandStart_, bandEnd_;
+    bool draggingSelection_ = false;
+    CellPos selectionGrab_;
+    std::string stepName_;
 };
 
 }  // namespace grusk

@@ -54,6 +54,10 @@ void EditorSession::runCommand(int id) {
         syncChangedMark();
         return;
     }
+    if (runSelectionCommand(id)) {
+        syncChangedMark();
+        return;
+    }
     const std::string name = stepName(id);
     const bool opened = !name.empty() && watch_.beginCommand(name);
     runCommandUnwatched(id);

@@ -28,6 +28,9 @@ public:
     virtual void runAbout(const RasterImage& picture) = 0;
     // "Enter Text" (IDD_TEXT) with the initial text; the typed text on OK.
     virtual std::optional<std::string> runTextDialog(const std::string& initial) = 0;
+    // "Swap With Room" (IDD_SWAPROOM): asks for a room number 1..64, starting
+    // at initial; the number on OK, nothing on Cancel.
+    virtual std::optional<int> runRoomNumberDialog(int initial) = 0;
     // Ends the program (after the session has asked about unsaved changes).
     virtual void quit() = 0;
 };

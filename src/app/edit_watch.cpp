@@ -56,6 +56,17 @@ bool EditWatch::beginCommand(const std::string& name) {
     return true;
 }
 
+bool EditWatch::beginCommand(const std::string& name, std::vector<int> rooms) {
+    if (open()) return false;
+    rooms.push_back(app_.castle.currentRoom);
+    history_.begin(app_.castle, name, std::move(rooms));
+    return true;
+}
+
+void EditWatch::nameCommand(const std::string& name) {
+    if (open() && !mouseOwnsStep_) history_.relabel(name, -1);
+}
+
 bool EditWatch::endCommand() {
     if (!open() || mouseOwnsStep_) return false;
     finishStep();
@@ -95,13 +106,18 @@ void EditWatch::mousePressed() {
 }
 
 bool EditWatch::mouseReleased() {
-    if (!mouseOwnsStep_) return false;
+    if (!mouseOwnsStep_) {
+        mouseStepOverride_.clear();
+        return false;
+    }
     mouseOwnsStep_ = false;
     if (!open()) return false;
     finishStep();
     // The room the span ended in is the one to show: a map click may have
     // switched to the room it then moved or removed.
-    history_.relabel(mouseStepName(), app_.castle.currentRoom);
+    const std::string name = mouseStepOverride_.empty() ? mouseStepName() : mouseStepOverride_;
+    mouseStepOverride_.clear();
+    history_.relabel(name, app_.castle.currentRoom);
     return history_.end(app_.castle);
 }
 

@@ -10,6 +10,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "model/edit_history.h"
@@ -29,6 +30,12 @@ public:
     // A command's step in the current room. True when this call opened the
     // step (the caller ends it with endCommand), false when it joined one.
     bool beginCommand(const std::string& name);
+    // The same for a command that changes other rooms as well (the current
+    // room is always watched).
+    bool beginCommand(const std::string& name, std::vector<int> rooms);
+    // Renames the open command step (for names known only at its end); it
+    // keeps showing the room it began in.
+    void nameCommand(const std::string& name);
     // Ends the step beginCommand opened; true when it was recorded.
     bool endCommand();
 
@@ -38,6 +45,9 @@ public:
     // The button came up: ends the step the press opened, naming it after
     // what it did; true when it was recorded.
     bool mouseReleased();
+    // The name the mouse step ending now is to carry instead of the one the
+    // look at its changes would give.
+    void nameMouseStep(const std::string& name) { mouseStepOverride_ = name; }
 
     // A step is open: edits go into it, and undo and redo must wait.
     bool open() const { return history_.inStep(); }
@@ -54,6 +64,7 @@ private:
     AppState& app_;
     EditHistory history_;
     bool mouseOwnsStep_ = false;
+    std::string mouseStepOverride_;
     std::unique_ptr<PressLook> press_;
 };
 

@@ -1,9 +1,11 @@
 #include "app/editor_session.h"
 
 #include <filesystem>
+#include <random>
 
 #include "editor/catalogue.h"
 #include "editor/draw/room_renderer.h"
+#include "editor/draw/selection_frames.h"
 #include "model/castle_files.h"
 #include "model/safe_file.h"
 
@@ -14,6 +16,7 @@ EditorSession::EditorSession(Platform& platform, DialogHost& dialogs)
       canvas_(kCanvasWidth, kCanvasHeight) {
     mouse_.attachRoomMap(&mapInput_);
     app_.roomSelected = [this](int room) { watch_.roomSelected(room); };
+    castleId_ = (uint64_t(std::random_device{}()) << 32) | std::random_device{}() | 1u;
 }
 
 EditorSession::~EditorSession() = default;
@@ -56,6 +59,10 @@ const RasterImage& EditorSession::paintCanvas() {
     CanvasPaintOptions options;
     if (mouse_.mouseCell().x >= 0) options.mouseCell = mouse_.mouseCell();
     const PixelRect ghost = grusk::paintCanvas(canvas_, app_, pictures_, options);
+    const Selection& selection = mouse_.selection();
+    if (!selection.empty() || mouse_.selectionBand())
+        drawSelectionFrames(canvas_, app_.castle.current(), selection,
+                            mouse_.selectionDragOffset().value_or(std::array<int, 2>{0, 0}), mouse_.selectionBand());
     mouse_.canvasPainted(hasGhost(ghost) ? std::optional<PixelRect>(ghost) : std::nullopt);
     return canvas_;
 }
@@ -101,6 +108,10 @@ void EditorSession::markClean() {
 
 void EditorSession::startAfresh() {
     watch_.clear();
+    mouse_.clearSelection();
+    // A new castle: clipboard texts copied from the old one no longer name its rooms.
+    castleId_ = (castleId_ * 6364136223846793005ull + 1442695040888963407ull) ^ uint64_t(std::random_device{}());
+    if (castleId_ == 0) castleId_ = 1;
     markClean();
 }
 
@@ -114,6 +125,7 @@ void EditorSession::syncChangedMark() { ui_.setChangedMark(app_.castleChanged); 
 void EditorSession::mouseButtonPressed() { watch_.mousePressed(); }
 
 void EditorSession::mouseButtonReleased() {
+    watch_.nameMouseStep(mouse_.takeStepName());
     if (watch_.mouseReleased()) historyMoved();
     syncChangedMark();
 }

@@ -5,6 +5,7 @@
 // a window system.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,6 +64,12 @@ public:
 
     // The command table: every menu, button and popup command by its id.
     void runCommand(int commandId);
+    // The selection commands (Edit menu, keys) and the Room menu; false for
+    // any other command. Each change is one undoable step named after it.
+    bool runSelectionCommand(int commandId);
+    // The token that tells this editor's castle apart in clipboard texts.
+    uint64_t castleId() const { return castleId_; }
+
     // A row chosen in the object list (1206): the type to place.
     void objectListChosen(int row);
 
@@ -113,6 +120,13 @@ private:
     // A step was recorded, undone or redone: the changed mark follows the history.
     void historyMoved();
     void showStep(int room);
+    // Runs change as one step named by what it returns ("" = nothing done).
+    template <typename Change>
+    void selectionStep(std::vector<int> rooms, Change&& change);
+    void copyToClipboard();
+    void pasteFromClipboard(bool underPointer);
+    void swapCurrentRoomWith(int other);
+    void duplicateCurrentRoom();
 
     SessionPlatform ui_;
     DialogHost& dialogs_;
@@ -129,6 +143,7 @@ private:
     long long canvasRequestsAtTitle_ = 0;
     bool quitRequested_ = false;
     std::vector<std::string> objectList_;
+    uint64_t castleId_ = 0;
 };
 
 }  // namespace grusk

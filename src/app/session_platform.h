@@ -64,6 +64,8 @@ public:
     bool startProgram(const std::string& path, const std::vector<std::string>& args) override {
         return inner_.startProgram(path, args);
     }
+    void setClipboardText(const std::string& text) override { inner_.setClipboardText(text); }
+    std::optional<std::string> clipboardText() override { return inner_.clipboardText(); }
 
 private:
     Platform& inner_;

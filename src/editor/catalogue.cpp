@@ -209,9 +209,15 @@ constexpr MenuItem kFileItems[] = {
     {"Save Project...", kCmdSaveProject}, {"Exit", kCmdExit},
 };
 constexpr MenuItem kEditItems[] = {
+    {"Cut", kCmdCut}, {"Copy", kCmdCopy}, {"Paste", kCmdPaste}, {"Duplicate", kCmdDuplicate},
+    {"Delete", kCmdDeleteSelection}, {"Select All", kCmdSelectAll}, {"", 0},
     {"Import Room...", kCmdImportRoom}, {"Export Room...", kCmdExportRoom},
     {"Kill Connections", kCmdKillConnections}, {"Clear Room", kCmdClearRoom},
     {"Castle Settings...", kCmdCastleSettings},
+};
+constexpr MenuItem kRoomItems[] = {
+    {"Duplicate Room", kCmdDuplicateRoom}, {"Move Room Up", kCmdMoveRoomUp},
+    {"Move Room Down", kCmdMoveRoomDown}, {"Swap With Room...", kCmdSwapWithRoom},
 };
 constexpr MenuItem kViewItems[] = {{"Show Grid", kCmdShowGrid}, {"Show Mapper", kCmdShowMapper}};
 constexpr MenuItem kOptionsItems[] = {
@@ -221,7 +227,7 @@ constexpr MenuItem kOptionsItems[] = {
 constexpr MenuItem kHelpItems[] = {{"About GruskEdit", kCmdAbout}, {"Help", kCmdHelp}};
 
 constexpr MenuDef kMainMenus[] = {
-    {"File", kFileItems, 7}, {"Edit", kEditItems, 5}, {"View", kViewItems, 2},
+    {"File", kFileItems, 7}, {"Edit", kEditItems, 12}, {"Room", kRoomItems, 4}, {"View", kViewItems, 2},
     {"Options", kOptionsItems, 3}, {"Help", kHelpItems, 2},
 };
 
@@ -251,7 +257,7 @@ const MenuDef* popupMenuDef(int menuId) {
 }
 
 const MenuDef* mainMenuDefs(int* count) {
-    if (count) *count = 5;
+    if (count) *count = 6;
     return kMainMenus;
 }
 

@@ -172,6 +172,24 @@ inline constexpr int kCmdNextRoom = 1253;
 inline constexpr int kCmdFirstRoom = 1258;
 inline constexpr int kCmdLastRoom = 1257;
 
+// Selections (Edit menu and keys) and whole rooms (Room menu).
+inline constexpr int kCmdCut = 1401;
+inline constexpr int kCmdCopy = 1402;
+inline constexpr int kCmdPaste = 1403;           // at the copied cells (menu)
+inline constexpr int kCmdPasteAtPointer = 1404;  // under the pointer (Ctrl+V)
+inline constexpr int kCmdDuplicate = 1405;
+inline constexpr int kCmdDeleteSelection = 1406;
+inline constexpr int kCmdSelectAll = 1407;
+inline constexpr int kCmdSelectNone = 1408;  // Esc
+inline constexpr int kCmdNudgeLeft = 1409;   // arrow keys
+inline constexpr int kCmdNudgeRight = 1410;
+inline constexpr int kCmdNudgeUp = 1411;
+inline constexpr int kCmdNudgeDown = 1412;
+inline constexpr int kCmdDuplicateRoom = 1421;
+inline constexpr int kCmdMoveRoomUp = 1422;
+inline constexpr int kCmdMoveRoomDown = 1423;
+inline constexpr int kCmdSwapWithRoom = 1424;
+
 // A menu item: id 0 with an empty label is a separator; a non-empty submenu
 // label with submenu items makes a popup entry.
 struct MenuItem {
@@ -187,7 +205,7 @@ struct MenuDef {
 };
 // The popup menus 190, 196, 197, 198, 200 and 202; nullptr for other ids.
 const MenuDef* popupMenuDef(int menuId);
-// The main menu's five menus in order (File, Edit, View, Options, Help).
+// The main menu's six menus in order (File, Edit, Room, View, Options, Help).
 const MenuDef* mainMenuDefs(int* count);
 
 extern const std::array<std::string_view, 16> c64ColourNames;

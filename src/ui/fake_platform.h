@@ -31,6 +31,8 @@ public:
     std::deque<std::optional<std::string>> folders;  // folder picker
     std::deque<int> popupChoices;                    // popup menus (0 = dismissed)
     bool startSucceeds = true;
+    // The clipboard: what the core put there, or what a test puts there.
+    std::optional<std::string> clipboard;
 
     // What the core did.
     std::vector<Message> messages;  // message boxes and questions, in order
@@ -77,6 +79,8 @@ public:
     void setPointerPos(int clientX, int clientY) override;
     int popupMenu(int menuId) override;
     bool startProgram(const std::string& path, const std::vector<std::string>& args) override;
+    void setClipboardText(const std::string& text) override { clipboard = text; }
+    std::optional<std::string> clipboardText() override { return clipboard; }
 };
 
 }  // namespace grusk

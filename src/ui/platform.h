@@ -1,6 +1,6 @@
 // The one narrow interface through which the core reaches the window system:
 // message boxes, file and folder dialogs, captions and control texts, the log
-// window, redraw requests, cursors, popup menus and starting programs.
+// window, redraw requests, cursors, popup menus, starting programs and the clipboard.
 // The Qt program implements it; tests use the scripted FakePlatform.
 #pragma once
 
@@ -78,6 +78,11 @@ public:
 
     // Starts a program without waiting; false when it could not be started.
     virtual bool startProgram(const std::string& path, const std::vector<std::string>& args) = 0;
+
+    // The system clipboard as plain text (shared with other programs and
+    // other running editors); nothing when it holds no text.
+    virtual void setClipboardText(const std::string& text) = 0;
+    virtual std::optional<std::string> clipboardText() = 0;
 };
 
 }  // namespace grusk

@@ -39,6 +39,11 @@ public:
         textInitials.push_back(initial);
         return textReply;
     }
+    std::optional<int> roomNumberReply;
+    std::optional<int> runRoomNumberDialog(int) override {
+        opened.push_back("room number");
+        return roomNumberReply;
+    }
     void quit() override { ++quits; }
 };
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -124,10 +125,11 @@ TEST_F(GuiTest, MainWindowHasItsControlsAndCanvasInPlace) {
 TEST_F(GuiTest, MenusCarryTheCatalogueLabelsIdsAndShortcuts) {
     int count = 0;
     const MenuDef* menus = mainMenuDefs(&count);
-    ASSERT_EQ(count, 5);
+    ASSERT_EQ(count, 6);
     for (int m = 0; m < count; ++m) {
         for (int i = 0; i < menus[m].size; ++i) {
             const MenuItem& item = menus[m].items[i];
+            if (item.id == 0) continue;  // separator
             QAction* action = window().action(item.id);
             ASSERT_NE(action, nullptr) << item.id;
             EXPECT_EQ(action->text().toStdString(), std::string(item.label));
@@ -138,6 +140,9 @@ TEST_F(GuiTest, MenusCarryTheCatalogueLabelsIdsAndShortcuts) {
         {kCmdSaveProject, QKeySequence("Ctrl+S")}, {kCmdExit, QKeySequence("Ctrl+Q")},
         {kCmdTestCastle, QKeySequence("F5")},     {kCmdCheckErrors, QKeySequence("F7")},
         {kCmdShowGrid, QKeySequence("Ctrl+G")},   {kCmdShowMapper, QKeySequence("Ctrl+M")},
+        {kCmdCut, QKeySequence("Ctrl+X")},        {kCmdCopy, QKeySequence("Ctrl+C")},
+        {kCmdPaste, QKeySequence("Ctrl+V")},      {kCmdDuplicate, QKeySequence("Ctrl+D")},
+        {kCmdSelectAll, QKeySequence("Ctrl+A")},  {kCmdDeleteSelection, QKeySequence("Del")},
     };
     for (const auto& [id, seq] : keys) {
         EXPECT_EQ(window().action(id)->shortcut(), seq) << id;
@@ -157,7 +162,10 @@ TEST_F(GuiTest, EveryMenuCommandRunsWithDialogsAnswered) {
     for (int m = 0; m < count; ++m) {
         for (int i = 0; i < menus[m].size; ++i) {
             const int id = menus[m].items[i].id;
+            if (id == 0) continue;  // separator
             std::shared_ptr<bool> closed;
+            if (id == kCmdSwapWithRoom)
+                closed = test::whenShown("IDD_SWAPROOM", [](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
             if (id == kCmdCastleSettings)
                 closed = test::whenShown("IDD_BASICS", [](QWidget* w) { test::clickButton(w, "1"); });
             if (id == kCmdD64Manager)

@@ -31,6 +31,7 @@ inline constexpr Rgb kKeyWhite{255, 255, 255};        // camouflage, title and s
 inline constexpr Rgb kGridPen{0, 0, 0};               // dotted
 inline constexpr Rgb kUnlinkedFramePen{255, 0, 0};    // mark 2: a link is missing
 inline constexpr Rgb kHighlightFramePen{0, 255, 0};   // mark 1: hovered object and its links
+inline constexpr Rgb kSelectionFramePen{255, 128, 0};  // selected objects and the selection block
 inline constexpr Rgb kMapFramePen{200, 200, 200};     // 8-pixel inside frame of a room on the map
 inline constexpr Rgb kMapCurrentFramePen{255, 255, 255};
 inline constexpr Rgb kMapHoverDoorPen{255, 0, 0};

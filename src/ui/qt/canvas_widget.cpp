@@ -1,10 +1,12 @@
 #include "ui/qt/canvas_widget.h"
 
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include "app/editor_session.h"
+#include "editor/catalogue.h"
 #include "ui/qt/qt_platform.h"
 
 namespace grusk {
@@ -16,6 +18,7 @@ MouseButtons heldButtons(const QMouseEvent* event) {
     held.left = (event->buttons() & Qt::LeftButton) != 0;
     held.right = (event->buttons() & Qt::RightButton) != 0;
     held.ctrl = (event->modifiers() & Qt::ControlModifier) != 0;
+    held.shift = (event->modifiers() & Qt::ShiftModifier) != 0;
     return held;
 }
 
@@ -27,6 +30,29 @@ CanvasWidget::CanvasWidget(EditorSession& session, QtPlatform& platform, QWidget
     setFixedSize(kCanvasWidth, kCanvasHeight);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::ClickFocus);
+}
+
+void CanvasWidget::keyPressEvent(QKeyEvent* event) {
+    int command = 0;
+    switch (event->key()) {
+        case Qt::Key_Left: command = kCmdNudgeLeft; break;
+        case Qt::Key_Right: command = kCmdNudgeRight; break;
+        case Qt::Key_Up: command = kCmdNudgeUp; break;
+        case Qt::Key_Down: command = kCmdNudgeDown; break;
+        default: QWidget::keyPressEvent(event); return;
+    }
+    if (event->modifiers() & ~Qt::KeypadModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    session_.runCommand(command);
+    Q_EMIT mouseHandled();
+}
+
+void CanvasWidget::leaveEvent(QEvent* event) {
+    session_.mouse().pointerLeft();
+    QWidget::leaveEvent(event);
 }
 
 QPoint CanvasWidget::clientPos(const QMouseEvent* event) const {

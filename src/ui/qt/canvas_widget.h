@@ -1,5 +1,6 @@
 // The room canvas: shows the session's raster image as it is and forwards the
-// mouse to the canvas mouse handling in main-window client pixels.
+// mouse to the canvas mouse handling in main-window client pixels. A click
+// gives it the keyboard focus, so that the arrow keys move the selection.
 #pragma once
 
 #include <QWidget>
@@ -26,6 +27,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Arrow keys nudge the selection while the canvas has the focus.
+    void keyPressEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     QPoint clientPos(const QMouseEvent* event) const;

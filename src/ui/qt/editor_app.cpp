@@ -1,6 +1,7 @@
 #include "ui/qt/editor_app.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QListWidget>
 
 #include "editor/room_editing.h"
@@ -69,6 +70,18 @@ std::optional<std::string> EditorApp::runTextDialog(const std::string& initial) 
     TextDialog dialog(initial, mainWindow_.get());
     runModal(dialog);
     return dialog.typed();
+}
+
+std::optional<int> EditorApp::runRoomNumberDialog(int initial) {
+    QInputDialog dialog(mainWindow_.get());
+    dialog.setObjectName("IDD_SWAPROOM");
+    dialog.setWindowTitle("Swap With Room");
+    dialog.setLabelText("Swap the current room with room number (1 to 64):");
+    dialog.setInputMode(QInputDialog::IntInput);
+    dialog.setIntRange(1, kRooms);
+    dialog.setIntValue(initial);
+    if (runModal(dialog) != QDialog::Accepted) return std::nullopt;
+    return dialog.intValue();
 }
 
 void EditorApp::quit() {

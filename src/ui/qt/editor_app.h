@@ -46,6 +46,7 @@ public:
     void runD64Manager(D64Manager& manager) override;
     void runAbout(const RasterImage& picture) override;
     std::optional<std::string> runTextDialog(const std::string& initial) override;
+    std::optional<int> runRoomNumberDialog(int initial) override;
     void quit() override;
 
 private:

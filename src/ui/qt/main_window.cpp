@@ -35,6 +35,12 @@ QKeySequence shortcutFor(int commandId) {
         case kCmdCheckErrors: return QKeySequence(Qt::Key_F7);
         case kCmdShowGrid: return QKeySequence(Qt::CTRL | Qt::Key_G);
         case kCmdShowMapper: return QKeySequence(Qt::CTRL | Qt::Key_M);
+        case kCmdCut: return QKeySequence(Qt::CTRL | Qt::Key_X);
+        case kCmdCopy: return QKeySequence(Qt::CTRL | Qt::Key_C);
+        case kCmdPaste: return QKeySequence(Qt::CTRL | Qt::Key_V);
+        case kCmdDuplicate: return QKeySequence(Qt::CTRL | Qt::Key_D);
+        case kCmdDeleteSelection: return QKeySequence(Qt::Key_Delete);
+        case kCmdSelectAll: return QKeySequence(Qt::CTRL | Qt::Key_A);
         default: return {};
     }
 }
@@ -83,6 +89,9 @@ void MainWindow::buildMenus() {
             QAction* act = menu->addAction(text(item.label));
             act->setData(item.id);
             if (const QKeySequence keys = shortcutFor(item.id); !keys.isEmpty()) act->setShortcut(keys);
+            // The menu shows these keys, but pressed in the window they act
+            // through the shortcuts below (Ctrl+V pastes under the pointer).
+            if (item.id == kCmdPaste || item.id == kCmdDeleteSelection) act->setShortcutContext(Qt::WidgetShortcut);
             if (item.id == kCmdShowGrid || item.id == kCmdShowMapper) act->setCheckable(true);
             const int id = item.id;
             connect(act, &QAction::triggered, this, [this, id] { runCommand(id); });
@@ -94,6 +103,16 @@ void MainWindow::buildMenus() {
     connect(pageUp, &QShortcut::activated, this, [this] { runCommand(kCmdPrevRoom); });
     auto* pageDown = new QShortcut(QKeySequence(Qt::Key_PageDown), this);
     connect(pageDown, &QShortcut::activated, this, [this] { runCommand(kCmdNextRoom); });
+    const std::pair<QKeySequence, int> keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_V), kCmdPasteAtPointer},
+        {QKeySequence(Qt::Key_Delete), kCmdDeleteSelection},
+        {QKeySequence(Qt::Key_Escape), kCmdSelectNone},
+    };
+    for (const auto& [sequence, id] : keys) {
+        auto* shortcut = new QShortcut(sequence, this);
+        const int command = id;
+        connect(shortcut, &QShortcut::activated, this, [this, command] { runCommand(command); });
+    }
 }
 
 void MainWindow::addUndoRedo(QMenu* menu) {

@@ -1,6 +1,7 @@
 #include "ui/qt/qt_platform.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QCursor>
 #include <QDialog>
 #include <QEventLoop>
@@ -11,6 +12,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QGuiApplication>
 #include <QProcess>
 
 #include "editor/catalogue.h"
@@ -224,6 +227,16 @@ bool QtPlatform::startProgram(const std::string& path, const std::vector<std::st
     QStringList list;
     for (const std::string& a : args) list << q(a);
     return QProcess::startDetached(q(path), list);
+}
+
+// The real clipboard even in tests: copying between two editors goes through it.
+void QtPlatform::setClipboardText(const std::string& text) { QGuiApplication::clipboard()->setText(q(text)); }
+
+std::optional<std::string> QtPlatform::clipboardText() {
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* data = clipboard->mimeData();
+    if (!data || !data->hasText()) return std::nullopt;
+    return clipboard->text().toStdString();
 }
 
 }  // namespace grusk

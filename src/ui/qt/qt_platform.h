@@ -62,6 +62,8 @@ public:
     void setPointerPos(int clientX, int clientY) override;
     int popupMenu(int menuId) override;
     bool startProgram(const std::string& path, const std::vector<std::string>& args) override;
+    void setClipboardText(const std::string& text) override;
+    std::optional<std::string> clipboardText() override;
 
 private:
     QListWidget* logList() const;

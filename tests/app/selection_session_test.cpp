@@ -1,0 +1,312 @@
+// Selections and room order as the window drives them: Shift+drag, dragging
+// a selection, the clipboard between rooms and between two editors, the
+// Room menu; every change one named step that undoes to the project image
+// before it; a room swap that leaves the compiled castle the same but for
+// the order of its rooms.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/editor_session.h"
+#include "app/sample_castle.h"
+#include "app/scripted_dialogs.h"
+#include "editor/catalogue.h"
+#include "editor/room_editing.h"
+#include "gamedata/castle_check.h"
+#include "gamedata/castle_reader.h"
+#include "gamedata/compiler.h"
+#include "gamedata/room_order.h"
+#include "model/castle_files.h"
+#include "support/test_support.h"
+#include "ui/fake_platform.h"
+
+namespace grusk {
+namespace {
+
+struct Editor {
+    FakePlatform ui;
+    test::ScriptedDialogs dialogs;
+    EditorSession session{ui, dialogs};
+    AppState& app = session.app();
+    CastleModel& castle = app.castle;
+
+    Editor() {
+        app.programFolder = test::programDir();
+        run(kCmdNew);
+    }
+    static int px(int c) { return kCanvasLeft + c * kCellPixels + 8; }
+    static int py(int r) { return kCanvasTop + r * kCellPixels + 8; }
+    void run(int id) { session.runCommand(id); }
+    void put(int type, int x, int y) { ASSERT_EQ(placeObject(app, type, x, y), 1); }
+    void link(int sx, int sy, int tx, int ty) {
+        app.popupCell = {sx, sy};
+        startLinking(app);
+        linkObjectAt(app, tx, ty);
+    }
+    void hover(int c, int r, MouseButtons held = {}) { session.mouse().mouseMove(px(c), py(r), held); }
+    // A left-button drag from one cell to another, with or without Shift.
+    void drag(int c0, int r0, int c1, int r1, bool shift) {
+        const MouseButtons down{true, false, false, shift};
+        hover(c0, r0);
+        session.mouseButtonPressed();
+        session.mouse().leftDown(px(c0), py(r0), down);
+        hover(c0 + (c1 > c0 ? 1 : c1 < c0 ? -1 : 0), r0 + (r1 > r0 ? 1 : r1 < r0 ? -1 : 0), down);
+        hover(c1, r1, down);
+        session.mouse().leftUp(px(c1), py(r1), {false, false, false, shift});
+        session.mouseButtonReleased();
+    }
+    std::vector<std::pair<int, int>> links(int x, int y) {
+        std::vector<std::pair<int, int>> out;
+        for (const auto& l : castle.current().object(x, y).links)
+            if (l[0] != -1) out.emplace_back(l[0], l[1]);
+        return out;
+    }
+    // The project image without the hover highlight, which only shows where the mouse is.
+    std::vector<uint8_t> image() {
+        for (Room& room : castle.rooms)
+            for (CellRecord& rec : room.objectLayer)
+                if (rec.mark == kMarkHighlighted) rec.mark = kMarkPlain;
+        return castleFileImage(castle);
+    }
+    std::vector<uint8_t> compile() {
+        EXPECT_EQ(checkCastle(app, false), 0);
+        const auto endRoom = readEndRoom(app);
+        EXPECT_TRUE(endRoom.has_value());
+        const auto program = endRoom ? buildCastleProgram(castle, *endRoom) : std::nullopt;
+        EXPECT_TRUE(program.has_value());
+        return program.value_or(std::vector<uint8_t>{});
+    }
+    // A switch at (4, 4) working a lightning machine at (8, 4) in room 0, on the map.
+    void switchAndMachine() {
+        castle.room(0).roomInUse = 1;
+        castle.room(0).roomMapRect = MapRect{16, 16, 64, 64};
+        put(kLightningSwitch, 4, 4);
+        put(kLightningMachine, 8, 4);
+        link(4, 4, 8, 4);
+        session.markClean();
+    }
+};
+
+TEST(SelectionSession, ShiftDragSelectsCopyPasteInAnotherRoomKeepsTheLink) {
+    Editor e;
+    e.switchAndMachine();
+    e.drag(3, 3, 11, 8, true);
+    const Selection& sel = e.session.mouse().selection();
+    EXPECT_EQ(sel.count(), 2u);
+    EXPECT_TRUE(sel.has(SelectLayer::Object, 4, 4));
+    EXPECT_TRUE(sel.has(SelectLayer::Object, 8, 4));
+    EXPECT_FALSE(e.session.canUndo()) << "selecting changes nothing";
+
+    e.run(kCmdCopy);
+    ASSERT_TRUE(e.ui.clipboard.has_value());
+    e.run(kCmdNextRoom);
+    ASSERT_EQ(e.castle.currentRoom, 1);
+    EXPECT_TRUE(e.session.mouse().selection().empty()) << "another room, no selection";
+    e.hover(20, 10);
+    e.run(kCmdPasteAtPointer);
+    // The corner of the copy (the switch's cell) lands under the pointer.
+    ASSERT_EQ(e.castle.current().object(20, 10).type, kLightningSwitch);
+    ASSERT_EQ(e.castle.current().object(24, 10).type, kLightningMachine);
+    EXPECT_EQ(e.links(20, 10), (std::vector<std::pair<int, int>>{{24, 10}}));
+    EXPECT_EQ(e.castle.current().object(20, 10).mark, kMarkPlain);
+    EXPECT_EQ(e.session.undoLabel(), "Undo Paste 2 objects");
+    EXPECT_EQ(e.session.mouse().selection().count(), 2u) << "the copies are selected";
+
+    // Pasting again at the same place is refused and said so.
+    e.run(kCmdPasteAtPointer);
+    EXPECT_EQ(e.ui.messageTexts().back(), "The objects would cover other objects there.");
+    // From the menu the copy goes to the cells it came from.
+    e.hover(-10, -10);
+    e.run(kCmdPaste);
+    EXPECT_EQ(e.castle.current().object(4, 4).type, kLightningSwitch);
+    EXPECT_EQ(e.links(4, 4), (std::vector<std::pair<int, int>>{{8, 4}}));
+}
+
+TEST(SelectionSession, DraggingASelectedObjectMovesTheSelectionUnlessItWouldLeaveTheRoom) {
+    Editor e;
+    e.switchAndMachine();
+    e.drag(3, 3, 11, 8, true);
+    e.drag(8, 5, 10, 8, false);  // grab the machine, move by (2, 3)
+    EXPECT_EQ(e.castle.current().object(6, 7).type, kLightningSwitch);
+    EXPECT_EQ(e.castle.current().object(10, 7).type, kLightningMachine);
+    EXPECT_EQ(e.links(6, 7), (std::vector<std::pair<int, int>>{{10, 7}}));
+    EXPECT_EQ(e.session.undoLabel(), "Undo Move 2 objects");
+    const std::vector<uint8_t> moved = e.image();
+    e.drag(10, 7, 39, 7, false);  // the machine would pass the right edge
+    EXPECT_EQ(e.image(), moved);
+    EXPECT_EQ(e.session.undoLabel(), "Undo Move 2 objects");
+    // Arrow keys nudge by one cell; at the top edge they are refused.
+    for (int i = 0; i < 10; ++i) e.run(kCmdNudgeUp);
+    EXPECT_EQ(e.castle.current().object(6, 0).type, kLightningSwitch);
+    EXPECT_TRUE(e.session.mouse().selection().has(SelectLayer::Object, 10, 0));
+    e.run(kCmdSelectNone);
+    EXPECT_TRUE(e.session.mouse().selection().empty());
+}
+
+TEST(SelectionSession, TwoEditorsShareTheClipboardButNotTheirRooms) {
+    Editor a, b;
+    a.switchAndMachine();
+    a.put(kLightningMachine, 20, 4);
+    a.link(4, 4, 20, 4);
+    a.drag(3, 3, 11, 8, true);  // the switch and the first machine
+    a.run(kCmdCopy);
+    b.ui.clipboard = a.ui.clipboard;
+    b.run(kCmdPaste);  // room 0 of b, at the same cells: not the room it came from
+    EXPECT_EQ(b.links(4, 4), (std::vector<std::pair<int, int>>{{8, 4}}));
+    a.hover(4, 15);
+    a.run(kCmdPasteAtPointer);  // the same room of a: the link to the machine left behind stays
+    EXPECT_EQ(a.links(4, 15), (std::vector<std::pair<int, int>>{{8, 15}, {20, 4}}));
+    b.ui.clipboard = "not a selection";
+    b.run(kCmdPaste);
+    EXPECT_EQ(b.ui.messageTexts().back(), "The clipboard holds no objects to paste: not a GruskEdit selection.");
+}
+
+struct Step {
+    std::string name;  // expected undo name
+    std::function<void(Editor&)> act;
+};
+
+// Every selection and room step, done on the sample castle, undoes to the
+// exact project image before it and redoes to the image after it.
+TEST(SelectionSession, EveryStepUndoesToTheImageBeforeIt) {
+    const auto selectTopLeft = [](Editor& e) { e.drag(0, 0, 12, 12, true); };
+    const std::vector<Step> steps = {
+        {"Cut", [&](Editor& e) { selectTopLeft(e); e.run(kCmdCut); }},
+        {"Delete", [&](Editor& e) { selectTopLeft(e); e.run(kCmdDeleteSelection); }},
+        {"Duplicate", [&](Editor& e) { e.drag(0, 5, 7, 9, true); e.run(kCmdDuplicate); }},
+        {"Paste", [&](Editor& e) { selectTopLeft(e); e.run(kCmdCopy); e.run(kCmdNextRoom); e.run(kCmdNextRoom);
+                                   e.run(kCmdClearRoom); e.run(kCmdPaste); }},
+        {"Move", [&](Editor& e) {
+             e.drag(0, 5, 7, 9, true);
+             for (int id : {kCmdNudgeDown, kCmdNudgeUp, kCmdNudgeLeft, kCmdNudgeRight})
+                 if (!e.session.canUndo()) e.run(id);
+         }},
+        {"Duplicate Room 5", [](Editor& e) { e.run(kCmdDuplicateRoom); }},
+        {"Swap Rooms 1 and 2", [](Editor& e) { e.run(kCmdMoveRoomDown); }},
+        {"Swap Rooms 2 and 3", [](Editor& e) { e.run(kCmdNextRoom); e.run(kCmdNextRoom); e.run(kCmdMoveRoomUp); }},
+        {"Swap Rooms 1 and 4", [](Editor& e) { e.dialogs.roomNumberReply = 4; e.run(kCmdSwapWithRoom); }},
+        {"Swap Rooms 1 and 9", [](Editor& e) { e.dialogs.roomNumberReply = 9; e.run(kCmdSwapWithRoom); }},
+    };
+    for (const Step& step : steps) {
+        Editor e;
+        buildSampleCastle(e.app);
+        selectRoom(e.app, 0);
+        e.session.markClean();
+        // Steps before the one under test (selecting, clearing a room) are undone first.
+        const std::vector<uint8_t> start = e.image();
+        step.act(e);
+        ASSERT_TRUE(e.session.canUndo()) << step.name;
+        EXPECT_EQ(e.session.undoLabel().rfind("Undo " + step.name, 0), 0u) << e.session.undoLabel();
+        const std::vector<uint8_t> after = e.image();
+        EXPECT_NE(after, start) << step.name;
+        e.run(kCmdUndo);
+        const std::vector<uint8_t> undone = e.image();
+        e.run(kCmdRedo);
+        EXPECT_EQ(e.image(), after) << step.name << " redone";
+        while (e.session.canUndo()) e.run(kCmdUndo);
+        EXPECT_EQ(e.image(), start) << step.name << " undone to the start";
+        (void)undone;
+    }
+}
+
+TEST(SelectionSession, RefusedStepsLeaveNoStep) {
+    Editor e;
+    e.switchAndMachine();
+    e.run(kCmdMoveRoomUp);  // room 1 has no room before it
+    e.run(kCmdPaste);       // empty clipboard
+    e.run(kCmdNudgeLeft);   // nothing selected
+    e.dialogs.roomNumberReply = 65;
+    e.run(kCmdSwapWithRoom);
+    EXPECT_EQ(e.ui.messageTexts().back(), "There is no room 65.");
+    EXPECT_FALSE(e.session.canUndo());
+    EXPECT_FALSE(e.app.castleChanged);
+}
+
+// Compile, swap two rooms, compile: the program differs, and read back and
+// swapped back it compiles to the first program byte for byte; swapping twice
+// gives the first program too.
+TEST(RoomSwap, OnlyTheRoomOrderChanges) {
+    Editor e;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(sampleCastleProgram(e.app, &errors).has_value());
+    const int rooms = roomsInUseRun(e.castle);
+    ASSERT_GE(rooms, 3);
+    const std::vector<uint8_t> original = e.compile();
+    for (int a = 0; a < rooms; ++a) {
+        for (int b = a + 1; b < rooms; ++b) {
+            SCOPED_TRACE("rooms " + std::to_string(a) + " and " + std::to_string(b));
+            ASSERT_TRUE(swapRooms(e.castle, a, b));
+            const std::vector<uint8_t> swapped = e.compile();
+            EXPECT_NE(swapped, original);
+            EXPECT_EQ(swapped.size(), original.size());
+
+            Editor reader;
+            readCastleProgramBytes(reader.app, swapped.data(), swapped.size());
+            ASSERT_TRUE(swapRooms(reader.castle, a, b));
+            EXPECT_EQ(reader.compile(), original);
+
+            ASSERT_TRUE(swapRooms(e.castle, a, b));
+            EXPECT_EQ(e.compile(), original);
+        }
+    }
+}
+
+TEST(RoomSwap, DoorsStartsRectanglesAndRecordsFollowTheirRooms) {
+    Editor e;
+    buildSampleCastle(e.app);
+    const auto before = allocateCells();
+    *before = e.castle;
+    const int a = 0, b = 2;
+    const auto moved = [&](int r) { return r == a ? b : r == b ? a : r; };
+    ASSERT_TRUE(swapRooms(e.castle, a, b));
+    for (int p = 0; p < 2; ++p)
+        EXPECT_EQ(e.castle.settings.playerStartRoom[p], moved(before->settings.playerStartRoom[p]));
+    int doors = 0;
+    for (int r = 0; r < kRooms; ++r) {
+        const Room& was = before->room(r);
+        const Room& now = e.castle.room(moved(r));
+        EXPECT_EQ(now.roomMapRect.left, was.roomMapRect.left) << r;
+        EXPECT_EQ(now.roomColour, was.roomColour) << r;
+        EXPECT_EQ(now.roomInUse, was.roomInUse) << r;
+        for (int c = 0; c < kCellsPerRoom; ++c) {
+            const CellRecord& x = was.objectLayer[size_t(c)];
+            const CellRecord& y = now.objectLayer[size_t(c)];
+            ASSERT_EQ(x.type, y.type);
+            if (x.type == kDoor) {
+                ++doors;
+                EXPECT_EQ(y.destRoom, moved(x.destRoom));
+                EXPECT_EQ(y.destDoor, x.destDoor);
+            }
+            if (isObjectType(x.type)) {
+                EXPECT_EQ(y.room, moved(x.room));
+            }
+        }
+    }
+    EXPECT_GT(doors, 4);
+    EXPECT_EQ(roomsTouchedBySwap(e.castle, a, b).size(), size_t(roomsInUseRun(e.castle)))
+        << "every room of the sample castle has a door to room 1 or 3";
+}
+
+TEST(RoomSwap, DuplicateRoomKeepsInnerConnectionsOnly) {
+    Editor e;
+    buildSampleCastle(e.app);
+    CastleModel& c = e.castle;
+    // A door of room 0 connected to another door of room 0.
+    c.room(0).object(10, 21).destRoom = 0;
+    const int made = duplicateRoom(c, 0);
+    ASSERT_EQ(made, roomsInUseRun(c) - 1);
+    const Room& copy = c.room(made);
+    EXPECT_TRUE(copy.roomInUse);
+    EXPECT_EQ(copy.object(10, 21).destRoom, made);
+    EXPECT_EQ(copy.object(35, 7).destRoom, 0);
+    EXPECT_EQ(copy.object(35, 7).destDoor, 0);
+    EXPECT_EQ(copy.object(6, 8).room, made);
+    EXPECT_EQ(copy.roomMapRect.left, c.room(0).roomMapRect.left + 16);
+    EXPECT_EQ(firstFreeRoom(c, -1), made + 1);
+    // With every room taken there is nothing to copy into.
+    for (int r = 0; r < kRooms; ++r) c.room(r).roomInUse = 1;
+    EXPECT_EQ(duplicateRoom(c, 0), -1);
+}
+
+}  // namespace
+}  // namespace grusk
