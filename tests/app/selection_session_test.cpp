@@ -15,6 +15,7 @@
 #include "gamedata/castle_check.h"
 #include "gamedata/castle_reader.h"
 #include "gamedata/compiler.h"
+#include "gamedata/door_links.h"
 #include "gamedata/room_order.h"
 #include "model/castle_files.h"
 #include "support/test_support.h"
