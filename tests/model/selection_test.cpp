@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <random>
 
 #include "app/app_state.h"
@@ -298,6 +300,18 @@ TEST_F(PasteTest, ClipboardTextReadsBackToTheSameFragment) {
     EXPECT_EQ(recordText(castle.room(2).object(10, 20)), "HELLO, WORLD");
     EXPECT_EQ(castle.room(2).camouflage(39, 24), 1);
     EXPECT_EQ(castle.room(2).vertical(30, 5).type, kLadder);
+}
+
+TEST_F(PasteTest, TheFuzzSeedIsAValidSelection) {
+    std::ifstream in(std::string(GRUSK_SOURCE_DIR) + "/fuzz/corpus/clipboard/switch-machine-door.txt");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string why;
+    const auto fragment = fragmentFromText(text, &why);
+    ASSERT_TRUE(fragment) << why;
+    ASSERT_EQ(pasteFragment(castle, 2, *fragment, 0, 0).outcome, PasteOutcome::Placed);
+    EXPECT_EQ(links(2, 0, 7), (std::vector<std::pair<int, int>>{{8, 1}}));
+    EXPECT_EQ(recordText(castle.room(2).object(6, 4)), "HELLO");
+    EXPECT_EQ(castle.room(2).object(2, 4).destRoom, 0);
 }
 
 // Every text cut off at a line end, and texts with bytes changed at random,
