@@ -90,11 +90,20 @@ void EditorSession::runCommandUnwatched(int id) {
             return;
         case kCmdLoadCastle:
             if (!confirmDiscard()) return;
-            if (readCastleProgram(app)) startAfresh();
+            if (readCastleProgram(app)) {
+                startAfresh();
+                recent_.add(app.castle.castleTitle);
+            }
             return;
         case kCmdSaveCastle:
             renumberObjects(app.castle);
-            compileCastle(app, true);
+            ui_.forgetChosenFile();
+            if (compileCastle(app, true) && ui_.lastChosenFile()) {
+                // A program that could not be written is reported as done too: only a real file counts.
+                const std::string target = castleProgramTarget(*ui_.lastChosenFile());
+                std::error_code ec;
+                if (std::filesystem::is_regular_file(target, ec)) recent_.add(target);
+            }
             return;
         case kCmdSaveToD64:
             saveToD64(app);
@@ -102,12 +111,18 @@ void EditorSession::runCommandUnwatched(int id) {
         case kCmdLoadProject:
             if (!confirmDiscard()) return;
             app.suppressClick = true;
-            if (loadProject(app)) startAfresh();
+            if (loadProject(app)) {
+                startAfresh();
+                recent_.add(app.castle.castleTitle);
+            }
             app.ui.invalidateMap(kWholeMap, true);
             return;
         case kCmdSaveProject:
             app.suppressClick = true;
-            if (saveProject(app)) markClean();
+            if (saveProject(app)) {
+                markClean();
+                recent_.add(app.castle.castleTitle);
+            }
             return;
         case kCmdExit:
             requestExit();
@@ -215,8 +230,63 @@ bool EditorSession::openFile(const std::string& path) {
         app_.ui.clearLog();
         done = readCastleProgramFrom(app_, path);
     }
-    if (done) startAfresh();
+    if (done) {
+        startAfresh();
+        recent_.add(path);
+    }
     return done != 0;
+}
+
+void EditorSession::runCommandWithFile(int commandId, const std::string& path) {
+    ui_.answerNextOpenFile(path);
+    runCommand(commandId);
+    // A command that stopped before its dialog (the user kept the castle)
+    // must not leave the answer to a later one.
+    ui_.dropOpenFileAnswer();
+}
+
+bool EditorSession::openRecent(int index) {
+    if (index < 0 || index >= static_cast<int>(recent_.paths().size())) return false;
+    const std::string path = recent_.paths()[static_cast<size_t>(index)];
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        recent_.remove(path);
+        app_.ui.message(path + " was not found. It has been taken off the list.", kCaptionKvt);
+        return false;
+    }
+    const int before = recent_.revision();
+    runCommandWithFile(fileKindOf(path) == FileKind::Project ? kCmdLoadProject : kCmdLoadCastle, path);
+    // Every successful load puts the file at the top of the list again.
+    return recent_.revision() != before;
+}
+
+void EditorSession::openDropped(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        app_.ui.message("Could not open " + path, kCaptionKvt);
+        return;
+    }
+    // No file dialog was opened, so no stray click needs swallowing.
+    const bool suppressed = app_.suppressClick;
+    switch (fileKindOf(path)) {
+        case FileKind::Project:
+            runCommandWithFile(kCmdLoadProject, path);
+            break;
+        case FileKind::CastleProgram:
+            runCommandWithFile(kCmdLoadCastle, path);
+            break;
+        case FileKind::Room:
+            runCommandWithFile(kCmdImportRoom, path);
+            break;
+        case FileKind::DiskImage:
+            d64_.imagePath = path;
+            runCommand(kCmdD64Manager);
+            break;
+        case FileKind::Unknown:
+            app_.ui.message("Not a castle, project, room or disk image file: " + path, kCaptionKvt);
+            break;
+    }
+    app_.suppressClick = suppressed;
 }
 
 }  // namespace grusk

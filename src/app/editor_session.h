@@ -14,6 +14,7 @@
 #include "app/canvas_mouse.h"
 #include "app/dialog_host.h"
 #include "app/edit_watch.h"
+#include "app/recent_files.h"
 #include "app/room_map_input.h"
 #include "app/session_platform.h"
 #include "app/startup.h"
@@ -89,6 +90,20 @@ public:
     // The command line file: a project file (by its size) or a castle program.
     bool openFile(const std::string& path);
 
+    // Project files and castle programs opened or saved ("Recent Castles").
+    RecentFiles& recentFiles() { return recent_; }
+    const RecentFiles& recentFiles() const { return recent_; }
+    // Opens entry index of the list as "Load Project..." or "Load Castle..."
+    // would with that file chosen (the unsaved-changes question included). A
+    // file that is gone is taken off the list with a message. True when the
+    // file was loaded.
+    bool openRecent(int index);
+    // A file dropped on the main window: a project file loads as "Load
+    // Project...", a castle program as "Load Castle...", a room file is
+    // imported into the current room as "Import Room...", a disk image opens
+    // the D64 manager on it; each with the questions of that command.
+    void openDropped(const std::string& path);
+
     // Mouse button presses and releases of the canvas and the map go through
     // these: everything the handlers change from a press to its release is
     // one undoable step (a painted run, a drag, a map drag).
@@ -115,6 +130,8 @@ public:
 
 private:
     void runCommandUnwatched(int commandId);
+    // Runs a command whose open dialog is answered with path.
+    void runCommandWithFile(int commandId, const std::string& path);
     // The castle was replaced or emptied: no step leads back from here.
     void startAfresh();
     // A step was recorded, undone or redone: the changed mark follows the history.
@@ -144,6 +161,7 @@ private:
     bool quitRequested_ = false;
     std::vector<std::string> objectList_;
     uint64_t castleId_ = 0;
+    RecentFiles recent_;
 };
 
 }  // namespace grusk

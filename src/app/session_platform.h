@@ -1,6 +1,8 @@
 // The platform as the editor session hands it to the core: every call goes
 // through to the window system, except that the main window caption carries
-// a leading "*" while the castle has unsaved changes.
+// a leading "*" while the castle has unsaved changes, and a file the session
+// already knows (a recent file, a dropped file) can answer the next open
+// dialog, so that the command runs exactly as if the user had chosen it.
 #pragma once
 
 #include <string>
@@ -22,15 +24,21 @@ public:
     // How many canvas redraws were asked for so far.
     long long canvasRequests() const { return canvasRequests_; }
 
+    // The next open-file dialog returns this path without showing itself.
+    void answerNextOpenFile(const std::string& path) { nextOpenFile_ = path; }
+    // Drops an answer no dialog took.
+    void dropOpenFileAnswer() { nextOpenFile_.reset(); }
+    // The file chosen in the last open or save dialog (nothing when cancelled).
+    const std::optional<std::string>& lastChosenFile() const { return lastChosen_; }
+    void forgetChosenFile() { lastChosen_.reset(); }
+
     void message(const std::string& text, const std::string& caption) override { inner_.message(text, caption); }
     Reply ask(const std::string& text, const std::string& caption, QuestionKind kind) override {
         return inner_.ask(text, caption, kind);
     }
-    std::optional<std::string> askOpenFile(const std::string& initialName, const FileFilter& filter) override {
-        return inner_.askOpenFile(initialName, filter);
-    }
+    std::optional<std::string> askOpenFile(const std::string& initialName, const FileFilter& filter) override;
     std::optional<std::string> askSaveFile(const std::string& initialName, const FileFilter& filter) override {
-        return inner_.askSaveFile(initialName, filter);
+        return lastChosen_ = inner_.askSaveFile(initialName, filter);
     }
     std::optional<std::string> askFolder(const std::string& title, const std::string& preselected) override {
         return inner_.askFolder(title, preselected);
@@ -72,6 +80,8 @@ private:
     std::string base_;
     bool marked_ = false;
     long long canvasRequests_ = 0;
+    std::optional<std::string> nextOpenFile_;
+    std::optional<std::string> lastChosen_;
 };
 
 }  // namespace grusk

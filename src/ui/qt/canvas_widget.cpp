@@ -4,6 +4,9 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPaintEvent>
+#include <QWheelEvent>
+#include <cmath>
 
 #include "app/editor_session.h"
 #include "editor/catalogue.h"
@@ -22,7 +25,34 @@ MouseButtons heldButtons(const QMouseEvent* event) {
     return held;
 }
 
+QImage viewOf(const RasterImage& image) {
+    // The pixels are 0xFFRRGGBB, which is what RGB32 holds: no copy is made.
+    return QImage(reinterpret_cast<const uchar*>(image.data()), image.width(), image.height(), image.bytesPerLine(),
+                  QImage::Format_RGB32);
+}
+
 }  // namespace
+
+void paintScaled(QPainter& painter, const RasterImage& raster, const ZoomMapping& mapping,
+                 double ratio, const QRect& dirty, RasterImage& scaled) {
+    if (mapping.scale() == kActualSize) {
+        painter.drawImage(0, 0, viewOf(raster));
+        return;
+    }
+    const int w = mapping.deviceLength(raster.width());
+    const int h = mapping.deviceLength(raster.height());
+    if (scaled.width() != w || scaled.height() != h) scaled = RasterImage(w, h);
+    // The device pixels under the dirty part of the widget, with a pixel to spare.
+    const PixelRect area{static_cast<int>(std::floor(dirty.left() * ratio)) - 1,
+                         static_cast<int>(std::floor(dirty.top() * ratio)) - 1,
+                         static_cast<int>(std::ceil((dirty.right() + 1) * ratio)) + 1,
+                         static_cast<int>(std::ceil((dirty.bottom() + 1) * ratio)) + 1};
+    scaleRasterInto(raster, mapping, scaled, area);
+    QImage view = viewOf(scaled);
+    view.setDevicePixelRatio(ratio);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QPointF(0, 0), view);
+}
 
 CanvasWidget::CanvasWidget(EditorSession& session, QtPlatform& platform, QWidget* parent)
     : QWidget(parent), session_(session), platform_(platform) {
@@ -55,12 +85,51 @@ void CanvasWidget::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
 }
 
-QPoint CanvasWidget::clientPos(const QMouseEvent* event) const {
-    const QPoint p = event->position().toPoint();
-    return {p.x() + x(), p.y() + y()};
+double CanvasWidget::ratio() const { return devicePixelRatioF() > 0 ? devicePixelRatioF() : 1.0; }
+
+ZoomMapping CanvasWidget::mapping() const { return ZoomMapping(deviceScale(zoom_, ratio())); }
+
+QSize CanvasWidget::sizeAt(int percent) const {
+    const ZoomMapping m(deviceScale(percent, ratio()));
+    return QSize(static_cast<int>(std::ceil(m.deviceLength(kCanvasWidth) / ratio())),
+                 static_cast<int>(std::ceil(m.deviceLength(kCanvasHeight) / ratio())));
 }
 
-void CanvasWidget::paintEvent(QPaintEvent*) {
+void CanvasWidget::setZoom(int percent) {
+    zoom_ = validZoomStep(percent);
+    setFixedSize(sizeAt(zoom_));
+    update();
+}
+
+void CanvasWidget::updateClientRect(const PixelRect& client) {
+    const PixelRect raster{client.left - kCanvasLeft, client.top - kCanvasTop, client.right - kCanvasLeft,
+                           client.bottom - kCanvasTop};
+    const PixelRect device = mapping().deviceRect(raster);
+    const double r = ratio();
+    const int left = static_cast<int>(std::floor(device.left / r));
+    const int top = static_cast<int>(std::floor(device.top / r));
+    update(QRect(left, top, static_cast<int>(std::ceil(device.right / r)) - left,
+                 static_cast<int>(std::ceil(device.bottom / r)) - top));
+}
+
+QPoint CanvasWidget::widgetPointFor(int clientX, int clientY) const {
+    const CellPos device = canvasDevicePixel(mapping(), clientX, clientY);
+    const double r = ratio();
+    return QPoint(static_cast<int>(std::floor((device.x + 0.5) / r)), static_cast<int>(std::floor((device.y + 0.5) / r)));
+}
+
+CellPos CanvasWidget::clientPixelAt(const QPointF& widgetPos) const {
+    const double r = ratio();
+    // At 1:1 on a plain screen the position is used as it is.
+    if (zoom_ == kActualSize && r == 1.0) {
+        const QPoint p = widgetPos.toPoint();
+        return CellPos{p.x() + kCanvasLeft, p.y() + kCanvasTop};
+    }
+    return canvasClientPixel(mapping(), static_cast<int>(std::floor(widgetPos.x() * r)),
+                             static_cast<int>(std::floor(widgetPos.y() * r)));
+}
+
+void CanvasWidget::paintEvent(QPaintEvent* event) {
     if (session_.firstPaintPending()) Q_EMIT firstPaintDue();
     const RasterImage& image = session_.firstPaintPending() ? session_.canvas() : session_.paintCanvas();
     QPainter painter(this);
@@ -68,34 +137,31 @@ void CanvasWidget::paintEvent(QPaintEvent*) {
         painter.fillRect(rect(), Qt::black);
         return;
     }
-    // The pixels are 0xFFRRGGBB, which is what RGB32 holds: no copy is made.
-    const QImage view(reinterpret_cast<const uchar*>(image.data()), image.width(), image.height(),
-                      image.bytesPerLine(), QImage::Format_RGB32);
-    painter.drawImage(0, 0, view);
+    paintScaled(painter, image, mapping(), ratio(), event->rect(), scaled_);
 }
 
 void CanvasWidget::mouseMoveEvent(QMouseEvent* event) {
     platform_.noteMouseTarget(this);
-    const QPoint p = clientPos(event);
-    session_.mouse().mouseMove(p.x(), p.y(), heldButtons(event));
+    const CellPos p = clientPixelAt(event->position());
+    session_.mouse().mouseMove(p.x, p.y, heldButtons(event));
     Q_EMIT mouseHandled();
 }
 
 void CanvasWidget::mousePressEvent(QMouseEvent* event) {
     platform_.noteMouseTarget(this);
-    const QPoint p = clientPos(event);
+    const CellPos p = clientPixelAt(event->position());
     session_.mouseButtonPressed();
-    if (event->button() == Qt::LeftButton) session_.mouse().leftDown(p.x(), p.y(), heldButtons(event));
-    else if (event->button() == Qt::RightButton) session_.mouse().rightDown(p.x(), p.y(), heldButtons(event));
+    if (event->button() == Qt::LeftButton) session_.mouse().leftDown(p.x, p.y, heldButtons(event));
+    else if (event->button() == Qt::RightButton) session_.mouse().rightDown(p.x, p.y, heldButtons(event));
     Q_EMIT mouseHandled();
 }
 
 void CanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
     platform_.noteMouseTarget(this);
-    const QPoint p = clientPos(event);
+    const CellPos p = clientPixelAt(event->position());
     int command = 0;
-    if (event->button() == Qt::LeftButton) session_.mouse().leftUp(p.x(), p.y(), heldButtons(event));
-    else if (event->button() == Qt::RightButton) command = session_.mouse().rightUp(p.x(), p.y(), heldButtons(event));
+    if (event->button() == Qt::LeftButton) session_.mouse().leftUp(p.x, p.y, heldButtons(event));
+    else if (event->button() == Qt::RightButton) command = session_.mouse().rightUp(p.x, p.y, heldButtons(event));
     session_.mouseButtonReleased();
     // A popup command runs once the release is handled.
     if (command != 0) session_.runCommand(command);
@@ -105,10 +171,28 @@ void CanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
 void CanvasWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     platform_.noteMouseTarget(this);
     if (event->button() != Qt::LeftButton) return;
-    const QPoint p = clientPos(event);
+    const CellPos p = clientPixelAt(event->position());
     session_.mouseButtonPressed();
-    session_.mouse().leftDoubleClick(p.x(), p.y());
+    session_.mouse().leftDoubleClick(p.x, p.y);
     Q_EMIT mouseHandled();
+}
+
+void CanvasWidget::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier) || !onZoomWheel) {
+        event->ignore();  // the scroll area scrolls
+        return;
+    }
+    // One notch is 120; touchpads send smaller parts that add up.
+    wheelRest_ += event->angleDelta().y();
+    while (wheelRest_ >= 120) {
+        wheelRest_ -= 120;
+        onZoomWheel(+1);
+    }
+    while (wheelRest_ <= -120) {
+        wheelRest_ += 120;
+        onZoomWheel(-1);
+    }
+    event->accept();
 }
 
 }  // namespace grusk

@@ -1,9 +1,16 @@
-// The room canvas: shows the session's raster image as it is and forwards the
-// mouse to the canvas mouse handling in main-window client pixels. A click
-// gives it the keyboard focus, so that the arrow keys move the selection.
+// The room canvas: shows the session's raster image scaled by the zoom
+// (nearest neighbour, in device pixels, so it stays crisp on any screen) and
+// forwards the mouse to the canvas mouse handling in the main-window client
+// pixels of the raster, whatever the zoom. A click gives it the keyboard
+// focus, so that the arrow keys move the selection.
 #pragma once
 
+#include <QImage>
 #include <QWidget>
+#include <functional>
+
+#include "app/view_zoom.h"
+#include "editor/draw/raster_image.h"
 
 namespace grusk {
 
@@ -14,6 +21,22 @@ class CanvasWidget : public QWidget {
     Q_OBJECT
 public:
     CanvasWidget(EditorSession& session, QtPlatform& platform, QWidget* parent);
+
+    // The zoom step in percent; the widget takes the scaled size.
+    int zoom() const { return zoom_; }
+    void setZoom(int percent);
+    // Size of the canvas at a zoom step, in widget pixels.
+    QSize sizeAt(int percent) const;
+
+    // Asks for the part of the canvas that shows a client-pixel rectangle.
+    void updateClientRect(const PixelRect& client);
+    // Widget position that shows the middle of a client pixel.
+    QPoint widgetPointFor(int clientX, int clientY) const;
+    // The client pixel of the raster under a widget position.
+    CellPos clientPixelAt(const QPointF& widgetPos) const;
+
+    // Called with +1 or -1 when the wheel turns with Ctrl held.
+    std::function<void(int steps)> onZoomWheel;
 
 Q_SIGNALS:
     // Before the first paint of the canvas: the main window's one-time set-up.
@@ -30,12 +53,23 @@ protected:
     // Arrow keys nudge the selection while the canvas has the focus.
     void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
-    QPoint clientPos(const QMouseEvent* event) const;
+    ZoomMapping mapping() const;
+    double ratio() const;
 
     EditorSession& session_;
     QtPlatform& platform_;
+    int zoom_ = kActualSize;
+    RasterImage scaled_;  // the raster at device scale, redone where painted
+    int wheelRest_ = 0;
 };
+
+// Paints a raster scaled by a mapping into the widget: the part inside the
+// paint event's rectangle is scaled into scaled (kept between paints) and
+// drawn at the widget's origin.
+void paintScaled(QPainter& painter, const RasterImage& raster, const ZoomMapping& mapping,
+                 double ratio, const QRect& dirty, RasterImage& scaled);
 
 }  // namespace grusk

@@ -7,6 +7,7 @@
 #include "editor/room_editing.h"
 #include "ui/qt/d64_manager_dialog.h"
 #include "ui/qt/main_window.h"
+#include "ui/qt/qt_config.h"
 #include "ui/qt/room_map_window.h"
 #include "ui/qt/settings_dialogs.h"
 #include "ui/qt/text_dialog.h"
@@ -84,7 +85,34 @@ std::optional<int> EditorApp::runRoomNumberDialog(int initial) {
     return dialog.intValue();
 }
 
+bool EditorApp::restoreView() {
+    rememberingView_ = true;
+    const std::string& folder = session_->app().programFolder;
+    const RememberedView view = readRememberedView(folder);
+    std::vector<std::string> recent;
+    for (const QString& path : view.recentFiles) recent.push_back(path.toStdString());
+    session_->recentFiles().set(recent);
+    mainWindow_->setZoom(view.zoom);
+    roomMap_->setZoom(view.mapZoom);
+    if (!view.mapGeometry.isEmpty()) roomMap_->restoreGeometry(view.mapGeometry);
+    mainWindow_->onRecentFilesChanged = [this] { rememberView(); };
+    mainWindow_->syncWithSession();
+    return !view.mainGeometry.isEmpty() && mainWindow_->restoreGeometry(view.mainGeometry);
+}
+
+void EditorApp::rememberView() {
+    if (!rememberingView_) return;
+    RememberedView view;
+    view.mainGeometry = mainWindow_->saveGeometry();
+    view.zoom = mainWindow_->zoom();
+    view.mapGeometry = roomMap_->saveGeometry();
+    view.mapZoom = roomMap_->zoom();
+    for (const std::string& path : session_->recentFiles().paths()) view.recentFiles << QString::fromStdString(path);
+    writeRememberedView(session_->app().programFolder, view);
+}
+
 void EditorApp::quit() {
+    rememberView();
     mainWindow_->hide();
     log_->hide();
     inspector_->hide();

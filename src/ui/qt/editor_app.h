@@ -38,6 +38,13 @@ public:
     // one is missing (its message has been shown): the program must end.
     bool start(const std::string& programFolder);
 
+    // Takes window geometry, zooms and the recent files from "GruskEdit.ini"
+    // of the program folder and from then on writes them back when they
+    // change and when the program ends. True when a main window geometry
+    // was restored. Tests leave it off, so that they share no settings.
+    bool restoreView();
+    void rememberView();
+
     // What ending the program does; by default it quits the application.
     std::function<void()> onQuit;
 
@@ -58,6 +65,7 @@ private:
     std::unique_ptr<RoomMapWindow> roomMap_;
     SelectDoorWindow* selectDoor_ = nullptr;  // owned by the main window
     MapDoorPrompt* mapDoor_ = nullptr;
+    bool rememberingView_ = false;
 };
 
 }  // namespace grusk

@@ -38,8 +38,9 @@ int main(int argc, char** argv) {
     if (!file.isEmpty()) editor.mainWindow().openAfterFirstPaint(file);
     grusk::MainWindow& window = editor.mainWindow();
     window.adjustSize();
-    if (const QScreen* screen = window.screen())
-        window.move(screen->availableGeometry().center() - window.rect().center());
+    if (!editor.restoreView())
+        if (const QScreen* screen = window.screen())
+            window.move(screen->availableGeometry().center() - window.rect().center());
     window.show();
     // For start-up measurements (scripts/bench.sh): the time to the end of the
     // first paint goes to standard error and the program ends right after it.

@@ -2,8 +2,23 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QMimeData>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QUrl>
+#include <algorithm>
 #include <QFont>
 #include <QFrame>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <QStyle>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -16,6 +31,8 @@
 #include <cstdlib>
 
 #include "app/editor_session.h"
+#include "app/startup.h"
+#include "app/view_zoom.h"
 #include "editor/catalogue.h"
 #include "ui/qt/canvas_widget.h"
 #include "ui/qt/qt_config.h"
@@ -47,6 +64,24 @@ QKeySequence shortcutFor(int commandId) {
 
 QString text(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
+// Margins of the client area around the canvas, the object list and the
+// bottom row, as at 100%.
+constexpr int kListGap = 13;          // canvas to object list
+constexpr int kRightMargin = 10;      // object list to the right edge
+constexpr int kBottomRowGap = 9;      // canvas to the room buttons
+constexpr int kBottomRowHeight = 24;
+constexpr int kBottomMargin = 12;     // room buttons to the bottom edge
+constexpr int kPaletteIcon = 32;      // object pictures in the list
+
+// The client area reports the size that fits the canvas at its zoom, so
+// that the window can take it.
+class ClientArea : public QWidget {
+public:
+    explicit ClientArea(QWidget* parent) : QWidget(parent) {}
+    QSize preferred{kClientWidth, kClientHeight};
+    QSize sizeHint() const override { return preferred; }
+};
+
 }  // namespace
 
 MainWindow::MainWindow(EditorSession& session, QtPlatform& platform) : session_(session), platform_(platform) {
@@ -55,18 +90,185 @@ MainWindow::MainWindow(EditorSession& session, QtPlatform& platform) : session_(
     platform_.setOwner(this);
     platform_.registerWindow(WindowId::Main, this);
 
-    client_ = new QWidget(this);
+    client_ = new ClientArea(this);
     client_->setObjectName("client");
-    client_->setFixedSize(kClientWidth, kClientHeight);
+    client_->setMinimumSize(360, 320);
+    client_->installEventFilter(this);
     setCentralWidget(client_);
     platform_.setClientArea(client_);
 
     buildMenus();
     buildControls();
 
-    // Not resizable: the window keeps the size of its contents.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    status_ = new QLabel(this);
+    status_->setObjectName("statusLine");
+    statusBar()->addWidget(status_, 1);
+    statusBar()->setSizeGripEnabled(true);
+    setAcceptDrops(true);
+
+    static_cast<ClientArea*>(client_)->preferred = clientSizeFor(kActualSize);
+    client_->resize(clientSizeFor(kActualSize));
+    adjustSize();
+    layoutClient();
+    updateStatusLine();
+}
+
+QSize MainWindow::clientSizeFor(int percent) const {
+    const QSize canvas = canvas_->sizeAt(percent);
+    return QSize(kCanvasLeft + canvas.width() + kListGap + listWidth_ + kRightMargin,
+                 std::max(kClientHeight, kCanvasTop + canvas.height() + kBottomRowGap + kBottomRowHeight + kBottomMargin));
+}
+
+void MainWindow::layoutClient() {
+    const int w = client_->width();
+    const int h = client_->height();
+    const int right = std::max(kCanvasLeft + 80 + kListGap, w - kRightMargin - listWidth_);
+    const int row = h - kBottomMargin - kBottomRowHeight;
+    // The canvas gets what the list column and the bottom row leave; a canvas
+    // larger than that scrolls.
+    const int spaceW = std::max(16, right - kListGap - kCanvasLeft);
+    const int spaceH = std::max(16, row - kBottomRowGap - kCanvasTop);
+    const QSize canvas = canvas_->size();
+    const int bar = canvasView_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const bool wide = canvas.width() > spaceW;
+    const bool tall = canvas.height() > spaceH;
+    const int viewW = std::min(canvas.width() + (tall ? bar : 0), spaceW);
+    const int viewH = std::min(canvas.height() + (wide ? bar : 0), spaceH);
+    canvasView_->setGeometry(kCanvasLeft, kCanvasTop, viewW, viewH);
+    canvasFrame_->setGeometry(kCanvasLeft - 2, kCanvasTop - 2, viewW + 4, viewH + 4);
+
+    const int mapperTop = row - 98;
+    objectList_->setGeometry(right, kCanvasTop, listWidth_, std::max(60, mapperTop - 11 - kCanvasTop));
+    mapperButton_->setGeometry(right, mapperTop, listWidth_, 28);
+    exitButton_->setGeometry(right, row - 38, listWidth_, 28);
+    for (QWidget* widget : bottomRow_) widget->move(widget->x(), row);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize) layoutClient();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+int MainWindow::zoom() const { return canvas_->zoom(); }
+
+void MainWindow::setZoom(int percent) {
+    canvas_->setZoom(percent);
+    const QSize wanted = clientSizeFor(canvas_->zoom());
+    static_cast<ClientArea*>(client_)->preferred = wanted;
+    if (!isMaximized() && !isFullScreen()) {
+        QSize size = this->size() - client_->size() + wanted;
+        if (const QScreen* s = screen()) {
+            const QRect avail = s->availableGeometry();
+            // Room for the window frame; a canvas larger than the screen scrolls.
+            size = size.boundedTo(avail.size() - QSize(16, 48));
+            resize(size);
+            QRect frame = frameGeometry();
+            if (!avail.contains(frame)) {
+                frame.moveRight(std::min(frame.right(), avail.right()));
+                frame.moveBottom(std::min(frame.bottom(), avail.bottom()));
+                frame.moveLeft(std::max(frame.left(), avail.left()));
+                frame.moveTop(std::max(frame.top(), avail.top()));
+                move(frame.topLeft());
+            }
+        } else {
+            resize(size);
+        }
+    }
+    layoutClient();
+    updateStatusLine();
+}
+
+void MainWindow::zoomToFit() {
+    const int w = client_->width();
+    const int h = client_->height();
+    const int right = w - kRightMargin - listWidth_;
+    const int row = h - kBottomMargin - kBottomRowHeight;
+    const int spaceW = right - kListGap - kCanvasLeft;
+    const int spaceH = row - kBottomRowGap - kCanvasTop;
+    int best = kZoomSteps[0];
+    for (int step : kZoomSteps) {
+        const QSize canvas = canvas_->sizeAt(step);
+        if (canvas.width() <= spaceW && canvas.height() <= spaceH) best = step;
+    }
+    canvas_->setZoom(best);
+    static_cast<ClientArea*>(client_)->preferred = clientSizeFor(best);
+    layoutClient();
+    updateStatusLine();
+}
+
+void MainWindow::updateStatusLine() {
+    status_->setText(QString::fromStdString(canvasStatusText(session_.mouse().mouseCell(), canvas_->zoom())));
+}
+
+void MainWindow::addZoomItems(QMenu* menu) {
+    menu->addSeparator();
+    auto add = [&](const char* name, const QString& label, const QList<QKeySequence>& keys, auto slot) {
+        QAction* act = menu->addAction(label);
+        act->setObjectName(name);
+        act->setShortcuts(keys);
+        connect(act, &QAction::triggered, this, slot);
+    };
+    add("zoomIn", "Zoom In", {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+        [this] { setZoom(zoomInStep(zoom())); });
+    add("zoomOut", "Zoom Out", {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, [this] { setZoom(zoomOutStep(zoom())); });
+    add("actualSize", "Actual Size", {QKeySequence(Qt::CTRL | Qt::Key_0)}, [this] { setZoom(kActualSize); });
+    add("fit", "Fit", {}, [this] { zoomToFit(); });
+}
+
+void MainWindow::addRecentFiles(QMenu* menu) {
+    recentMenu_ = new QMenu("Recent Castles", menu);
+    recentMenu_->setObjectName("Recent Castles");
+    // Right after the load entries.
+    QAction* before = nullptr;
+    const QList<QAction*> actions = menu->actions();
+    for (int i = 0; i < actions.size(); ++i)
+        if (actions[i]->data().toInt() == kCmdLoadProject && i + 1 < actions.size()) before = actions[i + 1];
+    menu->insertMenu(before, recentMenu_);
+    connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::fillRecentMenu);
+    fillRecentMenu();
+}
+
+void MainWindow::fillRecentMenu() {
+    const std::vector<std::string>& paths = session_.recentFiles().paths();
+    recentRevision_ = session_.recentFiles().revision();
+    recentMenu_->clear();
+    if (paths.empty()) {
+        recentMenu_->addAction("(none)")->setEnabled(false);
+        return;
+    }
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const QString path = QString::fromStdString(paths[i]);
+        QAction* act = recentMenu_->addAction(QString("&%1 %2").arg(i + 1).arg(path));
+        act->setToolTip(path);
+        const int index = static_cast<int>(i);
+        // Later, once the menu is closed: loading may ask questions.
+        connect(act, &QAction::triggered, this, [this, index] {
+            QTimer::singleShot(0, this, [this, index] {
+                session_.openRecent(index);
+                syncWithSession();
+            });
+        });
+    }
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    const QMimeData* mime = event->mimeData();
+    if (mime && mime->hasUrls() && !mime->urls().isEmpty() && mime->urls().first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QMimeData* mime = event->mimeData();
+    if (!mime || !mime->hasUrls() || mime->urls().isEmpty() || !mime->urls().first().isLocalFile()) return;
+    const QString path = mime->urls().first().toLocalFile();
+    event->acceptProposedAction();
+    // The drag source waits until the drop returns: questions and dialogs
+    // come after that.
+    QTimer::singleShot(0, this, [this, path] {
+        activateWindow();
+        session_.openDropped(QFileInfo(path).absoluteFilePath().toStdString());
+        syncWithSession();
+    });
 }
 
 void MainWindow::buildMenus() {
@@ -80,6 +282,8 @@ void MainWindow::buildMenus() {
         QMenu* menu = bar->addMenu(text(menus[m].title));
         menu->setObjectName(text(menus[m].title));
         if (menus[m].title == "Edit") addUndoRedo(menu);
+        const bool fileMenu = menus[m].title == "File";
+        const bool viewMenu = menus[m].title == "View";
         for (int i = 0; i < menus[m].size; ++i) {
             const MenuItem& item = menus[m].items[i];
             if (item.id == 0 && item.label.empty()) {
@@ -96,6 +300,8 @@ void MainWindow::buildMenus() {
             const int id = item.id;
             connect(act, &QAction::triggered, this, [this, id] { runCommand(id); });
         }
+        if (fileMenu) addRecentFiles(menu);
+        if (viewMenu) addZoomItems(menu);
     }
     menuBar()->setCornerWidget(rightBar, Qt::TopRightCorner);
 
@@ -172,17 +378,34 @@ void MainWindow::buildControls() {
     auto* frame = new QFrame(client_);
     frame->setFrameShape(QFrame::Box);
     frame->setGeometry(kCanvasLeft - 2, kCanvasTop - 2, kCanvasWidth + 4, kCanvasHeight + 4);
+    canvasFrame_ = frame;
 
-    canvas_ = new CanvasWidget(session_, platform_, client_);
-    canvas_->move(kCanvasLeft, kCanvasTop);
+    canvasView_ = new QScrollArea(client_);
+    canvasView_->setObjectName("canvasView");
+    canvasView_->setFrameShape(QFrame::NoFrame);
+    canvasView_->setGeometry(kCanvasLeft, kCanvasTop, kCanvasWidth, kCanvasHeight);
+    canvas_ = new CanvasWidget(session_, platform_, canvasView_);
+    canvasView_->setWidget(canvas_);
     platform_.setCanvas(canvas_);
     connect(canvas_, &CanvasWidget::firstPaintDue, this, &MainWindow::firstPaint);
     connect(canvas_, &CanvasWidget::mouseHandled, this, &MainWindow::syncWithSession);
+    canvas_->onZoomWheel = [this](int steps) { setZoom(steps > 0 ? zoomInStep(zoom()) : zoomOutStep(zoom())); };
 
-    const int right = kCanvasLeft + kCanvasWidth + 13;
+    const int right = kCanvasLeft + kCanvasWidth + kListGap;
     objectList_ = new QListWidget(client_);
     objectList_->setObjectName(QString::number(kCmdObjectList));
-    objectList_->setGeometry(right, kCanvasTop, 150, 300);
+    objectList_->setIconSize(QSize(kPaletteIcon, kPaletteIcon));
+    objectList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    {
+        // Wide enough for the picture and the longest name: no name is cut.
+        const QFontMetrics metrics(objectList_->font());
+        int widest = 0;
+        for (const std::string& name : objectListItems())
+            widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(name)));
+        const int bar = objectList_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        listWidth_ = std::max(150, kPaletteIcon + widest + bar + 28);
+    }
+    objectList_->setGeometry(right, kCanvasTop, listWidth_, 300);
     objectList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     objectList_->setSelectionMode(QAbstractItemView::SingleSelection);
     platform_.registerControl(WindowId::Main, kCmdObjectList, objectList_);
@@ -195,28 +418,32 @@ void MainWindow::buildControls() {
     connect(objectList_, &QListWidget::itemClicked, this,
             [this, chosen](QListWidgetItem* item) { chosen(objectList_->row(item)); });
 
-    addButton(kCmdShowMapper, "Mapper", QRect(right, 322, 150, 28));
-    addButton(kCmdExit, "EXIT", QRect(right, 382, 150, 28));
+    mapperButton_ = addButton(kCmdShowMapper, "Mapper", QRect(right, 322, listWidth_, 28));
+    exitButton_ = addButton(kCmdExit, "EXIT", QRect(right, 382, listWidth_, 28));
 
-    const int row = kCanvasTop + kCanvasHeight + 9;
-    addLabel(0, "This Room #", QRect(kCanvasLeft, row, 78, 24));
-    addButton(kCmdFirstRoom, "<<", QRect(90, row, 34, 24));
-    addButton(kCmdPrevRoom, "<", QRect(126, row, 34, 24));
-    addButton(kCmdRoomButton, "1", QRect(162, row, 44, 24));
-    addButton(kCmdNextRoom, ">", QRect(208, row, 34, 24));
-    addButton(kCmdLastRoom, ">>", QRect(244, row, 34, 24));
+    const int row = kCanvasTop + kCanvasHeight + kBottomRowGap;
+    bottomRow_ = {addLabel(0, "This Room #", QRect(kCanvasLeft, row, 78, 24)),
+                  addButton(kCmdFirstRoom, "<<", QRect(90, row, 34, 24)),
+                  addButton(kCmdPrevRoom, "<", QRect(126, row, 34, 24)),
+                  addButton(kCmdRoomButton, "1", QRect(162, row, 44, 24)),
+                  addButton(kCmdNextRoom, ">", QRect(208, row, 34, 24)),
+                  addButton(kCmdLastRoom, ">>", QRect(244, row, 34, 24))};
 
     QFont bold("Arial");
     bold.setPixelSize(14);
     bold.setBold(true);
-    addLabel(0, "#", QRect(292, row, 12, 24));
-    addLabel(1223, "-", QRect(306, row, 40, 24))->setFont(bold);
-    addLabel(1212, "-", QRect(350, row, 170, 24))->setFont(bold);
-    addLabel(1251, "Destination", QRect(526, row, 76, 24), false);
-    addLabel(1252, "Room:", QRect(604, row, 42, 24), false);
-    addField(1101, QRect(648, row, 40, 24), false);
-    addLabel(1255, "Door:", QRect(694, row, 40, 24), false);
-    addField(1102, QRect(736, row, 40, 24), false);
+    bottomRow_.push_back(addLabel(0, "#", QRect(292, row, 12, 24)));
+    QWidget* number = addLabel(1223, "-", QRect(306, row, 40, 24));
+    number->setFont(bold);
+    QWidget* name = addLabel(1212, "-", QRect(350, row, 170, 24));
+    name->setFont(bold);
+    bottomRow_.push_back(number);
+    bottomRow_.push_back(name);
+    bottomRow_.push_back(addLabel(1251, "Destination", QRect(526, row, 76, 24), false));
+    bottomRow_.push_back(addLabel(1252, "Room:", QRect(604, row, 42, 24), false));
+    bottomRow_.push_back(addField(1101, QRect(648, row, 40, 24), false));
+    bottomRow_.push_back(addLabel(1255, "Door:", QRect(694, row, 40, 24), false));
+    bottomRow_.push_back(addField(1102, QRect(736, row, 40, 24), false));
 }
 
 void MainWindow::firstPaint() {
@@ -225,7 +452,18 @@ void MainWindow::firstPaint() {
     session_.firstPaint(readConfigurationFile(session_.app().programFolder), path ? path : "");
     syncingList_ = true;
     objectList_->clear();
-    for (const std::string& name : session_.objectList()) objectList_->addItem(QString::fromStdString(name));
+    const double ratio = objectList_->devicePixelRatioF() > 0 ? objectList_->devicePixelRatioF() : 1.0;
+    const int side = static_cast<int>(kPaletteIcon * ratio + 0.5);
+    int type = 0;
+    for (const std::string& name : session_.objectList()) {
+        // Each type's own picture beside its name.
+        const RasterImage icon = squareIcon(session_.pictures().picture(type++), side);
+        QImage image(reinterpret_cast<const uchar*>(icon.data()), icon.width(), icon.height(), icon.bytesPerLine(),
+                     QImage::Format_RGB32);
+        QPixmap pixmap = QPixmap::fromImage(image.copy());
+        pixmap.setDevicePixelRatio(ratio);
+        objectList_->addItem(new QListWidgetItem(QIcon(pixmap), QString::fromStdString(name)));
+    }
     objectList_->setCurrentRow(-1);
     syncingList_ = false;
     if (!pendingFile_.isEmpty()) {
@@ -254,6 +492,11 @@ void MainWindow::syncWithSession() {
     }
     if (QAction* grid = action(kCmdShowGrid)) grid->setChecked(app.showGrid);
     if (QAction* mapper = action(kCmdShowMapper)) mapper->setChecked(app.mapperVisible);
+    if (recentMenu_ && recentRevision_ != session_.recentFiles().revision()) {
+        fillRecentMenu();
+        if (onRecentFilesChanged) onRecentFilesChanged();
+    }
+    updateStatusLine();
     // Greyed while there is nothing to take back or do again; the labels name the step.
     if (undo_) {
         undo_->setText(QString::fromStdString(session_.undoLabel()));

@@ -5,10 +5,14 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <functional>
+#include <vector>
 
+class QLabel;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class QScrollArea;
 
 namespace grusk {
 
@@ -16,7 +20,8 @@ class CanvasWidget;
 class EditorSession;
 class QtPlatform;
 
-// Geometry of the client area below the menu bar.
+// Geometry of the client area below the menu bar at 100% with the object
+// list at its narrowest.
 inline constexpr int kClientWidth = 822;
 inline constexpr int kClientHeight = 456;
 
@@ -37,13 +42,39 @@ public:
     // Runs a command and shows its outcome.
     void runCommand(int commandId);
     // Brings the widgets in line with the session (caption mark, list
-    // selection, check marks).
+    // selection, check marks, recent files, status line).
     void syncWithSession();
+
+    // The canvas zoom in percent. Changing it grows or shrinks the window to
+    // fit the canvas where the screen allows.
+    int zoom() const;
+    void setZoom(int percent);
+    // "Fit": the largest step whose canvas fits the space the window has now.
+    void zoomToFit();
+    QScrollArea* canvasView() const { return canvasView_; }
+    QLabel* statusLine() const { return status_; }
+    // The "Recent Castles" submenu.
+    QMenu* recentMenu() const { return recentMenu_; }
+
+    // Told after the recent files list changed (the program remembers it).
+    std::function<void()> onRecentFilesChanged;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // "Zoom In", "Zoom Out", "Actual Size" and "Fit" at the end of the View menu.
+    void addZoomItems(QMenu* menu);
+    // "Recent Castles" after the load entries of the File menu.
+    void addRecentFiles(QMenu* menu);
+    void fillRecentMenu();
+    // Places the canvas, the object list and the buttons for the client size.
+    void layoutClient();
+    QSize clientSizeFor(int zoom) const;
+    void updateStatusLine();
     void buildMenus();
     // "Undo" (Ctrl+Z) and "Redo" (Ctrl+Y, Ctrl+Shift+Z) at the top of the Edit menu.
     void addUndoRedo(QMenu* menu);
@@ -62,6 +93,16 @@ private:
     QAction* redo_ = nullptr;
     QString pendingFile_;
     bool syncingList_ = false;
+    QScrollArea* canvasView_ = nullptr;
+    QWidget* canvasFrame_ = nullptr;
+    QLabel* status_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    int recentRevision_ = -1;
+    int listWidth_ = 150;
+    // Controls kept beside the list and along the bottom row.
+    QWidget* mapperButton_ = nullptr;
+    QWidget* exitButton_ = nullptr;
+    std::vector<QWidget*> bottomRow_;
 };
 
 }  // namespace grusk

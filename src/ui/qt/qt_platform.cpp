@@ -16,7 +16,11 @@
 #include <QGuiApplication>
 #include <QProcess>
 
+#include <QScrollArea>
+
 #include "editor/catalogue.h"
+#include "ui/qt/canvas_widget.h"
+#include "ui/qt/room_map_window.h"
 
 namespace grusk {
 
@@ -75,6 +79,10 @@ int runModal(QDialog& dialog) {
     loop.exec(QEventLoop::DialogExec);
     return result;
 }
+
+void QtPlatform::setCanvas(CanvasWidget* canvas) { canvas_ = canvas; }
+
+void QtPlatform::setMapArea(RoomMapArea* map) { mapArea_ = map; }
 
 QWidget* QtPlatform::window(WindowId window) const {
     auto it = windows_.find(window);
@@ -179,9 +187,7 @@ void QtPlatform::addLogLine(const std::string& line) {
 void QtPlatform::showLog() { showWindow(WindowId::Log, true); }
 
 void QtPlatform::invalidateCanvas(const PixelRect& rect, bool) {
-    if (!canvas_) return;
-    canvas_->update(QRect(rect.left - canvas_->x(), rect.top - canvas_->y(), rect.right - rect.left,
-                          rect.bottom - rect.top));
+    if (canvas_) canvas_->updateClientRect(rect);
 }
 
 void QtPlatform::invalidateCanvasRegion(const std::vector<PixelRect>& region, bool erase) {
@@ -189,7 +195,7 @@ void QtPlatform::invalidateCanvasRegion(const std::vector<PixelRect>& region, bo
 }
 
 void QtPlatform::invalidateMap(const PixelRect& rect, bool) {
-    if (mapArea_) mapArea_->update(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top));
+    if (mapArea_) mapArea_->updateMapRect(rect);
 }
 
 void QtPlatform::setCursor(CursorShape shape) {
@@ -210,7 +216,15 @@ void QtPlatform::setCursor(CursorShape shape) {
 
 void QtPlatform::setPointerPos(int clientX, int clientY) {
     if (delegate_) return delegate_->setPointerPos(clientX, clientY);
-    if (client_) QCursor::setPos(client_->mapToGlobal(QPoint(clientX, clientY)));
+    if (canvas_) {
+        const QPoint at = canvas_->widgetPointFor(clientX, clientY);
+        // A zoomed canvas may be scrolled: bring the spot into view first.
+        if (QWidget* viewport = canvas_->parentWidget())
+            if (auto* scroll = qobject_cast<QScrollArea*>(viewport->parentWidget())) scroll->ensureVisible(at.x(), at.y(), 24, 24);
+        QCursor::setPos(canvas_->mapToGlobal(at));
+    } else if (client_) {
+        QCursor::setPos(client_->mapToGlobal(QPoint(clientX, clientY)));
+    }
 }
 
 int QtPlatform::popupMenu(int menuId) {

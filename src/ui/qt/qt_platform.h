@@ -18,6 +18,9 @@ class QMenu;
 
 namespace grusk {
 
+class CanvasWidget;
+class RoomMapArea;
+
 class QtPlatform : public Platform {
 public:
     QtPlatform() = default;
@@ -26,11 +29,12 @@ public:
     QWidget* owner() const { return owner_; }
     // The main window's client area: pointer positions are relative to it.
     void setClientArea(QWidget* client) { client_ = client; }
-    // The room canvas; canvas rectangles arrive in client pixels and the
-    // canvas lies at (9, 11) of the client area.
-    void setCanvas(QWidget* canvas) { canvas_ = canvas; }
-    // The map area of the room map window (map pixels).
-    void setMapArea(QWidget* map) { mapArea_ = map; }
+    // The room canvas; canvas rectangles and pointer positions arrive in
+    // client pixels of the raster (at (9, 11)), which the canvas maps to its
+    // zoom.
+    void setCanvas(CanvasWidget* canvas);
+    // The map area of the room map window (map pixels, mapped to its zoom).
+    void setMapArea(RoomMapArea* map);
     // The widget that had the last mouse event; cursor changes go to it.
     void noteMouseTarget(QWidget* widget) { mouseTarget_ = widget; }
 
@@ -70,8 +74,8 @@ private:
 
     QPointer<QWidget> owner_;
     QPointer<QWidget> client_;
-    QPointer<QWidget> canvas_;
-    QPointer<QWidget> mapArea_;
+    QPointer<CanvasWidget> canvas_;
+    QPointer<RoomMapArea> mapArea_;
     QPointer<QWidget> mouseTarget_;
     std::map<WindowId, QPointer<QWidget>> windows_;
     std::map<std::pair<WindowId, int>, QPointer<QWidget>> controls_;

@@ -7,23 +7,37 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
+#include "app/view_zoom.h"
 #include "editor/draw/raster_image.h"
 
 class QLabel;
+class QScrollArea;
 
 namespace grusk {
 
 class EditorSession;
 class QtPlatform;
 
-// The map, the colour strip and the swatch, painted from the session.
+// The map, the colour strip and the swatch, painted from the session and
+// scaled by the zoom; the room buttons, the room field and "Hide" sit below
+// the swatch and keep their size.
 class RoomMapArea : public QWidget {
     Q_OBJECT
 public:
     RoomMapArea(EditorSession& session, QWidget* parent);
     // The map as it was painted last (640 x 400).
     const RasterImage& mapImage() const { return map_; }
+
+    int zoom() const { return zoom_; }
+    void setZoom(int percent);
+    // Asks for the part that shows a rectangle of map pixels.
+    void updateMapRect(const PixelRect& rect);
+    // The map pixel under a widget position.
+    CellPos mapPixelAt(const QPointF& widgetPos) const;
+    // Called with +1 or -1 when the wheel turns with Ctrl held.
+    std::function<void(int steps)> onZoomWheel;
 
 Q_SIGNALS:
     void mouseHandled();
@@ -33,12 +47,20 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void showCursor();
+    void placeControls();
+    ZoomMapping mapping() const;
+    double ratio() const;
 
     EditorSession& session_;
     RasterImage map_;
+    int zoom_ = kActualSize;
+    RasterImage whole_;   // map, strip and swatch together, for zoomed painting
+    RasterImage scaled_;
+    int wheelRest_ = 0;
 };
 
 class RoomMapWindow : public QDialog {
@@ -46,6 +68,9 @@ class RoomMapWindow : public QDialog {
 public:
     RoomMapWindow(EditorSession& session, QtPlatform& platform);
     RoomMapArea* mapArea() const { return area_; }
+    // The zoom of the map; the window grows or shrinks to fit it when it can.
+    void setZoom(int percent);
+    int zoom() const;
 
 Q_SIGNALS:
     // After a mouse event or button of the map: the main window catches up.
@@ -55,11 +80,17 @@ public Q_SLOTS:
     // Escape and the close box hide the map as "Hide" does.
     void reject() override;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void command(int id);
+    QSize sizeFor(const QSize& area) const;
 
     EditorSession& session_;
+    QScrollArea* scroll_ = nullptr;
     RoomMapArea* area_ = nullptr;
+    QLabel* status_ = nullptr;
 };
 
 }  // namespace grusk

@@ -1,0 +1,196 @@
+// "Recent Castles" and files dropped on the main window, through the editor
+// session with the scripted platform: the list rules, what a file is taken
+// for, and that each file runs the command it stands for with its questions.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/editor_session.h"
+#include "app/recent_files.h"
+#include "app/sample_castle.h"
+#include "app/scripted_dialogs.h"
+#include "editor/catalogue.h"
+#include "editor/room_editing.h"
+#include "model/castle_files.h"
+#include "support/test_support.h"
+#include "ui/fake_platform.h"
+
+namespace grusk {
+namespace {
+
+TEST(RecentFiles, NewestFirstOnceEachAtMostEight) {
+    RecentFiles recent;
+    for (int i = 0; i < 10; ++i) recent.add("/c/f" + std::to_string(i) + ".cas");
+    ASSERT_EQ(recent.paths().size(), 8u);
+    EXPECT_EQ(recent.paths().front(), "/c/f9.cas");
+    EXPECT_EQ(recent.paths().back(), "/c/f2.cas");
+
+    recent.add("/c/./f5.cas");  // the same file named another way moves up
+    EXPECT_EQ(recent.paths().size(), 8u);
+    EXPECT_EQ(recent.paths()[0], "/c/f5.cas");
+    EXPECT_EQ(recent.paths()[1], "/c/f9.cas");
+    EXPECT_EQ(std::count(recent.paths().begin(), recent.paths().end(), "/c/f5.cas"), 1);
+
+    const int before = recent.revision();
+    EXPECT_TRUE(recent.remove("/c/f9.cas"));
+    EXPECT_FALSE(recent.remove("/c/f9.cas"));
+    EXPECT_EQ(recent.paths().size(), 7u);
+    EXPECT_GT(recent.revision(), before);
+
+    recent.set({"", "/a.prg", "/b.cas", "/a.prg", "/c.cas", "/d", "/e", "/f", "/g", "/h", "/i"});
+    EXPECT_EQ(recent.paths(), (std::vector<std::string>{"/a.prg", "/b.cas", "/c.cas", "/d", "/e", "/f", "/g", "/h"}));
+    recent.add("");
+    EXPECT_EQ(recent.paths().size(), 8u);
+}
+
+TEST(RecentFiles, KindByExtensionThenBySize) {
+    test::TempDir dir;
+    struct Case {
+        std::string name;
+        size_t size;
+        FileKind kind;
+    };
+    for (const Case& c : {Case{"a.cas", 10, FileKind::Project}, Case{"B.CAS", 0, FileKind::Project},
+                          Case{"zcastle.prg", 5, FileKind::CastleProgram}, Case{"room.Crm", 1, FileKind::Room},
+                          Case{"disk.d64", 3, FileKind::DiskImage}, Case{"disk.D71", 3, FileKind::DiskImage},
+                          Case{"disk.d81", 3, FileKind::DiskImage}, Case{"notes.txt", 100, FileKind::Unknown},
+                          Case{"room.bak", kRoomFileSize, FileKind::Room}, Case{"image", 174848, FileKind::DiskImage},
+                          Case{"noext", 12, FileKind::Unknown}}) {
+        const std::string path = dir.file(c.name);
+        test::writeBytes(path, std::vector<uint8_t>(c.size, 0));
+        EXPECT_EQ(fileKindOf(path), c.kind) << c.name;
+    }
+    EXPECT_EQ(fileKindOf(dir.file("missing")), FileKind::Unknown);
+}
+
+class RecentDropTest : public ::testing::Test {
+protected:
+    FakePlatform ui;
+    test::ScriptedDialogs dialogs;
+    EditorSession session{ui, dialogs};
+    AppState& app = session.app();
+    test::TempDir dir;
+
+    // A project file of the sample castle; the castle in memory is emptied after.
+    std::string projectFile(const std::string& name = "sample.cas") {
+        buildSampleCastle(app);
+        const std::string path = dir.file(name);
+        EXPECT_TRUE(saveCastleFileTo(app.castle, path));
+        session.runCommand(kCmdNew);
+        return path;
+    }
+    std::string program() const { return test::sourceDir() + "/examples/sample.prg"; }
+};
+
+TEST_F(RecentDropTest, LoadingAndSavingPutFilesOnTheList) {
+    const std::string cas = projectFile();
+    ui.files = {cas};
+    session.runCommand(kCmdLoadProject);
+    ui.files = {program()};
+    session.runCommand(kCmdLoadCastle);
+    EXPECT_EQ(session.recentFiles().paths(), (std::vector<std::string>{program(), cas}));
+
+    ui.files = {dir.file("copy")};
+    session.runCommand(kCmdSaveProject);
+    EXPECT_EQ(session.recentFiles().paths().front(), dir.file("copy.cas"));
+
+    // "Save Castle..." lists the program it wrote, named as it was written.
+    app.programFolder = test::programDir();
+    ui.files = {dir.file("mine")};
+    session.runCommand(kCmdSaveCastle);
+    ASSERT_TRUE(std::filesystem::exists(dir.file("zmine.prg")));
+    EXPECT_EQ(session.recentFiles().paths().front(), dir.file("zmine.prg"));
+
+    // Cancelled dialogs and failed loads change nothing.
+    const auto before = session.recentFiles().paths();
+    ui.files = {std::nullopt};
+    session.runCommand(kCmdLoadProject);
+    test::writeBytes(dir.file("bad.cas"), {1, 2, 3});
+    ui.files = {dir.file("bad.cas")};
+    session.runCommand(kCmdLoadProject);
+    EXPECT_EQ(session.recentFiles().paths(), before);
+}
+
+TEST_F(RecentDropTest, RecentEntryLoadsAsItsCommandWithTheUnsavedQuestion) {
+    const std::string cas = projectFile();
+    session.recentFiles().set({program(), cas});
+    markCastleChanged(app);
+
+    // Cancelled at the question: nothing is loaded, and the file does not
+    // answer a later dialog.
+    ui.replies = {Reply::Cancel};
+    EXPECT_FALSE(session.openRecent(1));
+    EXPECT_EQ(ui.questionTexts().back(), "Save changes to the castle?");
+    EXPECT_EQ(app.castle.room(3).roomInUse, 0);
+    ui.files = {std::nullopt};
+    session.runCommand(kCmdImportRoom);
+    EXPECT_EQ(ui.fileDialogs.size(), 1u);
+
+    ui.replies = {Reply::No};
+    EXPECT_TRUE(session.openRecent(1));
+    EXPECT_EQ(app.castle.room(3).roomInUse, 1);
+    EXPECT_EQ(ui.caption(), cas);
+    EXPECT_FALSE(app.castleChanged);
+    EXPECT_EQ(session.recentFiles().paths().front(), cas);
+    EXPECT_EQ(ui.fileDialogs.size(), 1u);  // no dialog was shown for it
+
+    EXPECT_TRUE(session.openRecent(1));  // now the castle program
+    EXPECT_EQ(ui.caption(), program());
+    EXPECT_FALSE(session.openRecent(5));
+}
+
+TEST_F(RecentDropTest, MissingRecentFileIsTakenOffWithAMessage) {
+    const std::string gone = dir.file("gone.cas");
+    session.recentFiles().set({gone, program()});
+    EXPECT_FALSE(session.openRecent(0));
+    EXPECT_EQ(session.recentFiles().paths(), std::vector<std::string>{program()});
+    ASSERT_FALSE(ui.messageTexts().empty());
+    EXPECT_EQ(ui.messageTexts().back(), gone + " was not found. It has been taken off the list.");
+    EXPECT_TRUE(ui.questionTexts().empty());
+}
+
+TEST_F(RecentDropTest, DroppedFilesRunTheirCommands) {
+    const std::string cas = projectFile("dropped.cas");
+    session.openDropped(cas);
+    EXPECT_EQ(ui.caption(), cas);
+    EXPECT_EQ(app.castle.room(3).roomInUse, 1);
+    // No dialog was opened, so the next click is not swallowed.
+    EXPECT_FALSE(app.suppressClick);
+    EXPECT_EQ(session.recentFiles().paths().front(), cas);
+
+    // A room file goes into the current room as one undoable step.
+    const std::vector<uint8_t> room = roomFileImage(app.castle, 3);
+    test::writeBytes(dir.file("hall.crm"), room);
+    session.runCommand(kCmdNew);
+    selectRoom(app, 5);
+    session.openDropped(dir.file("hall.crm"));
+    EXPECT_EQ(roomFileImage(app.castle, 5), room);
+    EXPECT_EQ(session.undoLabel(), "Undo Import Room");
+
+    // A castle program, with the question about the imported room first.
+    ui.replies = {Reply::No};
+    session.openDropped(program());
+    EXPECT_EQ(ui.questionTexts().back(), "Save changes to the castle?");
+    EXPECT_EQ(ui.caption(), program());
+
+    // A disk image opens the manager on it.
+    test::writeBytes(dir.file("game.d64"), std::vector<uint8_t>(174848, 0));
+    std::string shown;
+    dialogs.onD64 = [&](D64Manager& manager) { shown = manager.imageField; };
+    session.openDropped(dir.file("game.d64"));
+    EXPECT_EQ(dialogs.opened.back(), "d64");
+    EXPECT_EQ(shown, dir.file("game.d64"));
+
+    // Anything else, or a file that is not there, only says so.
+    test::writeBytes(dir.file("notes.txt"), {'h', 'i'});
+    const size_t questions = ui.questionTexts().size();
+    session.openDropped(dir.file("notes.txt"));
+    EXPECT_EQ(ui.messageTexts().back(), "Not a castle, project, room or disk image file: " + dir.file("notes.txt"));
+    session.openDropped(dir.file("nothing.cas"));
+    EXPECT_EQ(ui.messageTexts().back(), "Could not open " + dir.file("nothing.cas"));
+    EXPECT_EQ(ui.questionTexts().size(), questions);
+    EXPECT_TRUE(ui.fileDialogs.empty());
+}
+
+}  // namespace
+}  // namespace grusk

@@ -1,0 +1,228 @@
+// The zoom of the canvas and the map: the steps, "Fit", and the mapping of
+// scaled window pixels back to the raster, checked through the canvas mouse
+// handling at every step (and at device pixel ratios above 1).
+#include <gtest/gtest.h>
+
+#include "app/canvas_mouse.h"
+#include "app/view_zoom.h"
+#include "editor/catalogue.h"
+#include "editor/draw/palette.h"
+#include "editor/room_editing.h"
+#include "ui/fake_platform.h"
+
+namespace grusk {
+namespace {
+
+// Every zoom step, and steps as a 1.25x, 1.5x and 2x screen shows them.
+std::vector<int> deviceScales() {
+    std::vector<int> scales(std::begin(kZoomSteps), std::end(kZoomSteps));
+    for (double ratio : {1.25, 1.5, 2.0})
+        for (int step : kZoomSteps) scales.push_back(deviceScale(step, ratio));
+    return scales;
+}
+
+TEST(ViewZoom, StepsInOutAndFit) {
+    struct Step {
+        int from, in, out;
+    };
+    for (const Step& s : {Step{50, 100, 50}, Step{100, 150, 50}, Step{150, 200, 100}, Step{200, 300, 150},
+                          Step{300, 400, 200}, Step{400, 400, 300}, Step{120, 150, 100}, Step{10, 50, 50},
+                          Step{900, 400, 400}}) {
+        EXPECT_EQ(zoomInStep(s.from), s.in) << s.from;
+        EXPECT_EQ(zoomOutStep(s.from), s.out) << s.from;
+    }
+    struct Fit {
+        int w, h, step;
+    };
+    for (const Fit& f : {Fit{640, 400, 100}, Fit{639, 400, 50}, Fit{1279, 800, 150}, Fit{1280, 800, 200},
+                         Fit{1920, 1199, 200}, Fit{1920, 1200, 300}, Fit{5000, 5000, 400}, Fit{10, 10, 50},
+                         Fit{960, 600, 150}, Fit{2000, 600, 150}}) {
+        EXPECT_EQ(fitZoomStep(f.w, f.h, kCanvasWidth, kCanvasHeight), f.step) << f.w << "x" << f.h;
+    }
+    for (int bad : {0, -100, 125, 99999}) EXPECT_EQ(validZoomStep(bad), kActualSize);
+    for (int step : kZoomSteps) EXPECT_EQ(validZoomStep(step), step);
+}
+
+TEST(ViewZoom, EveryDevicePixelOfACellLandsOnThatCell) {
+    for (int scale : deviceScales()) {
+        const ZoomMapping m(scale);
+        for (int r = 0; r < kRows; ++r) {
+            for (int c = 0; c < kColumns; ++c) {
+                const int x0 = m.firstDevicePixel(c * kCellPixels), x1 = m.firstDevicePixel((c + 1) * kCellPixels);
+                const int y0 = m.firstDevicePixel(r * kCellPixels), y1 = m.firstDevicePixel((r + 1) * kCellPixels);
+                ASSERT_LT(x0, x1);
+                for (int x : {x0, (x0 + x1) / 2, x1 - 1})
+                    for (int y : {y0, (y0 + y1) / 2, y1 - 1}) {
+                        const CellPos client = canvasClientPixel(m, x, y);
+                        ASSERT_EQ(canvasCellAt(client.x, client.y), (CellPos{c, r}))
+                            << "scale " << scale << " device " << x << "," << y;
+                    }
+            }
+        }
+        // Cells tile the scaled canvas without gaps: the last one ends at its edge.
+        EXPECT_EQ(m.firstDevicePixel(kCanvasWidth), m.deviceLength(kCanvasWidth));
+    }
+}
+
+TEST(ViewZoom, RasterPixelsAreWholeDevicePixelsAndMapBack) {
+    for (int scale : deviceScales()) {
+        const ZoomMapping m(scale);
+        int previous = m.rasterAt(0);
+        for (int d = 1; d < m.deviceLength(kCanvasWidth); ++d) {
+            const int r = m.rasterAt(d);
+            ASSERT_TRUE(r == previous || r == previous + 1 || (scale < 100 && r == previous + 2)) << scale;
+            previous = r;
+        }
+        // The last device pixel shows the last raster pixel, or below 1:1 one
+        // of the last few.
+        EXPECT_LE(previous, kCanvasWidth - 1) << scale;
+        EXPECT_GE(previous, kCanvasWidth - (100 + scale - 1) / scale) << scale;
+        if (scale < 100) continue;  // below 1:1 some raster pixels are not shown
+        for (int r = -20; r < kCanvasWidth + 20; ++r) {
+            const int width = m.firstDevicePixel(r + 1) - m.firstDevicePixel(r);
+            ASSERT_TRUE(width == scale / 100 || width == (scale + 99) / 100) << scale << " " << r;
+            ASSERT_EQ(m.rasterAt(m.middleDevicePixel(r)), r) << scale;
+            const CellPos device = canvasDevicePixel(m, r + kCanvasLeft, r + kCanvasTop);
+            ASSERT_EQ(canvasClientPixel(m, device.x, device.y), (CellPos{r + kCanvasLeft, r + kCanvasTop}));
+        }
+    }
+    // Left of and above the canvas the raster position goes on below 0.
+    EXPECT_EQ(ZoomMapping(200).rasterAt(-1), -1);
+    EXPECT_EQ(ZoomMapping(200).rasterAt(-3), -2);
+    EXPECT_EQ(ZoomMapping(150).rasterAt(-2), -2);
+}
+
+TEST(ViewZoom, RectanglesCoverWhatTheyShow) {
+    for (int scale : deviceScales()) {
+        if (scale < 100) continue;  // below 1:1 not every raster pixel is shown
+        const ZoomMapping m(scale);
+        const PixelRect raster{16, 32, 48, 80};
+        const PixelRect device = m.deviceRect(raster);
+        EXPECT_EQ(m.rasterRect(device), raster) << scale;
+    }
+    EXPECT_EQ(ZoomMapping(100).deviceRect(PixelRect{3, 4, 5, 6}), (PixelRect{3, 4, 5, 6}));
+    EXPECT_EQ(ZoomMapping(200).deviceRect(PixelRect{3, 4, 5, 6}), (PixelRect{6, 8, 10, 12}));
+    EXPECT_EQ(ZoomMapping(300).rasterRect(PixelRect{0, 0, 0, 5}), PixelRect{});
+}
+
+class ZoomedMouse : public ::testing::TestWithParam<int> {
+protected:
+    FakePlatform ui;
+    AppState app{ui};
+    CanvasMouse mouse{app};
+    ZoomMapping m{GetParam()};
+
+    // The client pixel under the device pixel showing raster pixel (x, y).
+    CellPos at(int rasterX, int rasterY) const {
+        return canvasClientPixel(m, m.middleDevicePixel(rasterX), m.middleDevicePixel(rasterY));
+    }
+    // The client pixel under a device pixel.
+    CellPos device(int x, int y) const { return canvasClientPixel(m, x, y); }
+};
+
+TEST_P(ZoomedMouse, DragStartsFiveRasterPixelsAwayWhateverTheZoom) {
+    placeObject(app, kDoor, 4, 4);
+    const int x = 5 * kCellPixels + 14;  // column 5, two raster pixels from column 6
+    const int y = 5 * kCellPixels + 8;
+    CellPos p = at(x, y);
+    mouse.mouseMove(p.x, p.y, {});
+    mouse.leftDown(p.x, p.y, {});
+    // The device pixels that show raster x + 4 are still below the threshold.
+    const int device4 = m.firstDevicePixel(x + 5) - 1;
+    CellPos q = canvasClientPixel(m, device4, m.middleDevicePixel(y));
+    mouse.mouseMove(q.x, q.y, {true, false, false});
+    EXPECT_EQ(mouse.mouseCell(), (CellPos{6, 5}));
+    EXPECT_FALSE(mouse.draggingObject()) << GetParam();
+    mouse.leftUp(q.x, q.y, {});
+
+    mouse.leftDown(p.x, p.y, {});
+    q = canvasClientPixel(m, device4 + 1, m.middleDevicePixel(y));
+    mouse.mouseMove(q.x, q.y, {true, false, false});
+    ASSERT_TRUE(mouse.draggingObject()) << GetParam();
+    // The pointer goes onto the anchor, in raster terms, and the window shows
+    // that spot inside the anchor cell.
+    const auto moved = ui.pointerMoves.back();
+    const CellPos shown = canvasDevicePixel(m, moved.first, moved.second);
+    const CellPos back = canvasClientPixel(m, shown.x, shown.y);
+    EXPECT_EQ(canvasCellAt(back.x, back.y), (CellPos{4, 4}));
+    // Released on another cell, the door moves there.
+    const CellPos target = at(20 * kCellPixels + 3, 10 * kCellPixels + 3);
+    mouse.mouseMove(target.x, target.y, {true, false, false});
+    mouse.leftUp(target.x, target.y, {});
+    EXPECT_EQ(app.castle.current().object(20, 10).type, kDoor);
+    EXPECT_EQ(app.castle.current().object(4, 4).type, kEmpty);
+}
+
+TEST_P(ZoomedMouse, PlacingAndCtrlErasingHitTheCellUnderThePointer) {
+    mouse.objectListChosen(kKey);
+    for (const CellPos cell : {CellPos{0, 0}, CellPos{17, 19}, CellPos{30, 14}}) {
+        const int c = cell.x, r = cell.y;
+        // The last device column and the first device row of the cell.
+        const CellPos p = device(m.firstDevicePixel((c + 1) * kCellPixels) - 1, m.firstDevicePixel(r * kCellPixels));
+        mouse.mouseMove(p.x, p.y, {});
+        mouse.leftDown(p.x, p.y, {});
+        mouse.leftUp(p.x, p.y, {});
+        EXPECT_EQ(app.castle.current().object(c, r).type, kKey) << GetParam() << " cell " << c;
+        app.placeType = kKey;
+    }
+    app.placeType = -1;
+    // The first device column and the last device row of cell (17, 19).
+    const CellPos p = device(m.firstDevicePixel(17 * kCellPixels), m.firstDevicePixel(20 * kCellPixels) - 1);
+    mouse.mouseMove(p.x, p.y, {false, false, true});
+    mouse.leftDown(p.x, p.y, {false, false, true});
+    mouse.leftUp(p.x, p.y, {});
+    EXPECT_EQ(app.castle.current().object(17, 19).type, kEmpty);
+    EXPECT_EQ(app.castle.current().object(30, 14).type, kKey);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllSteps, ZoomedMouse, ::testing::ValuesIn(deviceScales()));
+
+TEST(ViewZoom, ScaledRasterShowsTheRasterPixelUnderEachDevicePixel) {
+    RasterImage source(40, 25);
+    for (int y = 0; y < 25; ++y)
+        for (int x = 0; x < 40; ++x) source.setPixel(x, y, Rgb{uint8_t(x * 6), uint8_t(y * 10), uint8_t(x ^ y)});
+    for (int scale : deviceScales()) {
+        const ZoomMapping m(scale);
+        const RasterImage scaled = scaleRaster(source, m);
+        ASSERT_EQ(scaled.width(), m.deviceLength(40));
+        ASSERT_EQ(scaled.height(), m.deviceLength(25));
+        for (int y = 0; y < scaled.height(); ++y)
+            for (int x = 0; x < scaled.width(); ++x)
+                ASSERT_EQ(scaled.pixel(x, y), source.pixel(m.rasterAt(x), m.rasterAt(y))) << scale;
+    }
+    // Only the asked-for part is redone.
+    const ZoomMapping m(200);
+    RasterImage target(80, 50, Rgb{9, 9, 9});
+    scaleRasterInto(source, m, target, PixelRect{10, 12, 20, 30});
+    EXPECT_EQ(target.pixel(9, 12), (Rgb{9, 9, 9}));
+    EXPECT_EQ(target.pixel(10, 12), source.pixel(5, 6));
+    EXPECT_EQ(target.pixel(19, 29), source.pixel(9, 14));
+    EXPECT_EQ(target.pixel(20, 29), (Rgb{9, 9, 9}));
+}
+
+TEST(ViewZoom, StatusLineNamesTheCellAsTheCheckDoes) {
+    EXPECT_EQ(canvasStatusText(CellPos{12, 7}, 200), "X: 12 Y: 07   200%");
+    EXPECT_EQ(canvasStatusText(CellPos{0, 24}, 50), "X: 00 Y: 24   50%");
+    EXPECT_EQ(canvasStatusText(CellPos{40, 3}, 100), "100%");
+    EXPECT_EQ(canvasStatusText(CellPos{}, 150), "150%");
+}
+
+TEST(ViewZoom, PaletteIconKeepsProportionsOnBlack) {
+    RasterImage wide(48, 16, Rgb{200, 0, 0});
+    wide.setPixel(0, 0, kTransparentKey);
+    const RasterImage icon = squareIcon(wide, 32);
+    ASSERT_EQ(icon.width(), 32);
+    // 48 x 16 becomes 32 x 10, centred: rows 11..20.
+    EXPECT_EQ(icon.pixel(0, 10), (Rgb{0, 0, 0}));
+    EXPECT_EQ(icon.pixel(1, 11), (Rgb{200, 0, 0}));
+    EXPECT_EQ(icon.pixel(0, 11), (Rgb{0, 0, 0}));  // the see-through corner
+    EXPECT_EQ(icon.pixel(31, 20), (Rgb{200, 0, 0}));
+    EXPECT_EQ(icon.pixel(31, 21), (Rgb{0, 0, 0}));
+    const RasterImage small = squareIcon(RasterImage(16, 16, Rgb{1, 2, 3}), 32);
+    EXPECT_EQ(small.pixel(0, 0), (Rgb{1, 2, 3}));
+    EXPECT_EQ(small.pixel(31, 31), (Rgb{1, 2, 3}));
+    EXPECT_EQ(squareIcon(RasterImage(), 32).pixel(16, 16), (Rgb{0, 0, 0}));
+}
+
+}  // namespace
+}  // namespace grusk
