@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -89,10 +90,13 @@ private:
 TEST_F(GuiTest, MainWindowHasItsControlsAndCanvasInPlace) {
     EXPECT_EQ(window().objectName(), "MainWnd");
     EXPECT_EQ(caption(), "<NO CASTLE LOADED>");
-    EXPECT_EQ(window().minimumSize(), window().maximumSize()) << "not resizable";
+    EXPECT_NE(window().minimumSize(), window().maximumSize()) << "resizable";
     CanvasWidget* canvas = window().canvas();
-    EXPECT_EQ(canvas->geometry(), QRect(9, 11, 640, 400));
-    EXPECT_EQ(canvas->parentWidget(), window().client());
+    // At 100% the canvas lies at (9, 11) of the client area, 640 x 400, unscrolled.
+    EXPECT_EQ(canvas->mapTo(window().client(), QPoint(0, 0)), QPoint(9, 11));
+    EXPECT_EQ(canvas->size(), QSize(640, 400));
+    EXPECT_EQ(window().canvasView()->geometry(), QRect(9, 11, 640, 400));
+    EXPECT_TRUE(window().client()->isAncestorOf(canvas));
     EXPECT_GE(window().client()->y(), window().menuBar()->height()) << "client area below the menu bar";
 
     auto* list = control<QListWidget>(1206);
@@ -120,6 +124,68 @@ TEST_F(GuiTest, MainWindowHasItsControlsAndCanvasInPlace) {
     for (int id : {1101, 1102}) {
         EXPECT_FALSE(control<QLineEdit>(id)->isVisible()) << id;
     }
+}
+
+TEST_F(GuiTest, ZoomEntriesScaleTheCanvasAndTheStatusLineFollows) {
+    QMenu* view = window().menuBar()->findChild<QMenu*>("View");
+    ASSERT_NE(view, nullptr);
+    const std::pair<const char*, QKeySequence> entries[] = {{"zoomIn", QKeySequence("Ctrl++")},
+                                                            {"zoomOut", QKeySequence("Ctrl+-")},
+                                                            {"actualSize", QKeySequence("Ctrl+0")},
+                                                            {"fit", QKeySequence()}};
+    for (const auto& [name, keys] : entries) {
+        QAction* act = view->findChild<QAction*>(name);
+        ASSERT_NE(act, nullptr) << name;
+        EXPECT_TRUE(view->actions().contains(act)) << name;
+        if (!keys.isEmpty()) {
+            EXPECT_EQ(act->shortcut(), keys) << name;
+        }
+    }
+    EXPECT_TRUE(view->findChild<QAction*>("zoomIn")->shortcuts().contains(QKeySequence("Ctrl+=")));
+    view->findChild<QAction*>("zoomIn")->trigger();
+    view->findChild<QAction*>("zoomIn")->trigger();
+    EXPECT_EQ(window().zoom(), 200);
+    EXPECT_EQ(window().canvas()->size(), QSize(1280, 800));
+    EXPECT_TRUE(window().statusLine()->text().endsWith("200%"));
+    view->findChild<QAction*>("actualSize")->trigger();
+    EXPECT_EQ(window().canvas()->size(), QSize(640, 400));
+    view->findChild<QAction*>("zoomOut")->trigger();
+    EXPECT_EQ(window().canvas()->size(), QSize(320, 200));
+    // Fit takes the largest step that the client area holds now.
+    window().resize(1500, 1000);
+    ASSERT_TRUE(test::waitFor([&] { return window().client()->width() > 1300; }));
+    view->findChild<QAction*>("fit")->trigger();
+    EXPECT_GE(window().zoom(), 150);
+    EXPECT_LE(window().canvas()->width(), window().canvasView()->width());
+    EXPECT_LE(window().canvas()->height(), window().canvasView()->height());
+}
+
+TEST_F(GuiTest, FileMenuListsRecentCastlesAndTheListShowsPictures) {
+    QMenu* file = window().menuBar()->findChild<QMenu*>("File");
+    ASSERT_NE(file, nullptr);
+    QMenu* recent = window().recentMenu();
+    ASSERT_NE(recent, nullptr);
+    EXPECT_EQ(recent->title(), "Recent Castles");
+    const QList<QAction*> items = file->actions();
+    const int at = static_cast<int>(items.indexOf(recent->menuAction()));
+    ASSERT_GT(at, 0);
+    EXPECT_EQ(items[at - 1]->data().toInt(), kCmdLoadProject);
+    session().recentFiles().set({"/castles/a.cas", "/castles/zb.prg"});
+    window().syncWithSession();
+    ASSERT_EQ(recent->actions().size(), 2);
+    EXPECT_TRUE(recent->actions()[1]->text().endsWith("/castles/zb.prg"));
+
+    auto* list = control<QListWidget>(1206);
+    const QFontMetrics metrics(list->font());
+    for (int row = 0; row < list->count(); ++row) {
+        QListWidgetItem* item = list->item(row);
+        EXPECT_FALSE(item->icon().isNull()) << row;
+        // The whole name fits beside the picture.
+        EXPECT_LE(list->iconSize().width() + metrics.horizontalAdvance(item->text()),
+                  list->viewport()->width() - 8)
+            << item->text().toStdString();
+    }
+    EXPECT_EQ(list->iconSize(), QSize(32, 32));
 }
 
 TEST_F(GuiTest, MenusCarryTheCatalogueLabelsIdsAndShortcuts) {

@@ -37,7 +37,6 @@ int main(int argc, char** argv) {
         QIcon(QDir(QString::fromStdString(programFolder)).filePath("resource/icon.bmp")));
     if (!file.isEmpty()) editor.mainWindow().openAfterFirstPaint(file);
     grusk::MainWindow& window = editor.mainWindow();
-    window.adjustSize();
     if (!editor.restoreView())
         if (const QScreen* screen = window.screen())
             window.move(screen->availableGeometry().center() - window.rect().center());

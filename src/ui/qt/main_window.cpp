@@ -106,9 +106,10 @@ MainWindow::MainWindow(EditorSession& session, QtPlatform& platform) : session_(
     statusBar()->setSizeGripEnabled(true);
     setAcceptDrops(true);
 
-    static_cast<ClientArea*>(client_)->preferred = clientSizeFor(kActualSize);
-    client_->resize(clientSizeFor(kActualSize));
-    adjustSize();
+    const QSize client = clientSizeFor(kActualSize);
+    static_cast<ClientArea*>(client_)->preferred = client;
+    // Not adjustSize(): that keeps a window to two thirds of the screen.
+    resize(client.width(), client.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     layoutClient();
     updateStatusLine();
 }
