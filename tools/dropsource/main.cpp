@@ -1,12 +1,14 @@
 // dropsource FILE: a small window titled "dropsource" at the top left of the
 // screen; a press in it starts dragging FILE (as a file URL). The program
-// ends when the drag ends, with 0 when the file was dropped somewhere.
+// ends a few seconds after the drag, with 0 when the file was dropped
+// somewhere.
 #include <QApplication>
 #include <QDrag>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
+#include <QTimer>
 #include <QWidget>
 #include <cstdio>
 
@@ -28,7 +30,10 @@ protected:
         const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::LinkAction);
         std::printf("%s\n", done == Qt::IgnoreAction ? "not dropped" : "dropped");
         std::fflush(stdout);
-        QApplication::exit(done == Qt::IgnoreAction ? 1 : 0);
+        // The target may fetch the file name only after the drop has been
+        // answered: keep serving it a while.
+        const int code = done == Qt::IgnoreAction ? 1 : 0;
+        QTimer::singleShot(3000, [code] { QApplication::exit(code); });
     }
 
 private:

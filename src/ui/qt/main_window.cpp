@@ -157,7 +157,8 @@ void MainWindow::setZoom(int percent) {
     const QSize wanted = clientSizeFor(canvas_->zoom());
     static_cast<ClientArea*>(client_)->preferred = wanted;
     if (!isMaximized() && !isFullScreen()) {
-        QSize size = this->size() - client_->size() + wanted;
+        // The client area's own size is not settled before the window is shown.
+        QSize size(wanted.width(), wanted.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
         if (const QScreen* s = screen()) {
             const QRect avail = s->availableGeometry();
             // Room for the window frame; a canvas larger than the screen scrolls.
@@ -253,6 +254,13 @@ void MainWindow::fillRecentMenu() {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    const QMimeData* mime = event->mimeData();
+    if (mime && mime->hasUrls() && !mime->urls().isEmpty() && mime->urls().first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    // Over the child widgets too: the whole window takes the file.
     const QMimeData* mime = event->mimeData();
     if (mime && mime->hasUrls() && !mime->urls().isEmpty() && mime->urls().first().isLocalFile())
         event->acceptProposedAction();
