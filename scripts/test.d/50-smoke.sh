@@ -59,11 +59,12 @@ case "$TITLE" in
 esac
 
 # Let the canvas paint the room, then take the window's picture. The client
-# area (456 pixels high) sits below the menu bar; the canvas is at (9, 11) in it.
+# area (456 pixels high) sits below the menu bar and above the 22-pixel status
+# line; the canvas is at (9, 11) in it.
 sleep 1
 import -window "$WID" "$WORK/window.png"
 HEIGHT=$(convert "$WORK/window.png" -format '%h' info:)
-TOP=$((HEIGHT - 456 + 11))
+TOP=$((HEIGHT - 22 - 456 + 11))
 convert "$WORK/window.png" -crop "640x400+9+$TOP" +repage "$WORK/canvas.png"
 COLOURS=$(convert "$WORK/canvas.png" -format '%k' info:)
 echo "smoke: the canvas shows $COLOURS colours"
@@ -102,7 +103,7 @@ done
 [ -n "$WID" ] || { echo "smoke: no editor window without a castle"; cat "$WORK/editor2.log"; exit 1; }
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$WID")"
-CLIENT_TOP=$((Y + HEIGHT - 456))
+CLIENT_TOP=$((Y + HEIGHT - 22 - 456))
 LIST_X=$((X + 9 + 640 + 13 + 40))
 CANVAS_X=$((X + 9))
 CANVAS_Y=$((CLIENT_TOP + 11))
@@ -123,7 +124,7 @@ xdotool mouseup 1
 sleep 1
 import -window "$WID" "$WORK/walkway.png"
 WIN_H=$(convert "$WORK/walkway.png" -format '%h' info:)
-ROW_TOP=$((WIN_H - 456 + 11 + 12 * 16))
+ROW_TOP=$((WIN_H - 22 - 456 + 11 + 12 * 16))
 WALKWAY=$(convert "$WORK/walkway.png" -crop "176x16+$((9 + 5 * 16))+$ROW_TOP" +repage -format '%[fx:mean]' info:)
 BELOW=$(convert "$WORK/walkway.png" -crop "176x32+$((9 + 5 * 16))+$((ROW_TOP + 32))" +repage -format '%[fx:mean]' info:)
 echo "smoke: walkway row brightness $WALKWAY, rows below $BELOW"

@@ -104,12 +104,13 @@ MainWindow::MainWindow(EditorSession& session, QtPlatform& platform) : session_(
     status_->setObjectName("statusLine");
     statusBar()->addWidget(status_, 1);
     statusBar()->setSizeGripEnabled(true);
+    statusBar()->setFixedHeight(kStatusLineHeight);
     setAcceptDrops(true);
 
     const QSize client = clientSizeFor(kActualSize);
     static_cast<ClientArea*>(client_)->preferred = client;
     // Not adjustSize(): that keeps a window to two thirds of the screen.
-    resize(client.width(), client.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    resize(client.width(), client.height() + menuBar()->sizeHint().height() + kStatusLineHeight);
     layoutClient();
     updateStatusLine();
 }
@@ -158,7 +159,7 @@ void MainWindow::setZoom(int percent) {
     static_cast<ClientArea*>(client_)->preferred = wanted;
     if (!isMaximized() && !isFullScreen()) {
         // The client area's own size is not settled before the window is shown.
-        QSize size(wanted.width(), wanted.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+        QSize size(wanted.width(), wanted.height() + menuBar()->sizeHint().height() + kStatusLineHeight);
         if (const QScreen* s = screen()) {
             const QRect avail = s->availableGeometry();
             // Room for the window frame; a canvas larger than the screen scrolls.

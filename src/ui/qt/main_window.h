@@ -24,6 +24,9 @@ class QtPlatform;
 // list at its narrowest.
 inline constexpr int kClientWidth = 822;
 inline constexpr int kClientHeight = 456;
+// The status line below the client area keeps this height, so that window
+// tests can find the client area from the window's bottom edge.
+inline constexpr int kStatusLineHeight = 22;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
