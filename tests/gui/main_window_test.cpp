@@ -36,6 +36,7 @@
 #include "ui/qt/editor_app.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_config.h"
+#include "ui/qt/room_map_window.h"
 #include "ui/qt/tool_windows.h"
 
 namespace grusk {
@@ -490,6 +491,36 @@ TEST_F(GuiTest, ConfigurationFileSetsTheEmulator) {
     std::ofstream(dir.file("GruskEdit.ini")) << "[Emulator]\nPath=/opt/vice/bin/x64sc\n";
     config = readConfigurationFile(dir.path().string());
     EXPECT_EQ(config.emulatorPath.value_or(""), "/opt/vice/bin/x64sc");
+}
+
+TEST_F(GuiTest, RememberedViewComesBackAndLeavesTheEmulatorAlone) {
+    // What the editor remembers by itself does not count as a configuration:
+    // the default emulator path stays.
+    RememberedView view;
+    view.zoom = 200;
+    view.mapZoom = 50;
+    view.recentFiles = {"/castles/a.cas", "/castles/zb.prg"};
+    ASSERT_TRUE(writeRememberedView(dir.path().string(), view));
+    EXPECT_FALSE(readConfigurationFile(dir.path().string()).fileFound);
+
+    app().programFolder = dir.path().string();
+    editor->restoreView();
+    EXPECT_EQ(window().zoom(), 200);
+    EXPECT_EQ(window().canvas()->size(), QSize(1280, 800));
+    EXPECT_EQ(editor->roomMapWindow().zoom(), 50);
+    EXPECT_EQ(session().recentFiles().paths(), (std::vector<std::string>{"/castles/a.cas", "/castles/zb.prg"}));
+
+    // A later change is written back, keeping what else the file holds.
+    {
+        std::ofstream(dir.file("GruskEdit.ini"), std::ios::app) << "\n[Emulator]\nPath=/opt/x64sc\n";
+    }
+    window().setZoom(300);
+    session().recentFiles().add("/castles/c.cas");
+    window().syncWithSession();
+    const RememberedView again = readRememberedView(dir.path().string());
+    EXPECT_EQ(again.zoom, 300);
+    EXPECT_EQ(again.recentFiles.value(0), "/castles/c.cas");
+    EXPECT_EQ(readConfigurationFile(dir.path().string()).emulatorPath.value_or(""), "/opt/x64sc");
 }
 
 TEST_F(GuiTest, TestCastleStartsTheEmulatorWithTheImagePath) {
