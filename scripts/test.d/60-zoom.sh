@@ -3,8 +3,9 @@
 # window from another program loads; an object is dragged to a new place,
 # then Ctrl-clicked away; a type chosen in the list is placed; a double click on a
 # door goes through it and puts the pointer on the door it leads to; Ctrl+0
-# brings back the 640 x 400 canvas. Every check reads screenshot pixels or
-# the pointer position. Every wait is bounded.
+# brings back the 640 x 400 canvas; on a screen with device pixel ratio 2 the
+# canvas stays crisp. Every check reads screenshot pixels or the pointer
+# position. Every wait is bounded.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 BUILD_DIR=${BUILD_DIR:-build}
@@ -215,6 +216,35 @@ echo "zoom: canvas at 100% shows $INSIDE colours; beyond its right edge brightne
 [ "$INSIDE" -ge 4 ] || fail "the canvas is blank at 100%"
 above "$RIGHT" 0.5 || fail "the canvas reaches past 640 pixels at 100%"
 
+kill "$EDITOR_PID" 2>/dev/null || true
+wait "$EDITOR_PID" 2>/dev/null || true
+EDITOR_PID=""
+
+# On a screen with a device pixel ratio of 2 the canvas at 100% is 1280 x 800
+# device pixels and stays crisp: every room pixel is a block of 2 x 2 equal
+# device pixels.
+(cd "$WORK/prog" && rm -f GruskEdit.ini && QT_SCALE_FACTOR=2 exec "$EDITOR" "$SAMPLE") >"$WORK/editor.log" 2>&1 &
+EDITOR_PID=$!
+WID=""
+for _ in $(seq 1 150); do
+  WID=$(xdotool search --onlyvisible --name 'sample\.prg' 2>/dev/null | head -n1 || true)
+  [ -n "$WID" ] && break
+  kill -0 "$EDITOR_PID" 2>/dev/null || fail "the editor ended early at ratio 2"
+  sleep 0.1
+done
+[ -n "$WID" ] || fail "no editor window at ratio 2"
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$WID")"
+CX=$((X + 18))
+CY=$((Y + HEIGHT - 44 - 912 + 22))
+shot ratio2
+convert "$WORK/last.png" -crop "1280x800+$CX+$CY" +repage "$WORK/canvas2.png"
+convert "$WORK/canvas2.png" -sample 50% -sample 200% "$WORK/blocks2.png"
+DIFF=$(compare -metric AE "$WORK/canvas2.png" "$WORK/blocks2.png" null: 2>&1 || true)
+COLOURS=$(convert "$WORK/canvas2.png" -format '%k' info:)
+echo "zoom: ratio 2: $COLOURS colours, $DIFF device pixels off their 2 x 2 block"
+[ "$COLOURS" -ge 4 ] || fail "the canvas is blank at ratio 2"
+[ "$DIFF" = "0" ] || fail "the canvas is not crisp at ratio 2"
 kill "$EDITOR_PID" 2>/dev/null || true
 wait "$EDITOR_PID" 2>/dev/null || true
 EDITOR_PID=""

@@ -241,7 +241,10 @@ void MainWindow::fillRecentMenu() {
     }
     for (size_t i = 0; i < paths.size(); ++i) {
         const QString path = QString::fromStdString(paths[i]);
-        QAction* act = recentMenu_->addAction(QString("&%1 %2").arg(i + 1).arg(path));
+        // "&" in a path would otherwise be taken for a shortcut mark.
+        QString label = path;
+        label.replace("&", "&&");
+        QAction* act = recentMenu_->addAction(QString("&%1 %2").arg(i + 1).arg(label));
         act->setToolTip(path);
         const int index = static_cast<int>(i);
         // Later, once the menu is closed: loading may ask questions.
