@@ -1,13 +1,15 @@
 // A disk image into loading, the directory listing, reading every file,
 // scratching a pattern, writing a new file and the write-back to memory;
 // then the same image as a file through the image file operations the
-// D64 manager and the game disk builder use (list, extract, insert, delete).
+// D64 manager and the game disk builder use (list, extract, insert, replace,
+// delete, by pattern and by exact name).
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -96,7 +98,20 @@ void asFile(const std::vector<uint8_t>& bytes) {
     const std::string wanted = castles && castles->size() > 1 ? (*castles)[1] : std::string("z*");
     extractFile(imagePath, wanted, hostPath, out, err);
     if (!canOpenForReading(hostPath)) writeFileAtomically(hostPath, bytes.data(), 700);
-    insertFileAs(imagePath, hostPath, "zfuzz");
+    // A copy that fails leaves the image file byte for byte as it was.
+    auto unchangedOnFailure = [&](int result, const std::optional<std::vector<uint8_t>>& before) {
+        if (result != kInsertDone && readWholeFile(imagePath, 1 << 20) != before) __builtin_trap();
+    };
+    auto before = readWholeFile(imagePath, 1 << 20);
+    unchangedOnFailure(insertFileAs(imagePath, hostPath, "zfuzz"), before);
+    // The D64 manager's way: exact stored names, replacing in one step.
+    if (const auto entries = listImageCastleEntries(imagePath); entries && !entries->castles.empty()) {
+        const DiskName first = entries->castles.front().diskName;
+        extractNamedFile(imagePath, first, hostPath, out, err);
+        before = readWholeFile(imagePath, 1 << 20);
+        unchangedOnFailure(replaceFileAs(imagePath, hostPath, entries->castles.front().hostName), before);
+        deleteNamedFile(imagePath, entries->castles.back().diskName);
+    }
     deleteFile(imagePath, "Z*");
     imageBlocksFree(imagePath);
     std::remove(hostPath.c_str());

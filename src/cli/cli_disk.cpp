@@ -143,10 +143,7 @@ int runGameDisk(const CliContext& ctx, const std::vector<std::string>& args) {
     int result = kInsertDone;
     const int made = withCastle ? buildGameDiskWithCastle(app, imagePath, std::cout, &result)
                                 : buildGameDisk(app, imagePath, false, std::cout);
-    if (!made) {
-        printPlatformRecords(ui);
-        return 1;
-    }
+    if (!made) printPlatformRecords(ui);
     if (withCastle) {
         if (result != 0) {
             std::cerr << imagePath << ": the castle could not be put on the disk: " << result << " ("
@@ -154,7 +151,7 @@ int runGameDisk(const CliContext& ctx, const std::vector<std::string>& args) {
             return 1;
         }
     }
-    return 0;
+    return made ? 0 : 1;
 }
 
 }  // namespace grusk::cli

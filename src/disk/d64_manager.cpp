@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <sstream>
 #include <system_error>
 
 #include "disk/game_disk.h"
@@ -69,12 +70,21 @@ void D64Manager::publish() {
 
 void D64Manager::showImage(const std::string& path) {
     imageItems.clear();
+    imageNames.clear();
     freeBlocksText.clear();
-    if (std::optional<NameList> list = listImageCastles(path)) {
-        if (!list->empty()) freeBlocksText = list->front();
-        imageItems.assign(list->begin() + (list->empty() ? 0 : 1), list->end());
+    if (std::optional<ImageCastles> list = listImageCastleEntries(path)) {
+        freeBlocksText = list->freeText;
+        for (const ImageCastle& castle : list->castles) {
+            imageItems.push_back(castle.hostName);
+            imageNames.push_back(castle.diskName);
+        }
     }
     publish();
+}
+
+DiskName D64Manager::imageNameAt(size_t index) const {
+    if (index < imageNames.size()) return imageNames[index];
+    return diskNameFromHost(imageItems[index]);
 }
 
 void D64Manager::fillFolderList() { folderItems = listFolderCastles(folderField); }
@@ -109,13 +119,18 @@ void D64Manager::copyIn(const std::vector<int>& selectedFolderItems) {
         }
         // Stored under the list name, so that the disk name does not depend on
         // the letter case of the host file.
-        if (insertFileAs(imagePath, item.hostPath, item.name) != 0) {
+        const int result = insertFileAs(imagePath, item.hostPath, item.name);
+        if (result == kInsertCannotCreate) {
             if (app_.ui.ask(kFileExistsOverwrite, kCaptionWatchIt, QuestionKind::YesNo) != Reply::Yes) break;
-            deleteFile(imagePath, item.name);
-            if (insertFileAs(imagePath, item.hostPath, item.name) != 0) {
+            // The old castle goes only together with a complete new copy.
+            if (replaceFileAs(imagePath, item.hostPath, item.name) != kInsertDone) {
                 app_.ui.message(kWriteError, kCaptionKvt);
                 break;
             }
+        } else if (result != kInsertDone) {
+            // Nothing exists to overwrite: the copy itself failed and the image is as it was.
+            app_.ui.message(kWriteError, kCaptionKvt);
+            break;
         }
     }
     showImage(imagePath);
@@ -128,7 +143,8 @@ std::string D64Manager::hostPathFor(const std::string& folder, const std::string
     std::string safe = item;
     for (char& c : safe)
         if (c == '/' || c == '\\' || c == '\0') c = '_';
-    const std::string wanted = lowerCase(safe + ".prg");
+    safe = lowerCase(safe);
+    const std::string wanted = safe + ".prg";
     // On a case-sensitive file system an existing zTwo.PRG is the file of ztwo.
     for (const FolderItem& existing : folderItems)
         if (lowerCase(fs::path(existing.hostPath).filename().string()) == wanted &&
@@ -154,17 +170,30 @@ void D64Manager::copyOut(const std::vector<int>& selectedImageItems) {
             if (app_.ui.ask(kFileExistsOverwrite, kCaptionWatchIt, QuestionKind::YesNo) != Reply::Yes) return;
             // The copy replaces the old file in one step, so it is not deleted
             // first: a failed copy then keeps it.
-        } else {
-            insertSorted(folderItems, FolderItem{item, host});
         }
-        if (extractFile(imagePath, item, host) != 0) app_.ui.message(kReadError, kCaptionKvt);
+        std::ostringstream out, err;
+        bool copied = false;
+        if (extractNamedFile(imagePath, imageNameAt(static_cast<size_t>(index)), host, out, err, &copied) != 0) {
+            app_.ui.message(kReadError, kCaptionKvt);
+            continue;
+        }
+        if (!copied) {
+            app_.ui.message(kCouldNotCopy + item, kCaptionKvt);
+            continue;
+        }
+        // Listed once it is really there, under its lower-case host name.
+        const std::string file = lowerCase(fs::path(host).filename().string());
+        const std::string name = file.substr(0, file.find(".prg"));
+        const bool listed = std::any_of(folderItems.begin(), folderItems.end(),
+                                        [&](const FolderItem& f) { return f.name == name; });
+        if (!listed) insertSorted(folderItems, FolderItem{name, host});
     }
 }
 
 void D64Manager::deleteFiles(const std::vector<int>& selectedImageItems) {
     imagePath = imageField;
     for (int index : topDown(selectedImageItems, imageItems.size()))
-        if (deleteFile(imagePath, imageItems[static_cast<size_t>(index)]) == 0)
+        if (deleteNamedFile(imagePath, imageNameAt(static_cast<size_t>(index))) == 0)
             app_.ui.message(kDeletionNotSuccessful, kCaptionKvt);
     showImage(imagePath);
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "disk/disk_image.h"
 
 namespace grusk {
 
@@ -46,6 +47,7 @@ inline constexpr const char* kFileExistsOverwrite = "File exists. Overwrite?";
 inline constexpr const char* kWriteError = "Write error!";
 inline constexpr const char* kReadError = "Read error!";
 inline constexpr const char* kDeletionNotSuccessful = "Deletion not successful";
+inline constexpr const char* kCouldNotCopy = "Could not copy ";  // + the entry's name
 
 // A castle program in the folder: its list text (lower case, no ".prg") and
 // the path of the real file.
@@ -72,6 +74,9 @@ public:
     std::string imageField;              // 1101
     std::vector<FolderItem> folderItems; // 1277, sorted
     std::vector<std::string> imageItems; // 1276, directory order
+    // The exact name bytes of each image item: commands act on the selected
+    // files themselves, never on a pattern their names may spell.
+    std::vector<DiskName> imageNames;
     std::string freeBlocksText;          // 1281, as listed: "%d blocks free\n"
     bool copyInEnabled = false;          // ">>"
     bool deleteEnabled = false;          // "Delete Files"
@@ -99,6 +104,7 @@ public:
 private:
     void publish();
     std::string hostPathFor(const std::string& folder, const std::string& item) const;
+    DiskName imageNameAt(size_t index) const;
 
     AppState& app_;
 };

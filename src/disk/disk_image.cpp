@@ -183,6 +183,24 @@ DiskImagePtr newImage(const std::string& path, size_t size) {
     return image;
 }
 
+// The blocks that hold the BAM and header: never part of the directory chain.
+std::vector<TrackSector> bamBlocks(const DiskImage& image) {
+    switch (image.kind) {
+        case ImageKind::D64: return {{18, 0}};
+        case ImageKind::D71: return {{18, 0}, {53, 0}};
+        case ImageKind::D81: return {{40, 0}, {40, 1}, {40, 2}};
+    }
+    return {};
+}
+
+// A table of every block of the image with the BAM blocks already marked, for
+// the walks along the directory chain.
+std::vector<bool> blocksWithBamMarked(const DiskImage& image) {
+    std::vector<bool> seen(static_cast<size_t>(totalBlocks(image.kind)), false);
+    for (const TrackSector ts : bamBlocks(image)) seen[blockOffset(image.kind, ts) / kBlockSize] = true;
+    return seen;
+}
+
 void finishLoad(DiskImage& image) {
     image.openFiles = 0;
     image.blocksFree = di_count_blocks_free(image);
@@ -301,7 +319,9 @@ TrackSector di_allocate_directory_block(DiskImage& image) {
     if (di_track_blocks_free(image, dirTrack) == 0) return {};
     // Follow the chain to its last block, remembering its blocks so that a
     // damaged image can neither loop here nor get a block linked in twice.
-    std::vector<bool> inChain(static_cast<size_t>(totalBlocks(image.kind)), false);
+    // The BAM blocks count as seen: a chain leading into them is damaged too,
+    // and none of them may be taken as a new directory block.
+    std::vector<bool> inChain = blocksWithBamMarked(image);
     auto mark = [&](TrackSector ts) {
         const size_t index = blockOffset(image.kind, ts) / kBlockSize;
         if (inChain[index]) return false;
@@ -309,11 +329,10 @@ TrackSector di_allocate_directory_block(DiskImage& image) {
         return true;
     };
     TrackSector last{static_cast<uint8_t>(dirTrack), 0};
-    mark(last);
     for (;;) {
         const TrackSector next = di_next_block(image, last);
         if (next.track == 0) break;
-        if (!mark(next)) return {};  // cyclic chain: leave it alone
+        if (!mark(next)) return {};  // cyclic chain or one into the BAM: leave it alone
         last = next;
     }
     const int n = sectorsPerTrack(image.kind, last.track);
@@ -344,12 +363,12 @@ TrackSector di_allocate_directory_block(DiskImage& image) {
 
 std::vector<int> di_directory_entries(const DiskImage& image) {
     std::vector<int> entries;
-    std::vector<bool> visited(static_cast<size_t>(totalBlocks(image.kind)), false);
+    std::vector<bool> visited = blocksWithBamMarked(image);
     TrackSector ts = di_next_block(image, TrackSector{static_cast<uint8_t>(directoryTrack(image.kind)), 0});
     while (ts.track != 0) {
         const size_t offset = blockOffset(image.kind, ts);
         const size_t index = offset / kBlockSize;
-        if (visited[index]) break;  // the chain loops back: every block was seen
+        if (visited[index]) break;  // loops back, or leads into the BAM
         visited[index] = true;
         for (int i = 0; i < 8; ++i) entries.push_back(static_cast<int>(offset) + i * kEntrySize);
         ts = di_next_block(image, ts);
@@ -364,6 +383,17 @@ bool di_match_name(const uint8_t* pattern, const uint8_t* name) {
         if (pattern[i] != '?' && pattern[i] != name[i]) return false;
     }
     return true;
+}
+
+int di_find_named_entry(const DiskImage& image, const DiskName& name, int type, bool includeUnclosed) {
+    for (int e : di_directory_entries(image)) {
+        const uint8_t* entry = image.data.data() + e;
+        const uint8_t typeByte = entry[kEntryType];
+        if (typeByte == 0 || (typeByte & 7) != type) continue;
+        if (!includeUnclosed && !(typeByte & kTypeClosed)) continue;
+        if (std::memcmp(entry + kEntryName, name.data(), 16) == 0) return e;
+    }
+    return -1;
 }
 
 int di_find_entry(const DiskImage& image, const DiskName& pattern, int type) {
@@ -581,6 +611,11 @@ int di_format(DiskImage& image, const DiskName& name, const uint8_t* id) {
 
 bool di_write_back(DiskImage& image) {
     if (image.path.empty()) return false;
+    // The rename would go past the file's own permissions: ask them first.
+    if (!mayReplaceFile(resolveSymlinks(image.path))) {
+        setStatus(image, kStatusWriteProtect);
+        return false;
+    }
     if (!writeFileAtomically(image.path, image.data.data(), image.size)) return false;
     image.modified = false;
     return true;
@@ -613,8 +648,7 @@ ImageFilePtr di_open_file(DiskImage& image, const DiskName& name, int type, std:
         file->mode = 'r';
         if (name == directoryFileName()) {
             file->entry = -1;
-            file->directoryBlocksSeen.assign(static_cast<size_t>(totalBlocks(image.kind)), false);
-            file->directoryBlocksSeen[blockOffset(image.kind, image.headerBlock) / kBlockSize] = true;
+            file->directoryBlocksSeen = blocksWithBamMarked(image);
             enterReadBlock(*file, image.headerBlock);
             file->bufferLength = kBlockData;
             // On a D64 or D71 the directory always goes on at 18/1.
@@ -625,18 +659,7 @@ ImageFilePtr di_open_file(DiskImage& image, const DiskName& name, int type, std:
                 setStatus(image, kStatusNotFound);
                 return nullptr;
             }
-            file->entry = e;
-            const TrackSector first{image.data[static_cast<size_t>(e) + kEntryFirstBlock],
-                                    image.data[static_cast<size_t>(e) + kEntryFirstBlock + 1]};
-            if (first.track == 0) {
-                file->block = {};
-                file->nextBlock = {};
-                file->bufferLength = 0;
-            } else if (!isValidBlock(image.kind, first)) {
-                return nullptr;
-            } else {
-                enterReadBlock(*file, first);
-            }
+            return di_open_entry(image, e);
         }
         file->blocksVisited = 1;
     } else if (mode == "wb") {
@@ -656,6 +679,32 @@ ImageFilePtr di_open_file(DiskImage& image, const DiskName& name, int type, std:
     } else {
         return nullptr;
     }
+    file->position = 0;
+    file->bufferPos = 0;
+    ++image.openFiles;
+    setStatus(image, kStatusOk);
+    return file;
+}
+
+ImageFilePtr di_open_entry(DiskImage& image, int entry) {
+    setStatus(image, kStatusOpening);
+    if (entry < 0 || static_cast<size_t>(entry) + kEntrySize > image.size) return nullptr;
+    auto file = std::make_unique<ImageFile>();
+    file->image = &image;
+    file->mode = 'r';
+    file->entry = entry;
+    const TrackSector first{image.data[static_cast<size_t>(entry) + kEntryFirstBlock],
+                            image.data[static_cast<size_t>(entry) + kEntryFirstBlock + 1]};
+    if (first.track == 0) {
+        file->block = {};
+        file->nextBlock = {};
+        file->bufferLength = 0;
+    } else if (!isValidBlock(image.kind, first)) {
+        return nullptr;
+    } else {
+        enterReadBlock(*file, first);
+    }
+    file->blocksVisited = 1;
     file->position = 0;
     file->bufferPos = 0;
     ++image.openFiles;
@@ -733,32 +782,37 @@ bool di_close_file(ImageFilePtr file) {
     return complete;
 }
 
+void di_scratch_entry(DiskImage& image, int entry) {
+    uint8_t* e = image.data.data() + entry;
+    const int limit = totalBlocks(image.kind);
+    TrackSector ts{e[kEntryFirstBlock], e[kEntryFirstBlock + 1]};
+    if (!isValidBlock(image.kind, ts)) ts = {};
+    for (int steps = 0; ts.track != 0 && steps < limit; ++steps) {
+        di_mark_free(image, ts);
+        ts = di_next_block(image, ts);
+    }
+    e[kEntryType] = 0;
+    image.blocksFree = di_count_blocks_free(image);
+    image.modified = true;
+}
+
 int di_scratch(DiskImage& image, const DiskName& pattern, int type) {
     if (type < 1 || type > 3) {
         setStatus(image, kStatusTypeMismatch);
         return kStatusTypeMismatch;
     }
-    const int limit = totalBlocks(image.kind);
     int deleted = 0;
-    for (;;) {
-        const int e = di_find_entry(image, pattern, type);
-        if (e < 0) break;
-        uint8_t* entry = image.data.data() + e;
-        TrackSector ts{entry[kEntryFirstBlock], entry[kEntryFirstBlock + 1]};
-        if (!isValidBlock(image.kind, ts)) ts = {};
-        for (int steps = 0; ts.track != 0 && steps < limit; ++steps) {
-            di_mark_free(image, ts);
-            ts = di_next_block(image, ts);
-        }
-        entry[kEntryType] = 0;
-        image.modified = true;
+    // An entry left unclosed by a full disk holds blocks too: it goes as well.
+    for (int e : di_directory_entries(image)) {
+        const uint8_t typeByte = image.data[static_cast<size_t>(e) + kEntryType];
+        if ((typeByte & 0x3F) != type || !di_match_name(pattern.data(), image.data.data() + e + kEntryName)) continue;
+        di_scratch_entry(image, e);
         ++deleted;
     }
     if (deleted == 0) {
         setStatus(image, kStatusNotFound);
         return kStatusNotFound;
     }
-    image.blocksFree = di_count_blocks_free(image);
     setStatus(image, kStatusScratched, deleted, 0);
     return kStatusScratched;
 }

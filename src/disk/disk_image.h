@@ -31,6 +31,7 @@ inline constexpr int kBlockData = 254;  // data bytes after the two link bytes
 // Drive-style status codes.
 inline constexpr int kStatusOk = 0;
 inline constexpr int kStatusScratched = 1;
+inline constexpr int kStatusWriteProtect = 26;  // "write protect on": the host file may not be written
 inline constexpr int kStatusNotFound = 62;
 inline constexpr int kStatusExists = 63;
 inline constexpr int kStatusTypeMismatch = 64;
@@ -121,8 +122,10 @@ DiskImagePtr di_load_image_bytes(const uint8_t* bytes, size_t size, const std::s
 DiskImagePtr di_create_image(const std::string& path, size_t size);
 // id may be null (the old id bytes stay and nothing is cleared first). Returns 0.
 int di_format(DiskImage& image, const DiskName& name, const uint8_t* id);
-// Replaces the host file through a temporary file beside it and a rename.
-// False (modified stays set) when the image has no path or the write failed.
+// Replaces the host file through a temporary file beside it and a rename;
+// through symbolic links the file they lead to is replaced. False (modified
+// stays set) when the image has no path or the write failed; status 26 when
+// the user may not write the host file, which then stays as it was.
 bool di_write_back(DiskImage& image);
 // Writes the image back when modified, then releases it. False when a needed
 // write-back failed.
@@ -143,8 +146,14 @@ int di_write_file(ImageFile& file, const uint8_t* data, int length);
 // could not be stored (the disk is full): the entry then stays unclosed and
 // the status is 72.
 bool di_close_file(ImageFilePtr file);
-// Deletes every closed file of the type (1-3) that matches; returns the status.
+// Opens the file of a directory entry (a byte offset from di_find_entry or
+// di_find_named_entry) for reading; nullptr when its first block is out of range.
+ImageFilePtr di_open_entry(DiskImage& image, int entry);
+// Deletes every file of the type (1-3) that matches, closed or left unclosed
+// by a full disk, and frees its blocks; returns the status.
 int di_scratch(DiskImage& image, const DiskName& pattern, int type);
+// Deletes the file of one directory entry in use and frees its blocks.
+void di_scratch_entry(DiskImage& image, int entry);
 
 // --- Names ----------------------------------------------------------------
 
@@ -172,7 +181,12 @@ TrackSector di_allocate_directory_block(DiskImage& image);
 bool di_match_name(const uint8_t* pattern, const uint8_t* name);
 // Byte offset of the first closed entry of the type matching the pattern, or -1.
 int di_find_entry(const DiskImage& image, const DiskName& pattern, int type);
-// Byte offsets of every directory entry slot in walk order (used or not).
+// The first entry in use whose 16 name bytes are exactly name (no pattern)
+// and whose type is type (1-7): closed files only, or unclosed ones too. -1 when none.
+int di_find_named_entry(const DiskImage& image, const DiskName& name, int type, bool includeUnclosed);
+// Byte offsets of every directory entry slot in walk order (used or not). The
+// walk ends at a block seen before or at a BAM block, so a damaged chain
+// never makes the BAM read as entries.
 std::vector<int> di_directory_entries(const DiskImage& image);
 
 }  // namespace grusk

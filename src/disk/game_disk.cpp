@@ -27,12 +27,23 @@ int buildGameDisk(AppState& app, std::string& imagePath, bool askForName, std::o
         path = askImageSaveName(app);
         if (path.empty()) return 0;
     }
-    // A missing game file leaves an empty entry of its name; nothing is reported.
     std::vector<HostFile> files;
     for (const char* name : kGameFiles) files.push_back(HostFile{app.programPath(std::string("d64/") + name), {}});
     files.insert(files.end(), moreFiles.begin(), moreFiles.end());
     std::vector<int> results;
-    if (makeImageWithFiles(path, kGameDiskName, kGameDiskId, report, files, &results) != 0) {
+    const int made = makeImageWithFiles(path, kGameDiskName, kGameDiskId, report, files, &results);
+    if (made == kMakeFileFailed) {
+        // A disk without one of the game's files would not play: nothing was written.
+        const size_t failed = results.size() - 1;
+        if (failed < kGameFiles.size()) {
+            app.ui.addLogLine(std::string(kGameFileUnusable) + kGameFiles[failed]);
+            app.ui.showLog();
+        } else if (moreResults) {
+            moreResults->assign(results.begin() + static_cast<long>(kGameFiles.size()), results.end());
+        }
+        return 0;
+    }
+    if (made != 0) {
         app.ui.message(kImageCreationFailed, kCaptionKvt);
         return 0;
     }
@@ -56,7 +67,7 @@ int storeCompiledCastle(AppState& app, const std::string& imagePath) {
     fs::rename(compiled, castle, ec);
     // Without a fresh castle program an older zcastle.prg must not go onto the disk.
     if (ec) return kInsertNoHostFile;
-    return insertFile(imagePath, castle);
+    return replaceFileAs(imagePath, castle, "zcastle");
 }
 
 int buildGameDiskWithCastle(AppState& app, std::string& imagePath, std::ostream& report, int* castleResult) {
@@ -69,7 +80,11 @@ int buildGameDiskWithCastle(AppState& app, std::string& imagePath, std::ostream&
     }
     // Stored under the name zcastle.prg gives it; renamed only once the disk is made.
     std::vector<int> results;
-    if (!buildGameDisk(app, imagePath, false, report, {HostFile{compiled, "zcastle"}}, &results)) return 0;
+    if (!buildGameDisk(app, imagePath, false, report, {HostFile{compiled, "zcastle"}}, &results)) {
+        // The castle that did not go on is the caller's to report.
+        if (castleResult) *castleResult = results.empty() ? kInsertDone : results.front();
+        return 0;
+    }
     fs::rename(compiled, app.programPath("resource/zcastle.prg"), ec);
     if (castleResult) *castleResult = ec ? kInsertNoHostFile : results.front();
     return 1;
@@ -90,15 +105,19 @@ void saveToD64(AppState& app) {
     std::error_code ec;
     std::string imagePath = askImageSaveName(app);
     if (imagePath.empty()) return;
-    // An existing image is used as it is: the game files are not written again.
-    if (!fs::exists(imagePath, ec)) {
-        if (!buildGameDisk(app, imagePath, false)) {
-            app.ui.message(kCouldNotCreateImage, kCaptionKvt);
-            return;
-        }
+    // An existing image is used as it is: the game files are not written again,
+    // and the new castle replaces one stored there before.
+    if (fs::exists(imagePath, ec)) {
+        if (storeCompiledCastle(app, imagePath) != kInsertDone) app.ui.message(kCastleNotStored, kCaptionKvt);
+        return;
     }
-    // When the image already holds ZCASTLE it keeps its old castle.
-    storeCompiledCastle(app, imagePath);
+    // A new disk gets the castle with the game files, all or nothing.
+    int castleResult = kInsertDone;
+    if (!buildGameDiskWithCastle(app, imagePath, std::cout, &castleResult)) {
+        app.ui.message(kCouldNotCreateImage, kCaptionKvt);
+        return;
+    }
+    if (castleResult != kInsertDone) app.ui.message(kCastleNotStored, kCaptionKvt);
 }
 
 }  // namespace grusk

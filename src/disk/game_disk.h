@@ -27,6 +27,8 @@ inline const FileFilter kD64Filter{"D64 Images", "*.d64"};
 
 inline constexpr const char* kImageCreationFailed = "Image Creation failed";
 inline constexpr const char* kCouldNotCreateImage = "Could not create image!";
+inline constexpr const char* kGameFileUnusable = "Game file missing or unusable: ";  // + the file's name
+inline constexpr const char* kCastleNotStored = "Write error!";
 
 // Lets the user choose a save name for an image; ".d64" appended unless the
 // name already ends in it (any case). Empty when cancelled.
@@ -35,9 +37,13 @@ std::string askImageSaveName(AppState& app);
 // Makes a game disk at imagePath (askForName false) or at a path the user
 // chooses (askForName true; on success the path is written back). The
 // formatting report of the image goes to report. 1 when the disk was made.
+// Every game file must go on whole: one that is missing, unreadable or too
+// large stops the build with a log line naming it, and the image file is
+// then as it was (or not there).
 int buildGameDisk(AppState& app, std::string& imagePath, bool askForName, std::ostream& report);
 // The same with more files put on after the game files (moreResults gets
-// their insertFile results); the image is written once, when all are in.
+// their insertFile results); the image is written once, when all are in, and
+// not at all when one of them fails.
 int buildGameDisk(AppState& app, std::string& imagePath, bool askForName, std::ostream& report,
                   const std::vector<HostFile>& moreFiles, std::vector<int>* moreResults);
 int buildGameDisk(AppState& app, std::string& imagePath, bool askForName);
@@ -47,8 +53,9 @@ int buildGameDisk(AppState& app, std::string& imagePath, bool askForName);
 bool compileCastleForDisk(AppState& app);
 
 // Renames resource/ztest00.prg to resource/zcastle.prg (replacing an earlier
-// one) and copies it into the image, where it is stored as ZCASTLE. Gives the
-// insertFile result, or -3 when there was no compiled castle to rename.
+// one) and copies it into the image, where it is stored as ZCASTLE, replacing
+// a castle of that name. Gives the replaceFileAs result, or -3 when there was
+// no compiled castle to rename.
 int storeCompiledCastle(AppState& app, const std::string& imagePath);
 
 // buildGameDisk and then storeCompiledCastle for a new disk at imagePath, with

@@ -1,5 +1,6 @@
 #include "disk/image_ops.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -54,19 +55,30 @@ bool walkDirectoryFile(DiskImage& image, Visit visit) {
 
 }  // namespace
 
-std::optional<NameList> listImageCastles(const std::string& imagePath) {
+std::optional<ImageCastles> listImageCastleEntries(const std::string& imagePath) {
     DiskImagePtr image = di_load_image(imagePath);
     if (!image) return std::nullopt;
-    NameList names;
-    names.push_back(std::to_string(image->blocksFree) + " blocks free\n");
+    ImageCastles list;
+    list.freeText = std::to_string(image->blocksFree) + " blocks free\n";
     const bool ok = walkDirectoryFile(*image, [&](const uint8_t* entry) {
         // entry points at the type byte: the name follows three bytes later.
         if (entry[0] == 0) return;
-        const std::string name = hostNameFromDisk(entry + 3);
-        if (!name.empty() && (name[0] == 'Z' || name[0] == 'z')) names.push_back(name);
+        ImageCastle castle;
+        castle.hostName = hostNameFromDisk(entry + 3);
+        if (castle.hostName.empty() || (castle.hostName[0] != 'Z' && castle.hostName[0] != 'z')) return;
+        std::memcpy(castle.diskName.data(), entry + 3, 16);
+        list.castles.push_back(std::move(castle));
     });
     di_free_image(std::move(image));
     if (!ok) return std::nullopt;
+    return list;
+}
+
+std::optional<NameList> listImageCastles(const std::string& imagePath) {
+    std::optional<ImageCastles> list = listImageCastleEntries(imagePath);
+    if (!list) return std::nullopt;
+    NameList names{list->freeText};
+    for (ImageCastle& castle : list->castles) names.push_back(std::move(castle.hostName));
     return names;
 }
 
@@ -114,7 +126,14 @@ DiskImagePtr formattedImage(const std::string& imagePath, const std::string& dis
     }
     std::error_code ec;
     DiskImagePtr image;
-    if (fs::exists(imagePath, ec)) image = di_load_image(imagePath);
+    if (fs::exists(imagePath, ec)) {
+        // A folder, pipe or device is never replaced by an image.
+        if (!fs::is_regular_file(imagePath, ec)) {
+            out << imagePath << ": not a regular file\n";
+            return nullptr;
+        }
+        image = di_load_image(imagePath);
+    }
     if (!image) image = di_create_image(imagePath, size);
     if (!image) {
         out << "di_create_image failed\n";
@@ -166,12 +185,10 @@ int makeImageWithFiles(const std::string& imagePath, const std::string& diskName
     DiskImagePtr image = formattedImage(imagePath, diskName, diskId, out);
     if (!image) return 1;
     for (const HostFile& file : files) {
-        // Each insertion starts from the image as a fresh load of the file
-        // would give it, so that the bytes are those of one insertFile after another.
-        const std::vector<uint8_t> bytes = di_free_image_to_bytes(std::move(image));
-        image = di_load_image_bytes(bytes.data(), bytes.size(), imagePath);
         const int result = insertHostFile(*image, file.path, file.name.empty() ? baseNameOf(file.path) : file.name);
         if (results) results->push_back(result);
+        // Half a disk is no disk: the image file is not touched.
+        if (result != kInsertDone) return kMakeFileFailed;
     }
     if (!di_write_back(*image)) {
         out << "Couldn't write the image\n";
@@ -189,47 +206,80 @@ int insertFile(const std::string& imagePath, const std::string& hostPath) {
 }
 
 int insertHostFile(DiskImage& image, const std::string& hostPath, const std::string& hostName) {
+    // The host file is read whole first. Only regular files: a folder reads
+    // as nothing and a pipe could block. One larger than the image never fits.
     std::error_code ec;
+    std::optional<std::vector<uint8_t>> bytes;
+    bool tooLarge = false;
+    if (fs::is_regular_file(hostPath, ec)) {
+        bytes = readWholeFile(hostPath, image.size);
+        tooLarge = !bytes && fileSize(hostPath) > static_cast<long long>(image.size);
+    }
+    // A failed copy must leave no trace: no entry, no blocks, no counts.
+    const std::vector<uint8_t> before = image.data;
+    const int freeBefore = image.blocksFree;
+    const bool modifiedBefore = image.modified;
+    auto undo = [&](int result) {
+        std::copy(before.begin(), before.end(), image.data.begin());
+        image.blocksFree = freeBefore;
+        image.modified = modifiedBefore;
+        return result;
+    };
     ImageFilePtr file = di_open_file(image, diskNameFromHost(hostName), kTypePrg, "wb");
-    if (!file) return kInsertCannotCreate;
-    // Only regular files: a folder reads as nothing and a pipe could block.
-    std::FILE* host = fs::is_regular_file(hostPath, ec) ? std::fopen(hostPath.c_str(), "rb") : nullptr;
-    if (!host) {
+    if (!file) return undo(kInsertCannotCreate);
+    if (!bytes) {
         di_close_file(std::move(file));
-        return kInsertNoHostFile;
+        return undo(tooLarge ? kInsertIncomplete : kInsertNoHostFile);
     }
-    int result = kInsertDone;
-    uint8_t buffer[kCopyChunk];
-    for (;;) {
-        const size_t n = std::fread(buffer, 1, sizeof buffer, host);
-        if (n == 0) {
-            if (std::ferror(host)) result = kInsertNoHostFile;
-            break;
-        }
-        if (di_write_file(*file, buffer, static_cast<int>(n)) < static_cast<int>(n)) {
-            result = kInsertIncomplete;
-            break;
+    for (size_t done = 0; done < bytes->size(); done += kCopyChunk) {
+        const int n = static_cast<int>(std::min(kCopyChunk, bytes->size() - done));
+        if (di_write_file(*file, bytes->data() + done, n) < n) {
+            di_close_file(std::move(file));
+            return undo(kInsertIncomplete);
         }
     }
-    std::fclose(host);
-    if (!di_close_file(std::move(file)) && result == kInsertDone) result = kInsertIncomplete;
-    return result;
+    if (!di_close_file(std::move(file))) return undo(kInsertIncomplete);
+    return kInsertDone;
 }
 
-int insertFileAs(const std::string& imagePath, const std::string& hostPath, const std::string& hostName) {
+namespace {
+
+// Loads the image, lets change() put the file in, and writes the image back
+// only when that gave kInsertDone.
+template <typename Change>
+int changeImage(const std::string& imagePath, Change change) {
     DiskImagePtr image = di_load_image(imagePath);
     if (!image) return kInsertNoImage;
-    int result = insertHostFile(*image, hostPath, hostName);
-    if (!di_free_image(std::move(image)) && result == kInsertDone) result = kInsertIncomplete;
-    return result;
+    const int result = change(*image);
+    if (result != kInsertDone) return result;  // released unwritten
+    if (!di_free_image(std::move(image))) return kInsertIncomplete;
+    return kInsertDone;
 }
 
-int extractFile(const std::string& imagePath, const std::string& fileName, const std::string& hostPath,
-                std::ostream& out, std::ostream& err, bool* copied) {
+}  // namespace
+
+int insertFileAs(const std::string& imagePath, const std::string& hostPath, const std::string& hostName) {
+    return changeImage(imagePath, [&](DiskImage& image) { return insertHostFile(image, hostPath, hostName); });
+}
+
+int replaceFileAs(const std::string& imagePath, const std::string& hostPath, const std::string& hostName) {
+    return changeImage(imagePath, [&](DiskImage& image) {
+        const int old = di_find_named_entry(image, diskNameFromHost(hostName), kTypePrg, true);
+        if (old >= 0) di_scratch_entry(image, old);
+        return insertHostFile(image, hostPath, hostName);
+    });
+}
+
+namespace {
+
+// extractFile with the way the image file is opened left to open().
+template <typename Open>
+int extractWith(const std::string& imagePath, const std::string& hostPath, std::ostream& out, std::ostream& err,
+                bool* copied, Open open) {
     if (copied) *copied = false;
     DiskImagePtr image = di_load_image(imagePath);
     if (!image) return 1;
-    ImageFilePtr file = di_open_file(*image, diskNameFromHost(fileName), kTypePrg, "rb");
+    ImageFilePtr file = open(*image);
     if (!file) {
         out << "Couldn't open file for reading\n";
         di_free_image(std::move(image));
@@ -265,6 +315,24 @@ int extractFile(const std::string& imagePath, const std::string& fileName, const
     return 0;
 }
 
+}  // namespace
+
+int extractFile(const std::string& imagePath, const std::string& fileName, const std::string& hostPath,
+                std::ostream& out, std::ostream& err, bool* copied) {
+    return extractWith(imagePath, hostPath, out, err, copied, [&](DiskImage& image) {
+        return di_open_file(image, diskNameFromHost(fileName), kTypePrg, "rb");
+    });
+}
+
+int extractNamedFile(const std::string& imagePath, const DiskName& name, const std::string& hostPath,
+                     std::ostream& out, std::ostream& err, bool* copied) {
+    return extractWith(imagePath, hostPath, out, err, copied, [&](DiskImage& image) -> ImageFilePtr {
+        const int entry = di_find_named_entry(image, name, kTypePrg, false);
+        if (entry < 0) return nullptr;
+        return di_open_entry(image, entry);
+    });
+}
+
 int extractFile(const std::string& imagePath, const std::string& fileName, const std::string& hostPath) {
     return extractFile(imagePath, fileName, hostPath, std::cout, std::cerr);
 }
@@ -275,6 +343,16 @@ int deleteFile(const std::string& imagePath, const std::string& fileName) {
     const int status = di_scratch(*image, diskNameFromHost(fileName), kTypePrg);
     if (!di_free_image(std::move(image))) return 0;
     return status;
+}
+
+int deleteNamedFile(const std::string& imagePath, const DiskName& name) {
+    DiskImagePtr image = di_load_image(imagePath);
+    if (!image) return 0;
+    const int entry = di_find_named_entry(*image, name, kTypePrg, true);
+    if (entry < 0) return kStatusNotFound;
+    di_scratch_entry(*image, entry);
+    if (!di_free_image(std::move(image))) return 0;
+    return kStatusScratched;
 }
 
 int imageBlocksFree(const std::string& imagePath) {

@@ -31,6 +31,19 @@ std::string hostNameFromDisk(const uint8_t* field);
 // image or its directory cannot be read.
 std::optional<NameList> listImageCastles(const std::string& imagePath);
 
+// The castle files of listImageCastles with the exact name bytes each is
+// stored under, which the host name cannot always give back (shifted
+// letters, '*' and '?' in names).
+struct ImageCastle {
+    std::string hostName;
+    DiskName diskName{};
+};
+struct ImageCastles {
+    std::string freeText;  // "%d blocks free\n"
+    std::vector<ImageCastle> castles;
+};
+std::optional<ImageCastles> listImageCastleEntries(const std::string& imagePath);
+
 // Makes imagePath a freshly formatted image (kind from an existing image,
 // else from the ending .d64/.d71/.d81) and writes the track report to out.
 // 0 done, 1 failed.
@@ -43,22 +56,30 @@ struct HostFile {
     std::string path;
     std::string name;
 };
-// makeImage followed by an insertFile of each file, giving the same image
-// bytes, but with the image written once at the end instead of after every
-// step. results (when given) gets each insertion's result. 0 done, 1 failed
-// (nothing could be made or the image could not be written).
+// makeImage followed by an insertFile of each file, with the image written
+// once at the end, and only when every file went in whole. results (when
+// given) gets each insertion's result up to the first failure. 0 done; 1
+// nothing could be made or the image could not be written; 2 a file could not
+// be put on whole (the last result tells why). On failure the file at
+// imagePath is as it was, or not there when it was not before.
+inline constexpr int kMakeFileFailed = 2;
 int makeImageWithFiles(const std::string& imagePath, const std::string& diskName, const std::string& diskId,
                        std::ostream& out, const std::vector<HostFile>& files, std::vector<int>* results = nullptr);
 
 // Copies the host file in under its base name (no folder, no extension).
 // 0 done; -1 image not loaded; -2 file can't be created in the image;
 // -3 host file can't be opened; -4 write incomplete (disk full, or the image
-// could not be written back).
+// could not be written back). Only a complete copy changes the image file.
 int insertFile(const std::string& imagePath, const std::string& hostPath);
 // The same under a host name of the caller's choice instead of the base name.
 int insertFileAs(const std::string& imagePath, const std::string& hostPath, const std::string& hostName);
+// insertFileAs that first deletes a prg file stored under exactly that name
+// (closed or unclosed); the old file goes only when the new copy is complete
+// and the image written, otherwise the image file stays as it was.
+int replaceFileAs(const std::string& imagePath, const std::string& hostPath, const std::string& hostName);
 // insertFileAs on an image held in memory, which is not written back; the
-// same results except that writing the image back is the caller's.
+// same results except that writing the image back is the caller's. A failed
+// copy leaves the image's bytes as they were.
 int insertHostFile(DiskImage& image, const std::string& hostPath, const std::string& hostName);
 
 // Copies the image's prg file fileName (a pattern: the first match) into a
@@ -67,10 +88,16 @@ int insertHostFile(DiskImage& image, const std::string& hostPath, const std::str
 int extractFile(const std::string& imagePath, const std::string& fileName, const std::string& hostPath,
                 std::ostream& out, std::ostream& err, bool* copied = nullptr);
 int extractFile(const std::string& imagePath, const std::string& fileName, const std::string& hostPath);
+// extractFile of the closed prg file stored under exactly these name bytes.
+int extractNamedFile(const std::string& imagePath, const DiskName& name, const std::string& hostPath,
+                     std::ostream& out, std::ostream& err, bool* copied = nullptr);
 
 // 0 image not loaded (or not written back); otherwise the scratch status:
 // 1 deleted, 62 not found.
 int deleteFile(const std::string& imagePath, const std::string& fileName);
+// deleteFile of the prg file stored under exactly these name bytes, closed or
+// left unclosed by a full disk.
+int deleteNamedFile(const std::string& imagePath, const DiskName& name);
 
 // The image's free blocks, -1 when it can't be loaded.
 int imageBlocksFree(const std::string& imagePath);

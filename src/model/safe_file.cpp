@@ -2,7 +2,10 @@
 
 #include <atomic>
 #include <cctype>
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -24,17 +27,53 @@ std::string temporaryNameBeside(const std::string& path) {
 
 }  // namespace
 
+std::string resolveSymlinks(const std::string& path) {
+    fs::path current(path);
+    std::error_code ec;
+    // As many hops as the system allows before it calls the chain a loop.
+    for (int hops = 0; hops < 40 && fs::is_symlink(current, ec); ++hops) {
+        const fs::path target = fs::read_symlink(current, ec);
+        if (ec) break;
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return current.string();
+}
+
+bool mayReplaceFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return errno == ENOENT;
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return false;
+    if (::geteuid() == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+    return true;
+}
+
 bool writeFileAtomically(const std::string& path, const std::function<bool(std::FILE*)>& writer) {
     if (path.empty()) return false;
-    const std::string temp = temporaryNameBeside(path);
+    // The rename would replace a link with a plain file, so write beside the real one.
+    const std::string target = resolveSymlinks(path);
+    if (!mayReplaceFile(target)) {
+        errno = EACCES;
+        return false;
+    }
+    // A folder, pipe or device is never replaced by a file.
+    std::error_code typeEc;
+    const fs::file_status status = fs::status(target, typeEc);
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        errno = EISDIR;
+        return false;
+    }
+    const std::string temp = temporaryNameBeside(target);
     std::FILE* f = std::fopen(temp.c_str(), "wb");
     if (!f) return false;
+    // The new file keeps the permissions of the one it replaces.
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) ::fchmod(::fileno(f), st.st_mode & 07777);
     bool ok = writer(f);
     ok = std::fflush(f) == 0 && ok;
     ok = std::fclose(f) == 0 && ok;
     std::error_code ec;
     if (ok) {
-        fs::rename(temp, path, ec);
+        fs::rename(temp, target, ec);
         ok = !ec;
     }
     if (!ok) fs::remove(temp, ec);
@@ -54,7 +93,14 @@ std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path, size_
     uint8_t chunk[65536];
     for (;;) {
         const size_t n = std::fread(chunk, 1, sizeof chunk, f);
-        if (n == 0) break;
+        if (n == 0) {
+            // A read error is no end of file: half a file must not pass as whole.
+            if (std::ferror(f)) {
+                std::fclose(f);
+                return std::nullopt;
+            }
+            break;
+        }
         if (bytes.size() + n > maxSize) {
             std::fclose(f);
             return std::nullopt;

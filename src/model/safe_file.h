@@ -1,6 +1,8 @@
 // Whole-file reading with a size limit, and saving that replaces the target
 // in one step: data goes to a temporary file beside it, which is then renamed
 // over the target, so an interrupted save never destroys the previous file.
+// A target reached through symbolic links is the file they lead to (the links
+// stay links), and a file the user may not write is never replaced.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +15,16 @@
 
 namespace grusk {
 
-// The writer gets an open binary stream and returns false on failure.
+// The file that path names once its symbolic links are followed (the path
+// itself when it is no link); the result need not exist.
+std::string resolveSymlinks(const std::string& path);
+// False when the file exists and the current user may not write it. Root may
+// write anything, so for root a file without any write permission bit counts
+// as protected: the user marked it read-only on purpose.
+bool mayReplaceFile(const std::string& path);
+
+// The writer gets an open binary stream and returns false on failure. A
+// target that mayReplaceFile refuses fails with errno EACCES, unchanged.
 bool writeFileAtomically(const std::string& path, const std::function<bool(std::FILE*)>& writer);
 bool writeFileAtomically(const std::string& path, const void* data, size_t size);
 inline bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 
 #include "disk/d64_manager.h"
@@ -154,22 +155,93 @@ TEST(D64Manager, CopyInAsksBeforeOverwriting) {
     EXPECT_EQ(m.manager.imageItems, (std::vector<std::string>{"za", "zb", "zc"}));
 }
 
-TEST(D64Manager, CopyInWriteErrorAfterYes) {
+// Yes to the question replaces the castle only with a complete new copy;
+// a failure shows "Write error!" and leaves the image byte for byte.
+TEST(D64Manager, ReplaceKeepsTheOldCastleWhenTheCopyFails) {
+    const struct {
+        const char* what;
+        std::function<void(Manager&, const std::string&)> spoil;
+    } cases[] = {
+        {"host file gone", [](Manager& m, const std::string&) { fs::remove(m.folder / "zone.prg"); }},
+        {"disk full",
+         [](Manager& m, const std::string& img) {
+             // 130 blocks free and 1 held by the old castle; the new one needs 132
+             // blocks, though the estimate of 129 lets the copy be tried.
+             test::writeBytes(m.path("filler.prg"), std::vector<uint8_t>(533 * 254, 9));
+             ASSERT_EQ(insertFile(img, m.path("filler.prg")), 0);
+             ASSERT_EQ(imageBlocksFree(img), 130);
+             m.castle("zone.prg", 254 * 131 + 1, 5);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Manager m;
+        const std::string img = m.image();
+        ASSERT_EQ(insertFile(img, m.castle("zone.prg", 100, 1)), 0);
+        m.manager.open();
+        m.manager.imageField = img;
+        m.castle("zone.prg", 300, 2);
+        c.spoil(m, img);
+        const auto before = test::readBytes(img);
+        m.ui.replies = {Reply::Yes};
+        m.manager.copyIn({0});
+        EXPECT_EQ(m.ui.questionTexts(), std::vector<std::string>{"File exists. Overwrite?"});
+        EXPECT_EQ(m.ui.messageTexts(), std::vector<std::string>{"Write error!"});
+        EXPECT_EQ(test::readBytes(img), before);
+        EXPECT_EQ(m.manager.imageItems, std::vector<std::string>{"zone"});
+    }
+}
+
+// Commands act on the selected entries by their stored names: "z*" and
+// "z?x" are files, not patterns.
+TEST(D64Manager, SelectedMeansExactlyThat) {
     Manager m;
     const std::string img = m.image();
-    ASSERT_EQ(insertFile(img, m.castle("zopen.prg", 10)), 0);
-    // Make its entry unclosed: it can neither be replaced nor deleted.
-    auto bytes = test::readBytes(img);
-    bytes[358 * 256 + 2] = 0x02;
-    test::writeBytes(img, bytes);
-    m.castle("zz.prg", 10);
+    const struct {
+        const char* name;
+        uint8_t fill;
+    } stored[] = {{"zax", 1}, {"z?x", 2}, {"z*", 3}, {"zone", 4}};
+    for (const auto& f : stored) {
+        test::writeBytes(m.path("host.prg"), std::vector<uint8_t>(500, f.fill));
+        ASSERT_EQ(insertFileAs(img, m.path("host.prg"), f.name), 0);
+    }
     m.manager.open();
     m.manager.imageField = img;
-    m.ui.replies = {Reply::Yes};
-    m.manager.copyIn({0, 1});
-    EXPECT_EQ(m.ui.questionTexts().size(), 1u);
-    EXPECT_EQ(m.ui.messageTexts(), std::vector<std::string>{"Write error!"});
-    EXPECT_EQ(m.manager.imageItems, std::vector<std::string>{"zopen"});  // listed, though unclosed
+    m.manager.showImage(img);
+    ASSERT_EQ(m.manager.imageItems, (std::vector<std::string>{"zax", "z?x", "z*", "zone"}));
+    m.manager.copyOut({1});
+    EXPECT_EQ(test::readBytes((m.folder / "z?x.prg").string()), std::vector<uint8_t>(500, 2));
+    m.manager.copyOut({2});
+    EXPECT_EQ(test::readBytes((m.folder / "z*.prg").string()), std::vector<uint8_t>(500, 3));
+    m.manager.deleteFiles({2});
+    EXPECT_EQ(m.manager.imageItems, (std::vector<std::string>{"zax", "z?x", "zone"}));
+    m.manager.deleteFiles({1});
+    EXPECT_EQ(m.manager.imageItems, (std::vector<std::string>{"zax", "zone"}));
+    EXPECT_EQ(imageBlocksFree(img), 664 - 4);
+    EXPECT_TRUE(m.ui.messages.empty());
+}
+
+// A file left unclosed by a full disk is listed and can be deleted.
+TEST(D64Manager, DeleteRemovesAnUnclosedEntry) {
+    Manager m;
+    const std::string img = m.image();
+    {
+        DiskImagePtr image = di_load_image(img);
+        ImageFilePtr f = di_open_file(*image, diskNameFromHost("zcut"), kTypePrg, "wb");
+        const std::vector<uint8_t> bytes(254 * 5 + 7, 1);
+        di_write_file(*f, bytes.data(), static_cast<int>(bytes.size()));
+        f.reset();  // never closed
+        ASSERT_TRUE(di_free_image(std::move(image)));
+    }
+    ASSERT_EQ(imageBlocksFree(img), 664 - 5);
+    m.manager.open();
+    m.manager.imageField = img;
+    m.manager.showImage(img);
+    ASSERT_EQ(m.manager.imageItems, std::vector<std::string>{"zcut"});
+    m.manager.deleteFiles({0});
+    EXPECT_TRUE(m.ui.messages.empty());
+    EXPECT_TRUE(m.manager.imageItems.empty());
+    EXPECT_EQ(m.manager.freeBlocksText, "664 blocks free\n");
 }
 
 TEST(D64Manager, CopyOutAddsAndAsks) {
@@ -217,6 +289,42 @@ TEST(D64Manager, CopyOutUsesExistingFileOfOtherCase) {
     EXPECT_EQ(m.ui.questionTexts().size(), 1u);
     EXPECT_EQ(test::readBytes((m.folder / "zTwo.PRG").string()), std::vector<uint8_t>(50, 2));
     EXPECT_FALSE(fs::exists(m.folder / "ztwo.prg"));
+}
+
+// "<<" reports every copy that fails and lists only what it copied, under
+// the lower-cased host name.
+TEST(D64Manager, CopyOutTellsTheTruth) {
+    Manager m;
+    const std::string img = m.image();
+    for (const char* name : {"zopen", "zone", "Zupper"}) {
+        test::writeBytes(m.path("host.prg"), std::vector<uint8_t>(300, static_cast<uint8_t>(name[1])));
+        ASSERT_EQ(insertFileAs(img, m.path("host.prg"), name), 0);
+    }
+    auto bytes = test::readBytes(img);
+    bytes[358 * 256 + 2] = 0x02;  // zopen left unclosed
+    test::writeBytes(img, bytes);
+    m.castle("zaa.prg", 10);
+    m.castle("zzz.prg", 10);
+    fs::create_directory(m.folder / "zone.prg");  // the host file can't be written
+    m.manager.open();
+    m.manager.imageField = img;
+    m.manager.showImage(img);
+    ASSERT_EQ(m.manager.imageItems, (std::vector<std::string>{"zopen", "zone", "Zupper"}));
+    m.ui.replies = {Reply::Yes};
+    m.manager.copyOut({0, 1, 2});
+    EXPECT_EQ(m.ui.messageTexts(), (std::vector<std::string>{"Could not copy zopen", "Could not copy zone"}));
+    EXPECT_EQ(m.ui.messages.back().caption, "KVT");
+    EXPECT_FALSE(fs::exists(m.folder / "zopen.prg"));
+    EXPECT_TRUE(fs::is_directory(m.folder / "zone.prg"));
+    EXPECT_EQ(test::readBytes((m.folder / "zupper.prg").string()), std::vector<uint8_t>(300, 'u'));
+    EXPECT_EQ(m.folderNames(), (std::vector<std::string>{"zaa", "zupper", "zzz"}));
+
+    // A folder that has gone: nothing copied, nothing listed.
+    m.ui.clearRecords();
+    m.manager.folderField = (m.dir.path() / "gone").string();
+    m.manager.copyOut({2});
+    EXPECT_EQ(m.ui.messageTexts(), std::vector<std::string>{"Could not copy Zupper"});
+    EXPECT_EQ(m.folderNames(), (std::vector<std::string>{"zaa", "zupper", "zzz"}));
 }
 
 TEST(D64Manager, CopyOutStaysInsideTheFolder) {

@@ -7,7 +7,10 @@
 #include <filesystem>
 #include <random>
 
+#include <sys/stat.h>
+
 #include "disk/disk_image.h"
+#include "disk/unprivileged.h"
 #include "support/test_support.h"
 
 namespace grusk {
@@ -407,21 +410,27 @@ TEST(DiskFiles, OpenRules) {
     EXPECT_EQ(img->openFiles, 0);
 }
 
-TEST(DiskFiles, UnclosedEntryKeepsItsName) {
+TEST(DiskFiles, UnclosedEntryKeepsItsNameUntilScratched) {
     DiskImagePtr img = formatted(kD64Size);
     ImageFilePtr f = di_open_file(*img, nameOf("OPEN"), kTypePrg, "wb");
     ASSERT_TRUE(f);
-    const uint8_t byte = 1;
-    di_write_file(*f, &byte, 1);
+    const std::vector<uint8_t> bytes = pattern(254 * 3 + 10);
+    di_write_file(*f, bytes.data(), static_cast<int>(bytes.size()));
     // Left open (as after a full disk): searches don't see it, the name stays taken.
     const int e = f->entry;
+    f.reset();
     EXPECT_EQ(img->data[e + kEntryType], 0x02);
+    EXPECT_EQ(img->blocksFree, 664 - 3);
     EXPECT_EQ(di_find_entry(*img, nameOf("OPEN"), kTypePrg), -1);
     EXPECT_FALSE(di_open_file(*img, nameOf("OPEN"), kTypePrg, "wb"));
     EXPECT_EQ(img->status, kStatusExists);
-    EXPECT_EQ(di_scratch(*img, nameOf("OPEN"), kTypePrg), kStatusNotFound);
-    di_close_file(std::move(f));
-    EXPECT_EQ(img->data[e + kEntryType], 0x82);
+    // Scratching removes it with its blocks.
+    EXPECT_EQ(di_scratch(*img, nameOf("OPEN"), kTypePrg), kStatusScratched);
+    EXPECT_EQ(img->data[e + kEntryType], 0);
+    EXPECT_EQ(img->blocksFree, 664);
+    EXPECT_EQ(di_count_blocks_free(*img), 664);
+    EXPECT_TRUE(writeFile(*img, "OPEN", bytes));
+    EXPECT_EQ(readFile(*img, "OPEN"), bytes);
 }
 
 TEST(DiskFiles, CloseReportsLostTailOnFullDisk) {
@@ -489,6 +498,79 @@ TEST(DiskWriteBack, ReplacesFileAndLeavesNoTemporary) {
     EXPECT_EQ(test::readBytes(path).size(), kD64Size);
 }
 
+TEST(DiskWriteBack, ThroughSymbolicLinksToTheRealFile) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.path() / "real");
+    const std::string target = dir.file("real/disk.d64");
+    ASSERT_TRUE(di_free_image(formatted(kD64Size, target)));
+    std::filesystem::create_symlink("real/disk.d64", dir.path() / "hop.d64");
+    std::filesystem::create_symlink(dir.path() / "hop.d64", dir.path() / "link.d64");
+    DiskImagePtr img = di_load_image(dir.file("link.d64"));
+    ASSERT_TRUE(img);
+    ASSERT_TRUE(writeFile(*img, "VIA LINK", pattern(600)));
+    ASSERT_TRUE(di_free_image(std::move(img)));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.d64"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "hop.d64"));
+    DiskImagePtr back = di_load_image(target);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(readFile(*back, "VIA LINK"), pattern(600));
+    // Nothing left over beside the link or the target.
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::recursive_directory_iterator(dir.path())) ++files;
+    EXPECT_EQ(files, 4);
+}
+
+// Each refused write-back leaves the image's file byte for byte and inode for inode.
+struct Unchanged {
+    std::string path;
+    std::vector<uint8_t> bytes = test::readBytes(path);
+    ino_t inode = inodeOf(path);
+    static ino_t inodeOf(const std::string& p) {
+        struct stat st {};
+        return ::stat(p.c_str(), &st) == 0 ? st.st_ino : 0;
+    }
+    bool holds() const { return test::readBytes(path) == bytes && inodeOf(path) == inode; }
+};
+
+// Loads, changes and writes back; true when the write-back was refused as write protected.
+bool refusedAsWriteProtected(const std::string& path) {
+    DiskImagePtr img = di_load_image(path);
+    if (!img || !writeFile(*img, "NEW", pattern(300))) return false;
+    return !di_write_back(*img) && img->status == kStatusWriteProtect && img->modified;
+}
+
+TEST(DiskWriteBack, ReadOnlyFileIsRefusedEvenForRoot) {
+    TempDir dir;
+    const std::string path = dir.file("ro.d64");
+    ASSERT_TRUE(di_free_image(formatted(kD64Size, path)));
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                           std::filesystem::perms::others_read);
+    const Unchanged before{path};
+    EXPECT_TRUE(refusedAsWriteProtected(path));
+    std::filesystem::create_symlink(path, dir.path() / "link.d64");
+    EXPECT_TRUE(refusedAsWriteProtected(dir.file("link.d64")));
+    EXPECT_TRUE(before.holds());
+}
+
+TEST(DiskWriteBack, FileOfAnotherUserIsRefused) {
+    TempDir dir;
+    // The folder is open to all, so only the file's own permissions stand in the way.
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    const std::string path = dir.file("theirs.d64");
+    ASSERT_TRUE(di_free_image(formatted(kD64Size, path)));
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_read | std::filesystem::perms::others_read);
+    if (::geteuid() != 0) {
+        // Without root the file is made ours but not writable.
+        std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    }
+    std::filesystem::create_symlink(path, dir.path() / "link.d64");
+    const Unchanged before{path};
+    EXPECT_UNPRIVILEGED([&] { return refusedAsWriteProtected(path) && refusedAsWriteProtected(dir.file("link.d64")); });
+    EXPECT_TRUE(before.holds());
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.d64"));
+}
+
 TEST(DiskLoad, RejectsWhatIsNotAnImage) {
     TempDir dir;
     EXPECT_FALSE(di_load_image(dir.file("missing.d64")));
@@ -501,112 +583,6 @@ TEST(DiskLoad, RejectsWhatIsNotAnImage) {
     EXPECT_EQ(mem->kind, ImageKind::D81);
     EXPECT_EQ(mem->blocksFree, 3160);
     EXPECT_FALSE(di_load_image_bytes(bytes.data(), 1000));
-}
-
-TEST(DiskDamaged, CyclicFileChainIsCut) {
-    DiskImagePtr img = formatted(kD64Size);
-    ASSERT_TRUE(writeFile(*img, "LOOP", pattern(254 * 3)));
-    const int e = di_find_entry(*img, nameOf("LOOP"), kTypePrg);
-    const auto chain = chainOf(*img, e);
-    ASSERT_EQ(chain.size(), 3u);
-    // Last block links back to the first.
-    uint8_t* last = img->data.data() + blockOffset(img->kind, chain[2]);
-    last[0] = chain[0].track;
-    last[1] = chain[0].sector;
-    const auto bytes = readFile(*img, "LOOP");
-    EXPECT_EQ(bytes.size(), 683u * 254);
-    EXPECT_EQ(di_scratch(*img, nameOf("LOOP"), kTypePrg), kStatusScratched);
-    EXPECT_EQ(img->blocksFree, 664);
-}
-
-TEST(DiskDamaged, CyclicDirectoryEndsCleanly) {
-    DiskImagePtr img = formatted(kD64Size);
-    for (int i = 0; i < 10; ++i) ASSERT_TRUE(writeFile(*img, "F" + std::to_string(i), {}));
-    // 18/4 links back to 18/1.
-    uint8_t* b = img->data.data() + blockOffset(img->kind, {18, 4});
-    b[0] = 18;
-    b[1] = 1;
-    EXPECT_EQ(di_directory_entries(*img).size(), 16u);
-    EXPECT_GE(di_find_entry(*img, nameOf("F9"), kTypePrg), 0);
-    for (int i = 10; i < 16; ++i) ASSERT_TRUE(writeFile(*img, "F" + std::to_string(i), {}));
-    // Full, and the cycle forbids growing: a clean failure.
-    EXPECT_FALSE(di_open_file(*img, nameOf("G"), kTypePrg, "wb"));
-    EXPECT_EQ(img->status, kStatusDiskFull);
-    ImageFilePtr f = di_open_file(*img, directoryFileName(), kTypePrg, "rb");
-    uint8_t buf[4096];
-    int total = 0;
-    for (int n; (n = di_read_file(*f, buf, sizeof buf)) > 0;) total += n;
-    EXPECT_EQ(total, 3 * 254);  // header, 18/1, 18/4: the loop is not repeated
-}
-
-TEST(DiskDamaged, LinksOutOfRangeEndChains) {
-    DiskImagePtr img = formatted(kD64Size);
-    ASSERT_TRUE(writeFile(*img, "BAD", pattern(254 * 2)));
-    const int e = di_find_entry(*img, nameOf("BAD"), kTypePrg);
-    const auto chain = chainOf(*img, e);
-    uint8_t* first = img->data.data() + blockOffset(img->kind, chain[0]);
-    first[0] = 36;  // no such track on a D64
-    EXPECT_EQ(readFile(*img, "BAD").size(), 0u);
-    first[0] = 17;
-    first[1] = 21;  // no such sector
-    EXPECT_EQ(readFile(*img, "BAD").size(), 0u);
-    img->data[e + kEntryFirstBlock] = 99;
-    EXPECT_FALSE(di_open_file(*img, nameOf("BAD"), kTypePrg, "rb"));
-    EXPECT_EQ(img->status, kStatusOpening);
-    // The header's link is ignored on a D64 for the directory file, but a bad
-    // link inside the directory chain ends it.
-    uint8_t* dir = img->data.data() + blockOffset(img->kind, {18, 1});
-    dir[0] = 18;
-    dir[1] = 40;
-    EXPECT_EQ(di_directory_entries(*img).size(), 8u);
-}
-
-TEST(DiskDamaged, BamCountsDisagreeingWithBitmaps) {
-    DiskImagePtr img = formatted(kD64Size);
-    uint8_t* bam = img->data.data() + blockOffset(img->kind, {18, 0});
-    // Track 1 claims free sectors but its bitmap has none; track 2 the reverse.
-    bam[5] = bam[6] = bam[7] = 0;
-    bam[8] = 0;
-    // Directory track: count says free, bitmap says full.
-    bam[4 * 18 + 1] = bam[4 * 18 + 2] = bam[4 * 18 + 3] = 0;
-    DiskImagePtr again = di_load_image_bytes(img->data.data(), img->size);
-    const int free = again->blocksFree;
-    ASSERT_TRUE(writeFile(*again, "A", pattern(254 * 3)));
-    const auto chain = chainOf(*again, di_find_entry(*again, nameOf("A"), kTypePrg));
-    ASSERT_EQ(chain.size(), 3u);
-    for (const TrackSector& ts : chain) EXPECT_EQ(ts.track, 3);
-    EXPECT_EQ(again->blocksFree, free - 3);
-    for (int i = 0; i < 7; ++i) ASSERT_TRUE(writeFile(*again, "N" + std::to_string(i), {}));
-    EXPECT_FALSE(di_open_file(*again, nameOf("NINTH"), kTypePrg, "wb"));
-    EXPECT_EQ(again->status, kStatusDiskFull);
-}
-
-TEST(DiskDamaged, RandomImagesNeverCrashOrHang) {
-    std::mt19937 rng(42);
-    for (int round = 0; round < 40; ++round) {
-        const size_t size = round % 3 == 0 ? kD64Size : round % 3 == 1 ? kD71Size : kD81Size;
-        std::vector<uint8_t> bytes = di_free_image_to_bytes(formatted(size));
-        // Scribble over the directory and BAM tracks and some file blocks.
-        const int dirTrack = size == kD81Size ? 40 : 18;
-        const ImageKind kind = size == kD64Size ? ImageKind::D64 : size == kD71Size ? ImageKind::D71 : ImageKind::D81;
-        const size_t dirStart = blockOffset(kind, {static_cast<uint8_t>(dirTrack), 0});
-        for (int i = 0; i < 3000; ++i) bytes[dirStart + rng() % (256 * 19)] = static_cast<uint8_t>(rng());
-        DiskImagePtr img = di_load_image_bytes(bytes.data(), bytes.size());
-        ASSERT_TRUE(img);
-        for (int e : di_directory_entries(*img)) {
-            DiskName n;
-            std::memcpy(n.data(), img->data.data() + e + kEntryName, 16);
-            if (ImageFilePtr f = di_open_file(*img, n, img->data[e + kEntryType] & 7, "rb")) {
-                uint8_t buf[4096];
-                while (di_read_file(*f, buf, sizeof buf) > 0) {
-                }
-                di_close_file(std::move(f));
-            }
-        }
-        writeFile(*img, "NEW", pattern(5000));
-        di_scratch(*img, nameOf("*"), kTypePrg);
-        writeFile(*img, "NEW2", pattern(20000));
-    }
 }
 
 }  // namespace

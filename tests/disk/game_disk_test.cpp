@@ -1,8 +1,10 @@
 // Game disks and "Save to D64...".
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 
 #include "disk/disk_fixture.h"
@@ -114,25 +116,49 @@ TEST(GameDisk, AsksForANameAndAppendsTheEnding) {
     EXPECT_EQ(fs::file_size(pf.path("CAPS.D64")), kD64Size);
 }
 
-TEST(GameDisk, FailuresAndMissingFiles) {
+TEST(GameDisk, CreationFailureIsShown) {
     ProgramFolder pf;
     std::string image = pf.path("no/such/folder/x.d64");
     EXPECT_EQ(buildQuietly(pf.app, image, false), 0);
     EXPECT_EQ(pf.ui.messageTexts(), std::vector<std::string>{"Image Creation failed"});
     EXPECT_EQ(pf.ui.messages[0].caption, "KVT");
     EXPECT_EQ(image, pf.path("no/such/folder/x.d64"));
+}
 
-    // A missing game file leaves an empty prg of its name.
-    fs::remove(pf.path("d64/music4.prg"));
-    image = pf.path("partial.d64");
-    ASSERT_EQ(buildQuietly(pf.app, image, false), 1);
-    int free = 0;
-    const auto items = listImageDirectory(image, free);
-    ASSERT_TRUE(items);
-    ASSERT_EQ(items->size(), 13u);
-    EXPECT_EQ((*items)[6].hostName, "music4");
-    EXPECT_EQ((*items)[6].blocks, 0);
-    EXPECT_EQ((*items)[6].typeByte, 0x82);
+// A game file that is missing, unreadable or too large for the disk stops
+// the build: a log line names it, an existing image keeps every byte and a
+// new one is never made.
+TEST(GameDisk, NeedsEveryGameFileWhole) {
+    const struct {
+        const char* what;
+        size_t file;
+        std::function<void(const std::string&)> spoil;
+    } cases[] = {
+        {"missing", 6, [](const std::string& p) { fs::remove(p); }},
+        {"a folder", 0, [](const std::string& p) { fs::remove(p); fs::create_directory(p); }},
+        {"too large", 12, [](const std::string& p) { test::writeBytes(p, std::vector<uint8_t>(700 * 254, 1)); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProgramFolder pf;
+        c.spoil(pf.path(std::string("d64/") + kGameFiles[c.file]));
+        const std::string line = std::string("Game file missing or unusable: ") + kGameFiles[c.file];
+        std::string fresh = pf.path("fresh.d64");
+        EXPECT_EQ(buildQuietly(pf.app, fresh, false), 0);
+        EXPECT_FALSE(fs::exists(fresh));
+        EXPECT_EQ(pf.ui.log, std::vector<std::string>{line});
+        EXPECT_GT(pf.ui.logShown, 0);
+
+        std::ostringstream report;
+        ASSERT_EQ(makeImage(pf.path("old.d64"), "old", "01", report), 0);
+        test::writeBytes(pf.path("zkeep.prg"), std::vector<uint8_t>(3000, 4));
+        ASSERT_EQ(insertFile(pf.path("old.d64"), pf.path("zkeep.prg")), 0);
+        const auto before = test::readBytes(pf.path("old.d64"));
+        std::string old = pf.path("old.d64");
+        EXPECT_EQ(buildQuietly(pf.app, old, false), 0);
+        EXPECT_EQ(test::readBytes(old), before);
+        EXPECT_EQ(pf.ui.log.size(), 2u);
+    }
 }
 
 TEST(SaveToD64, BuildsDiskWithTheCastle) {
@@ -159,12 +185,29 @@ TEST(SaveToD64, BuildsDiskWithTheCastle) {
     EXPECT_NE(program2, program);
     EXPECT_EQ(extracted(pf, pf.path("second.d64"), "zcastle"), program2);
 
-    // An existing image that holds ZCASTLE keeps its old castle, no message.
-    const auto before = test::readBytes(image);
+}
+
+TEST(SaveToD64, ReplacesTheCastleOnAnExistingImage) {
+    ProgramFolder pf;
+    makeValidCastle(pf.app);
+    pf.ui.files.push_back(pf.path("mine.d64"));
+    saveToD64(pf.app);
+    const std::string image = pf.path("mine.d64");
+    ASSERT_EQ(directoryNames(image).size(), 14u);
+    const int freeBefore = imageBlocksFree(image);
+    auto blocks = [](size_t bytes) { return static_cast<int>((bytes + 253) / 254); };
+    const int oldBlocks = blocks(test::readBytes(pf.path("resource/zcastle.prg")).size());
+
+    placeObject(pf.app, kDoor, 20, 10);
     pf.ui.files.push_back(image);
     saveToD64(pf.app);
-    EXPECT_EQ(test::readBytes(image), before);
     EXPECT_TRUE(pf.ui.messageTexts().empty());
+    const auto program = test::readBytes(pf.path("resource/zcastle.prg"));
+    EXPECT_EQ(extracted(pf, image, "zcastle"), program);
+    auto names = directoryNames(image);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "zcastle"), 1);
+    EXPECT_EQ(names.size(), 14u);
+    EXPECT_EQ(imageBlocksFree(image), freeBefore + oldBlocks - blocks(program.size()));  // the old blocks came free
 }
 
 TEST(SaveToD64, ExistingImageIsUsedAsItIs) {

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "disk/image_ops.h"
 #include "support/test_support.h"
 
@@ -107,47 +109,72 @@ TEST(ImageOps, InsertAndList) {
     EXPECT_EQ(imageBlocksFree(image), 658);
 }
 
-TEST(ImageOps, InsertFailures) {
+// The file as it was: same bytes and the same inode (a rewrite would
+// bring a new one through the rename).
+struct Untouched {
+    std::string path;
+    std::vector<uint8_t> bytes = test::readBytes(path);
+    ino_t inode = fs::exists(path) ? inodeOf(path) : 0;
+    static ino_t inodeOf(const std::string& p) {
+        struct stat st {};
+        return ::stat(p.c_str(), &st) == 0 ? st.st_ino : 0;
+    }
+    bool holds() const { return test::readBytes(path) == bytes && inodeOf(path) == inode; }
+};
+
+TEST(ImageOps, FailedInsertsLeaveTheImageUntouched) {
     TempDir dir;
     EXPECT_EQ(insertFile(dir.file("missing.d64"), dir.file("x.prg")), kInsertNoImage);
     const std::string image = makeD64(dir);
     test::writeBytes(dir.file("zone.prg"), bytesOf(100, 1));
     ASSERT_EQ(insertFile(image, dir.file("zone.prg")), 0);
-    const auto before = test::readBytes(image);
-    EXPECT_EQ(insertFile(image, dir.file("zone.prg")), kInsertCannotCreate);
-    EXPECT_EQ(test::readBytes(image), before);
-
-    // A missing host file leaves an empty, closed file of its name.
-    EXPECT_EQ(insertFile(image, dir.file("zgone.prg")), kInsertNoHostFile);
-    int free = 0;
-    auto items = listImageDirectory(image, free);
-    ASSERT_TRUE(items);
-    ASSERT_EQ(items->size(), 2u);
-    EXPECT_EQ((*items)[1].hostName, "zgone");
-    EXPECT_EQ((*items)[1].blocks, 0);
-    EXPECT_EQ((*items)[1].typeByte, 0x82);
+    // Fill the disk up to 2 blocks.
+    test::writeBytes(dir.file("zfill.prg"), bytesOf(661 * 254, 2));
+    ASSERT_EQ(insertFile(image, dir.file("zfill.prg")), 0);
     fs::create_directory(dir.path() / "zfolder.prg");
-    EXPECT_EQ(insertFile(image, dir.file("zfolder.prg")), kInsertNoHostFile);
-
-    // A file that does not fit: -4, and its entry stays unclosed.
-    test::writeBytes(dir.file("zhuge.prg"), bytesOf(700 * 254, 5));
-    EXPECT_EQ(insertFile(image, dir.file("zhuge.prg")), kInsertIncomplete);
-    items = listImageDirectory(image, free);
-    ASSERT_TRUE(items);
-    EXPECT_EQ(items->back().hostName, "zhuge");
-    EXPECT_EQ(items->back().typeByte, 0x02);
-    EXPECT_EQ(fileTypeText(items->back().typeByte), "*prg");
-    EXPECT_EQ(free, 0);
-    // Exactly what fits is complete; one byte more is not.
-    TempDir dir2;
-    const std::string image2 = makeD64(dir2);
-    test::writeBytes(dir2.file("zfits.prg"), bytesOf(664 * 254, 6));
-    EXPECT_EQ(insertFile(image2, dir2.file("zfits.prg")), 0);
-    test::writeBytes(dir2.file("zmore.prg"), bytesOf(1, 7));
-    EXPECT_EQ(insertFile(image2, dir2.file("zmore.prg")), kInsertIncomplete);
-    auto list = listImageCastles(image2);
+    test::writeBytes(dir.file("zhuge.prg"), bytesOf(3 * 254, 5));
+    test::writeBytes(dir.file("zlarger.prg"), bytesOf(kD64Size + 1, 6));
+    const struct {
+        const char* host;
+        int result;
+    } cases[] = {
+        {"zone.prg", kInsertCannotCreate},   // the name exists
+        {"zgone.prg", kInsertNoHostFile},    // no such host file
+        {"zfolder.prg", kInsertNoHostFile},  // not a file
+        {"zhuge.prg", kInsertIncomplete},    // one block more than is free
+        {"zlarger.prg", kInsertIncomplete},  // larger than any image
+    };
+    for (const auto& c : cases) {
+        const Untouched before{image};
+        EXPECT_EQ(insertFile(image, dir.file(c.host)), c.result) << c.host;
+        EXPECT_TRUE(before.holds()) << c.host;
+    }
+    auto list = listImageCastles(image);
     ASSERT_TRUE(list);
-    EXPECT_EQ(*list, (NameList{"0 blocks free\n", "zfits", "zmore"}));
+    EXPECT_EQ(*list, (NameList{"2 blocks free\n", "zone", "zfill"}));
+    // Exactly what fits is complete.
+    test::writeBytes(dir.file("zfits.prg"), bytesOf(2 * 254, 7));
+    EXPECT_EQ(insertFile(image, dir.file("zfits.prg")), 0);
+    EXPECT_EQ(imageBlocksFree(image), 0);
+}
+
+TEST(ImageOps, MakeImageRefusesWhatIsNoRegularFile) {
+    TempDir dir;
+    fs::create_directory(dir.path() / "folder.d64");
+    ASSERT_EQ(::mkfifo(dir.file("pipe.d64").c_str(), 0644), 0);
+    fs::create_symlink(dir.path() / "pipe.d64", dir.path() / "link.d64");
+    for (const char* name : {"folder.d64", "pipe.d64", "link.d64"}) {
+        std::ostringstream out;
+        EXPECT_EQ(makeImage(dir.file(name), "x", "00", out), 1) << name;
+        EXPECT_EQ(out.str(), dir.file(name) + ": not a regular file\n");
+    }
+    EXPECT_TRUE(fs::is_directory(dir.path() / "folder.d64"));
+    EXPECT_TRUE(fs::is_empty(dir.path() / "folder.d64"));
+    EXPECT_TRUE(fs::is_fifo(dir.path() / "pipe.d64"));
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "link.d64"));
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path())) ++entries;
+    EXPECT_EQ(entries, 3);
 }
 
 TEST(ImageOps, ExtractCopiesAndReports) {
@@ -223,28 +250,6 @@ TEST(ImageOps, HostAndDiskNames) {
     EXPECT_EQ(fileTypeText(0xC1), "seq<");
     EXPECT_EQ(fileTypeText(0x04), "*rel");
     EXPECT_EQ(fileTypeText(0x87), "???");
-}
-
-TEST(ImageOps, DamagedImagesGiveCleanResults) {
-    TempDir dir;
-    const std::string image = makeD64(dir);
-    auto bytes = test::readBytes(image);
-    // Directory block links to itself; header link garbage.
-    bytes[358 * 256] = 18;
-    bytes[358 * 256 + 1] = 1;
-    test::writeBytes(image, bytes);
-    auto list = listImageCastles(image);
-    ASSERT_TRUE(list);
-    EXPECT_EQ(list->size(), 1u);
-    test::writeBytes(dir.file("zone.prg"), bytesOf(100, 1));
-    EXPECT_EQ(insertFile(image, dir.file("zone.prg")), 0);
-    list = listImageCastles(image);
-    ASSERT_TRUE(list);
-    EXPECT_EQ(list->size(), 2u);
-    // Not an image at all.
-    test::writeBytes(dir.file("bad.d64"), bytesOf(1234, 1));
-    EXPECT_FALSE(listImageCastles(dir.file("bad.d64")));
-    EXPECT_EQ(insertFile(dir.file("bad.d64"), dir.file("zone.prg")), kInsertNoImage);
 }
 
 }  // namespace
