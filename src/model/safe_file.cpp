@@ -51,17 +51,6 @@ bool writeFileAtomically(const std::string& path, const std::function<bool(std::
     if (path.empty()) return false;
     // The rename would replace a link with a plain file, so write beside the real one.
     const std::string target = resolveSymlinks(path);
-    if (!mayReplaceFile(target)) {
-        errno = EACCES;
-        return false;
-    }
-    // A folder, pipe or device is never replaced by a file.
-    std::error_code typeEc;
-    const fs::file_status status = fs::status(target, typeEc);
-    if (fs::exists(status) && !fs::is_regular_file(status)) {
-        errno = EISDIR;
-        return false;
-    }
     const std::string temp = temporaryNameBeside(target);
     std::FILE* f = std::fopen(temp.c_str(), "wb");
     if (!f) return false;
@@ -72,6 +61,16 @@ bool writeFileAtomically(const std::string& path, const std::function<bool(std::
     ok = std::fflush(f) == 0 && ok;
     ok = std::fclose(f) == 0 && ok;
     std::error_code ec;
+    if (ok && !mayReplaceFile(target)) {
+        errno = EACCES;
+        ok = false;
+    }
+    // A folder, pipe or device is never replaced by a file.
+    const fs::file_status status = fs::status(target, ec);
+    if (ok && fs::exists(status) && !fs::is_regular_file(status)) {
+        errno = EISDIR;
+        ok = false;
+    }
     if (ok) {
         fs::rename(temp, target, ec);
         ok = !ec;
