@@ -258,6 +258,27 @@ TEST_F(GuiTest, EveryMenuCommandRunsWithDialogsAnswered) {
     EXPECT_EQ(fake.fileDialogs.size(), 5u);
 }
 
+// With something selected the arrow keys move it, even with the object list
+// focused; with nothing selected they are the list's again.
+TEST_F(GuiTest, ArrowKeysMoveASelectionElseStepTheList) {
+    ASSERT_EQ(placeObject(app(), kKey, 10, 10), 1);
+    session().markClean();
+    QListWidget* list = window().objectList();
+    list->setFocus();
+    trigger(kCmdSelectAll);
+    const int row = list->currentRow();
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Right);
+    EXPECT_EQ(app().castle.current().object(11, 11).type, kKey);
+    EXPECT_EQ(list->currentRow(), row) << "the list kept its row";
+    trigger(kCmdSelectAll);
+    trigger(kCmdDeleteSelection);
+    ASSERT_EQ(placeObject(app(), kKey, 11, 11), 1);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(app().castle.current().object(11, 11).type, kKey) << "nothing selected, nothing moved";
+    EXPECT_EQ(list->currentRow(), row + 1);
+}
+
 TEST_F(GuiTest, GridAndMapperShowTheirState) {
     trigger(kCmdShowGrid);
     EXPECT_TRUE(app().showGrid);

@@ -60,24 +60,6 @@ CanvasWidget::CanvasWidget(EditorSession& session, QtPlatform& platform, QWidget
     setFixedSize(kCanvasWidth, kCanvasHeight);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::ClickFocus);
-}
-
-void CanvasWidget::keyPressEvent(QKeyEvent* event) {
-    int command = 0;
-    switch (event->key()) {
-        case Qt::Key_Left: command = kCmdNudgeLeft; break;
-        case Qt::Key_Right: command = kCmdNudgeRight; break;
-        case Qt::Key_Up: command = kCmdNudgeUp; break;
-        case Qt::Key_Down: command = kCmdNudgeDown; break;
-        default: QWidget::keyPressEvent(event); return;
-    }
-    if (event->modifiers() & ~Qt::KeypadModifier) {
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    session_.runCommand(command);
-    Q_EMIT mouseHandled();
 }
 
 void CanvasWidget::leaveEvent(QEvent* event) {

@@ -1,8 +1,7 @@
 // The room canvas: shows the session's raster image scaled by the zoom
 // (nearest neighbour, in device pixels, so it stays crisp on any screen) and
 // forwards the mouse to the canvas mouse handling in the main-window client
-// pixels of the raster, whatever the zoom. A click gives it the keyboard
-// focus, so that the arrow keys move the selection.
+// pixels of the raster, whatever the zoom.
 #pragma once
 
 #include <QImage>
@@ -50,8 +49,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    // Arrow keys nudge the selection while the canvas has the focus.
-    void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -146,9 +147,40 @@ void MainWindow::layoutClient() {
     for (QWidget* widget : bottomRow_) widget->move(widget->x(), row);
 }
 
+namespace {
+
+int nudgeCommand(const QKeyEvent* key) {
+    if (key->modifiers() & ~Qt::KeypadModifier) return 0;
+    switch (key->key()) {
+        case Qt::Key_Left: return kCmdNudgeLeft;
+        case Qt::Key_Right: return kCmdNudgeRight;
+        case Qt::Key_Up: return kCmdNudgeUp;
+        case Qt::Key_Down: return kCmdNudgeDown;
+        default: return 0;
+    }
+}
+
+}  // namespace
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client_ && event->type() == QEvent::Resize) layoutClient();
+    if (watched == objectList_ && event->type() == QEvent::KeyPress) {
+        const int command = nudgeCommand(static_cast<QKeyEvent*>(event));
+        if (command != 0 && !session_.mouse().selection().empty()) {
+            runCommand(command);
+            return true;
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    const int command = nudgeCommand(event);
+    if (command != 0 && !session_.mouse().selection().empty()) {
+        runCommand(command);
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 int MainWindow::zoom() const { return canvas_->zoom(); }
@@ -407,6 +439,7 @@ void MainWindow::buildControls() {
     const int right = kCanvasLeft + kCanvasWidth + kListGap;
     objectList_ = new QListWidget(client_);
     objectList_->setObjectName(QString::number(kCmdObjectList));
+    objectList_->installEventFilter(this);
     objectList_->setIconSize(QSize(kPaletteIcon, kPaletteIcon));
     objectList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     {

@@ -64,6 +64,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // While something is selected on the canvas the arrow keys move it, also
+    // when the object list has the keyboard focus; otherwise they are the list's.
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
