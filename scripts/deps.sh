@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
   clang libclang-rt-14-dev
-  xvfb xdotool x11-utils x11-apps imagemagick
+  xvfb xdotool x11-utils x11-apps imagemagick python3
   cc1541 cbmconvert time
 )
 

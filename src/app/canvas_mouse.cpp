@@ -24,6 +24,9 @@ constexpr int kDestDoorField = 1102;
 // Pixels the mouse must travel from the press point before an object is dragged.
 constexpr int kDragThreshold = 5;
 
+// A cell no mouse move can report: the next move always counts as a new cell.
+constexpr CellPos kNoCell{-1000, -1000};
+
 bool locksColumn(int type) {
     return type == kLadder || type == kSlidingPole || type == kLightningSuspension || type == kGunRailLeft ||
            type == kGunRailRight;
@@ -74,9 +77,51 @@ void CanvasMouse::canvasPainted(const std::optional<PixelRect>& ghost) {
     canvasPainted(ghost ? *ghost : PixelRect{0, 0, -1, -1});
 }
 
+PixelRect CanvasMouse::ghostRectAt(CellPos cell) const {
+    Size size = isObjectType(app_.placeType) ? pictureSize(app_.placeType) : Size{};
+    if (size.width < 0 || size.height < 0) size = Size{kCellPixels, kCellPixels};
+    const PixelRect oneCell{0, 0, size.width, size.height};
+    return rectAt(cell, oneCell);
+}
+
 void CanvasMouse::objectListChosen(int type) {
     app_.placeType = type;
     app_.listSelectionActive = true;
+    if (!pointerOnCanvas_ || !isInsideRoom(mouseCell_.x, mouseCell_.y)) return;
+    // The ghost shows under the resting pointer at once, not at the next move.
+    if (ghost_) app_.ui.invalidateCanvas(*ghost_, false);
+    const PixelRect here = ghostRectAt(mouseCell_);
+    app_.ui.invalidateCanvas(here, false);
+    lastRedrawn_ = here;
+}
+
+void CanvasMouse::cancelChoice() {
+    // Not while the button is down: the run or drag in progress keeps its type.
+    if (dragging_ || !(buttonDownPos_ == CellPos{}) || app_.placeType == -1) return;
+    app_.placeType = -1;
+    app_.listSelectionActive = false;
+    ghostMoved_ = false;
+    app_.ui.invalidateCanvas(kCanvasRect, true);
+}
+
+void CanvasMouse::pointerLeft() {
+    pointerOnCanvas_ = false;
+    // Coming back onto the same cell must count as a move again.
+    lastMouseCell_ = kNoCell;
+    clearStatus();
+    // The paint draws no ghost while the pointer is elsewhere.
+    if (ghost_) {
+        app_.ui.invalidateCanvas(*ghost_, false);
+        ghost_.reset();
+    }
+}
+
+void CanvasMouse::clearStatus() {
+    app_.ui.setControlText(WindowId::Main, kStatusName, "-");
+    app_.ui.setControlText(WindowId::Main, kStatusNumber, "-");
+    app_.ui.setControlText(WindowId::Main, kDestRoomField, "-");
+    app_.ui.setControlText(WindowId::Main, kDestDoorField, "-");
+    for (int id : kDoorFields) app_.ui.showControl(WindowId::Main, id, false);
 }
 
 Selection& CanvasMouse::selection() {
@@ -129,14 +174,14 @@ void CanvasMouse::mouseMove(int clientX, int clientY, MouseButtons held) {
         app_.skipNextMouseMove = false;
         return;
     }
+    pointerOnCanvas_ = true;
     mousePixel_ = CellPos{clientX, clientY};
     mouseCell_ = canvasCellAt(clientX, clientY);
     if (mouseCell_ == lastMouseCell_) return;
     lastMouseCell_ = mouseCell_;
 
     if (!isInsideRoom(mouseCell_.x, mouseCell_.y)) {
-        app_.ui.setControlText(WindowId::Main, kStatusName, "-");
-        app_.ui.setControlText(WindowId::Main, kStatusNumber, "-");
+        clearStatus();
     } else {
         const FoundObject found = findObjectAt(app_.castle, mouseCell_.x, mouseCell_.y);
         hoverType_ = found.type;
@@ -151,6 +196,12 @@ void CanvasMouse::mouseMove(int clientX, int clientY, MouseButtons held) {
             lastRedrawn_ = here;
             ghost_.reset();
             ghostMoved_ = true;
+        } else if (app_.placeType != -1) {
+            // No ghost drawn yet (the pointer just came onto the canvas): it
+            // shows now; only a drawn ghost that moves ends a fresh list choice.
+            const PixelRect here = ghostRectAt(mouseCell_);
+            app_.ui.invalidateCanvas(here, false);
+            lastRedrawn_ = here;
         }
 
         updateHighlight();

@@ -50,8 +50,16 @@ public:
     // routes it through the command table once the release is handled.
     int rightUp(int clientX, int clientY, MouseButtons held);
 
-    // A type was chosen in the object list (1206).
+    // A type was chosen in the object list (1206). With the pointer over the
+    // canvas its ghost is asked to show at once.
     void objectListChosen(int type);
+    // Esc: the chosen type is given up as a right click after choosing does
+    // (the window then clears the list's selection). Ignored during a drag.
+    void cancelChoice();
+    // The pointer left the canvas: the status fields read "-" and the ghost
+    // goes until the pointer comes back.
+    void pointerLeft();
+    bool pointerOnCanvas() const { return pointerOnCanvas_; }
 
     // Moves the object anchored at source so that its anchor lands on target,
     // keeping its number, links, colour, state and text and rewriting the links
@@ -108,6 +116,10 @@ private:
     void startDrag();
     // A press or release may arrive without a move to its position first.
     void catchUp(int clientX, int clientY, MouseButtons held);
+    // Status fields for a pointer outside the room.
+    void clearStatus();
+    // Where the chosen type's ghost goes with its anchor at the cell.
+    PixelRect ghostRectAt(CellPos cell) const;
     Room& room() { return app_.castle.current(); }
 
     AppState& app_;
@@ -130,6 +142,7 @@ private:
     std::optional<PixelRect> ghost_;
     std::optional<PixelRect> lastRedrawn_;
     bool ghostMoved_ = false;
+    bool pointerOnCanvas_ = false;
     std::vector<PixelRect> pendingRegion_;
 
     Selection selection_;

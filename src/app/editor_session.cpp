@@ -57,7 +57,7 @@ const RasterImage& EditorSession::paintCanvas() {
     if (showingTitleScreen()) return canvas_;
     titleScreen_ = false;
     CanvasPaintOptions options;
-    if (mouse_.mouseCell().x >= 0) options.mouseCell = mouse_.mouseCell();
+    if (mouse_.pointerOnCanvas()) options.mouseCell = mouse_.mouseCell();
     const PixelRect ghost = grusk::paintCanvas(canvas_, app_, pictures_, options);
     const Selection& selection = mouse_.selection();
     if (!selection.empty() || mouse_.selectionBand())

@@ -52,8 +52,11 @@ std::string defaultEmulatorPath(const std::string& programFolder, const std::str
 }
 
 void applyConfiguration(AppState& app, const Configuration& config, const std::string& searchPath) {
-    if (config.fileFound)
-        app.emulatorPath = config.emulatorPath.value_or(std::string());
+    // A file without a path, or with an empty or blank one, names no program:
+    // the default lookup applies as without a file.
+    const std::string given = config.fileFound ? config.emulatorPath.value_or(std::string()) : std::string();
+    if (given.find_first_not_of(" \t\r\n") != std::string::npos)
+        app.emulatorPath = given;
     else
         app.emulatorPath = defaultEmulatorPath(app.programFolder, searchPath);
 }

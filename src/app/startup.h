@@ -26,7 +26,8 @@ std::string findOnSearchPath(const std::string& program, const std::string& sear
 // Without a configuration file: <programFolder>/vice/x64sc when it exists,
 // else the first of x64sc and x64 on the search path, else the bundled path.
 std::string defaultEmulatorPath(const std::string& programFolder, const std::string& searchPath);
-// Sets emulatorPath: the file's value, "" for a file without one, or the default.
+// Sets emulatorPath: the file's value, or the default when the file is missing
+// or gives no path (or an empty one).
 void applyConfiguration(AppState& app, const Configuration& config, const std::string& searchPath);
 
 // The names of the placeable types 0..27 in type order.

@@ -20,7 +20,8 @@ void enterProgramFolder(const AppState& app) {
 
 bool startProgramOrSay(AppState& app, const std::string& program, const std::vector<std::string>& args) {
     if (!program.empty() && app.ui.startProgram(program, args)) return true;
-    app.ui.message("Could not start " + program, kCaptionKvt);
+    // The message always names something the user can look for.
+    app.ui.message("Could not start " + (program.empty() ? std::string("(no program set)") : program), kCaptionKvt);
     return false;
 }
 

@@ -20,6 +20,8 @@ int runDisk(const CliContext& ctx, const std::vector<std::string>& args);
 int runGameDisk(const CliContext& ctx, const std::vector<std::string>& args);
 int runRender(const CliContext& ctx, const std::vector<std::string>& args);
 int runRenderMap(const CliContext& ctx, const std::vector<std::string>& args);
+int runBuild(const CliContext& ctx, const std::vector<std::string>& args);
+int runDump(const CliContext& ctx, const std::vector<std::string>& args);
 
 // Reads CASTLE into the app's castle: a file of a project-file size as a
 // project, any other as a castle program. Returns false (after printing a

@@ -24,7 +24,9 @@ void printUsage() {
         "  gruskedit-cli disk free IMAGE\n"
         "  gruskedit-cli [--program-folder DIR] gamedisk IMAGE [CASTLE]\n"
         "  gruskedit-cli [--program-folder DIR] render CASTLE ROOM OUT.png\n"
-        "  gruskedit-cli [--program-folder DIR] render-map CASTLE OUT.png\n",
+        "  gruskedit-cli [--program-folder DIR] render-map CASTLE OUT.png\n"
+        "  gruskedit-cli build SCRIPT OUT.cas\n"
+        "  gruskedit-cli dump CASTLE\n",
         stderr);
 }
 
@@ -70,6 +72,8 @@ int main(int argc, char** argv) {
     if (command == "gamedisk") return runGameDisk(ctx, rest);
     if (command == "render") return runRender(ctx, rest);
     if (command == "render-map") return runRenderMap(ctx, rest);
+    if (command == "build") return runBuild(ctx, rest);
+    if (command == "dump") return runDump(ctx, rest);
     printUsage();
     return 2;
 }

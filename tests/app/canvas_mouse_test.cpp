@@ -152,6 +152,62 @@ TEST_F(CanvasMouseTest, GhostMovingOverTheCanvasEndsTheFreshListChoice) {
     EXPECT_EQ(app.placeType, -1);
 }
 
+TEST_F(CanvasMouseTest, ChoosingATypeShowsItsGhostAtOnceUnderTheRestingPointer) {
+    const PixelRect keyAt3x4{9 + 48, 11 + 64, 9 + 48 + 32, 11 + 64 + 16};
+    // The pointer never came onto the canvas: nothing to show.
+    mouse.objectListChosen(kKey);
+    EXPECT_TRUE(ui.canvasRedraws.empty());
+
+    // Chosen (by the keyboard) while the pointer rests on the canvas.
+    app.placeType = -1;
+    moveTo(3, 4);
+    ui.clearRecords();
+    mouse.objectListChosen(kKey);
+    EXPECT_TRUE(redrawn(keyAt3x4));
+    EXPECT_TRUE(app.listSelectionActive);
+
+    // The pointer left the canvas: the painted ghost goes, and a choice made
+    // now shows nothing until the pointer comes back.
+    mouse.canvasPainted(keyAt3x4);
+    ui.clearRecords();
+    mouse.pointerLeft();
+    EXPECT_TRUE(redrawn(keyAt3x4));
+    EXPECT_FALSE(mouse.pointerOnCanvas());
+    ui.clearRecords();
+    mouse.objectListChosen(kDoor);
+    EXPECT_TRUE(ui.canvasRedraws.empty());
+    // Back on the canvas the first move shows the ghost without ending the
+    // fresh choice; only the drawn ghost moving on does.
+    moveTo(3, 4);
+    EXPECT_TRUE(redrawn(PixelRect{57, 75, 57 + 48, 75 + 48}));
+    EXPECT_TRUE(app.listSelectionActive);
+    mouse.canvasPainted(PixelRect{57, 75, 57 + 48, 75 + 48});
+    moveTo(4, 4);
+    EXPECT_FALSE(app.listSelectionActive);
+}
+
+TEST_F(CanvasMouseTest, EscGivesUpTheChoiceButNotARunInProgress) {
+    mouse.objectListChosen(kLadder);
+    moveTo(5, 5);
+    press(5, 5);
+    mouse.cancelChoice();  // the button is down: the run keeps its type
+    EXPECT_EQ(app.placeType, kLadder);
+    moveTo(5, 6, kLeft);
+    release(5, 6);
+    EXPECT_EQ(room().vertical(5, 6).type, kLadder);
+
+    ui.clearRecords();
+    mouse.cancelChoice();
+    EXPECT_EQ(app.placeType, -1);
+    EXPECT_FALSE(app.listSelectionActive);
+    EXPECT_EQ(ui.canvasRedraws.back(), std::make_pair(kCanvasRect, true));
+    // A click now places nothing and opens nothing.
+    click(20, 20);
+    EXPECT_EQ(room().object(20, 20).type, kEmpty);
+    EXPECT_EQ(room().vertical(20, 20).type, kEmpty);
+    EXPECT_TRUE(ui.popups.empty());
+}
+
 TEST_F(CanvasMouseTest, CtrlClicksRemoveCamouflageThenObjectThenWalkway) {
     placeObject(app, kCamouflage, 10, 10);
     placeObject(app, kDoor, 10, 10);
@@ -416,10 +472,23 @@ TEST_F(CanvasMouseTest, HoverShowsNameNumberAndDoorDestination) {
     EXPECT_EQ(field(1223), "-");
     for (int id : {1251, 1252, 1255, 1101, 1102}) EXPECT_FALSE(visible(id)) << id;
 
+    // Off the room over a door, by a move (the button held past the edge) or
+    // by the pointer leaving the canvas: every status field reads "-".
+    for (const bool leave : {false, true}) {
+        moveTo(5, 5);
+        ASSERT_TRUE(visible(1101));
+        if (leave) mouse.pointerLeft();
+        else mouse.mouseMove(700, 300, kLeft);
+        for (int id : {1212, 1223, 1101, 1102}) EXPECT_EQ(field(id), "-") << id << (leave ? " leave" : " move");
+        for (int id : {1251, 1252, 1255, 1101, 1102}) EXPECT_FALSE(visible(id)) << id;
+        mouse.leftUp(700, 300, kNone);
+    }
+    // Coming back onto the cell it left from fills the fields again.
     moveTo(5, 5);
-    mouse.mouseMove(700, 300, kNone);  // right of the canvas
-    EXPECT_EQ(field(1212), "-");
-    EXPECT_EQ(field(1223), "-");
+    mouse.pointerLeft();
+    moveTo(5, 5);
+    EXPECT_EQ(field(1212), "Door");
+    EXPECT_TRUE(visible(1101));
 
     // While connecting, the destination fields keep what they showed.
     app.mouseMode = kMouseConnecting;

@@ -53,8 +53,13 @@ TEST(StartupTest, EmulatorComesFromTheFileThenTheBundleThenTheSearchPath) {
     applyConfiguration(app, Configuration{}, search);
     EXPECT_EQ(app.emulatorPath, bundled);
 
-    applyConfiguration(app, Configuration{true, std::nullopt}, search);
-    EXPECT_EQ(app.emulatorPath, "") << "a file without a path starts nothing";
+    // A file that gives no usable path counts as no path at all.
+    const std::optional<std::string> noPaths[] = {std::nullopt, "", "  ", "\t\r\n"};
+    for (const auto& given : noPaths) {
+        app.emulatorPath = "stale";
+        applyConfiguration(app, Configuration{true, given}, search);
+        EXPECT_EQ(app.emulatorPath, bundled) << '"' << given.value_or("(none)") << '"';
+    }
     applyConfiguration(app, Configuration{true, "/usr/games/x64sc"}, search);
     EXPECT_EQ(app.emulatorPath, "/usr/games/x64sc");
 }

@@ -86,12 +86,12 @@ TEST_F(TestRunTest, AnEmulatorThatCannotBeStartedIsReported) {
     ui.startSucceeds = false;
     testCastle(app);
     EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Could not start /opt/vice/x64sc"});
-    app.emulatorPath.clear();  // a configuration file without a path
+    app.emulatorPath.clear();
     ui.messages.clear();
     ui.started.clear();
     testCastle(app);
     EXPECT_TRUE(ui.started.empty());
-    EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Could not start "});
+    EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Could not start (no program set)"});
 }
 
 }  // namespace

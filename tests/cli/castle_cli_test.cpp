@@ -162,6 +162,53 @@ TEST_F(CastleCli, WrongArgumentsAndUnreadableInputs) {
     EXPECT_EQ(cli({"compile", dir.path().string(), dir.file("y.prg")}).status, 2);
 }
 
+TEST_F(CastleCli, BuildMakesACastleFromAScriptAndDumpListsIt) {
+    std::ofstream(dir.file("castle.txt")) << "# two rooms\n"
+                                             "room 0 6 0 0 112 112\n"
+                                             "door 2 2 3 16\n"
+                                             "put 12 4 18\n"
+                                             "put 13 34 16\n"
+                                             "link 4 18 34 16\n"
+                                             "floor 24 0 2\n"
+                                             "column 9 10 20 21\n"
+                                             "room 1 5 128 0 240 112\n"
+                                             "door 34 2 1 16\n"
+                                             "connect 0 2 2 1 34 2\n"
+                                             "start 2 1 34 2\n";
+    CliRun r = cli({"build", dir.file("castle.txt"), dir.file("castle.cas")}, "");
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = cli({"dump", dir.file("castle.cas")}, "");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "settings start1=0/0 start2=1/0 lives=3/3\n"
+              "room 0 colour=6 map=0,0,112,112\n"
+              "object 0 2 2 type=3 number=0 variant=0 picture=3 links=- dest=1/0 name=Door\n"
+              "object 0 34 16 type=13 number=0 variant=0 picture=40 links=- dest=0/0 name=Lightning Machine\n"
+              "object 0 4 18 type=12 number=0 variant=0 picture=41 links=34,16 dest=0/0 name=Lightning Switch\n"
+              "vertical 0 10 20 type=9\n"
+              "vertical 0 10 21 type=9\n"
+              "walkway 0 0 24 piece=28\n"
+              "walkway 0 1 24 piece=27\n"
+              "walkway 0 2 24 piece=29\n"
+              "room 1 colour=5 map=128,0,240,112\n"
+              "object 1 34 2 type=3 number=0 variant=0 picture=3 links=- dest=0/0 name=Door\n");
+
+    // A line it cannot read names itself; a refused placement fails the build.
+    for (const char* bad : {"put 3 40 0\n", "room 64 1 0 0 16 16\n", "walk 1 2\n", "put 7 1 1 1\n"}) {
+        std::ofstream(dir.file("bad.txt")) << "room 0 1 0 0 16 16\n" << bad;
+        r = cli({"build", dir.file("bad.txt"), dir.file("bad.cas")}, "");
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_NE(r.err.find("bad.txt:2"), std::string::npos) << r.err;
+    }
+    std::ofstream(dir.file("clash.txt")) << "put 3 5 5\nput 7 6 6\n";
+    r = cli({"build", dir.file("clash.txt"), dir.file("clash.cas")}, "");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot place type 7 at 6,6"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir.file("bad.cas")));
+    EXPECT_FALSE(fs::exists(dir.file("clash.cas")));
+    EXPECT_EQ(cli({"dump", dir.file("nothere.cas")}, "").status, 2);
+}
+
 TEST_F(CastleCli, DamagedInputsNeverCrashIt) {
     std::mt19937 rng(77);
     Bytes valid;

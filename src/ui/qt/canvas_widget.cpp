@@ -62,11 +62,6 @@ CanvasWidget::CanvasWidget(EditorSession& session, QtPlatform& platform, QWidget
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void CanvasWidget::leaveEvent(QEvent* event) {
-    session_.mouse().pointerLeft();
-    QWidget::leaveEvent(event);
-}
-
 double CanvasWidget::ratio() const { return devicePixelRatioF() > 0 ? devicePixelRatioF() : 1.0; }
 
 ZoomMapping CanvasWidget::mapping() const { return ZoomMapping(deviceScale(zoom_, ratio())); }
@@ -152,7 +147,12 @@ void CanvasWidget::mouseReleaseEvent(QMouseEvent* event) {
 
 void CanvasWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     platform_.noteMouseTarget(this);
-    if (event->button() != Qt::LeftButton) return;
+    // Only the left button has a double click; any other second press is a
+    // plain press, so that every release has its press.
+    if (event->button() != Qt::LeftButton) {
+        mousePressEvent(event);
+        return;
+    }
     const CellPos p = clientPixelAt(event->position());
     session_.mouseButtonPressed();
     session_.mouse().leftDoubleClick(p.x, p.y);
@@ -175,6 +175,12 @@ void CanvasWidget::wheelEvent(QWheelEvent* event) {
         onZoomWheel(-1);
     }
     event->accept();
+}
+
+void CanvasWidget::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    session_.mouse().pointerLeft();
+    Q_EMIT mouseHandled();
 }
 
 }  // namespace grusk

@@ -28,6 +28,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <cstdlib>
 
@@ -357,13 +358,19 @@ void MainWindow::buildMenus() {
     const std::pair<QKeySequence, int> keys[] = {
         {QKeySequence(Qt::CTRL | Qt::Key_V), kCmdPasteAtPointer},
         {QKeySequence(Qt::Key_Delete), kCmdDeleteSelection},
-        {QKeySequence(Qt::Key_Escape), kCmdSelectNone},
     };
     for (const auto& [sequence, id] : keys) {
         auto* shortcut = new QShortcut(sequence, this);
         const int command = id;
         connect(shortcut, &QShortcut::activated, this, [this, command] { runCommand(command); });
     }
+    // Esc gives up the chosen type as a right click after choosing does, and
+    // the selection of cells with it (one key, one shortcut).
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] {
+        session_.mouse().cancelChoice();
+        runCommand(kCmdSelectNone);
+    });
 }
 
 void MainWindow::addUndoRedo(QMenu* menu) {
@@ -455,14 +462,10 @@ void MainWindow::buildControls() {
     objectList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     objectList_->setSelectionMode(QAbstractItemView::SingleSelection);
     platform_.registerControl(WindowId::Main, kCmdObjectList, objectList_);
-    auto chosen = [this](int row) {
-        if (syncingList_ || row < 0) return;
-        session_.objectListChosen(row);
-        syncWithSession();
-    };
-    connect(objectList_, &QListWidget::currentRowChanged, this, chosen);
-    connect(objectList_, &QListWidget::itemClicked, this,
-            [this, chosen](QListWidgetItem* item) { chosen(objectList_->row(item)); });
+    // Only the selection chooses: the current row also moves when the list
+    // merely gets the keyboard focus, and a click would report twice. The
+    // window's own changes of the selection are made with signals blocked.
+    connect(objectList_, &QListWidget::itemSelectionChanged, this, &MainWindow::listSelectionChanged);
 
     mapperButton_ = addButton(kCmdShowMapper, "Mapper", QRect(right, 322, listWidth_, 28));
     exitButton_ = addButton(kCmdExit, "EXIT", QRect(right, 382, listWidth_, 28));
@@ -496,7 +499,8 @@ void MainWindow::firstPaint() {
     if (!session_.firstPaintPending()) return;
     const char* path = std::getenv("PATH");
     session_.firstPaint(readConfigurationFile(session_.app().programFolder), path ? path : "");
-    syncingList_ = true;
+    {
+    const QSignalBlocker quiet(objectList_);
     objectList_->clear();
     const double ratio = objectList_->devicePixelRatioF() > 0 ? objectList_->devicePixelRatioF() : 1.0;
     const int side = static_cast<int>(kPaletteIcon * ratio + 0.5);
@@ -511,7 +515,7 @@ void MainWindow::firstPaint() {
         objectList_->addItem(new QListWidgetItem(QIcon(pixmap), QString::fromStdString(name)));
     }
     objectList_->setCurrentRow(-1);
-    syncingList_ = false;
+    }
     if (!pendingFile_.isEmpty()) {
         const QString file = pendingFile_;
         pendingFile_.clear();
@@ -520,6 +524,13 @@ void MainWindow::firstPaint() {
             syncWithSession();
         });
     }
+}
+
+void MainWindow::listSelectionChanged() {
+    const QList<QListWidgetItem*> selected = objectList_->selectedItems();
+    if (selected.isEmpty()) session_.mouse().cancelChoice();
+    else session_.objectListChosen(objectList_->row(selected.front()));
+    syncWithSession();
 }
 
 void MainWindow::runCommand(int commandId) {
@@ -531,10 +542,9 @@ void MainWindow::syncWithSession() {
     session_.syncChangedMark();
     const AppState& app = session_.app();
     if (app.placeType == -1 && (objectList_->currentRow() >= 0 || !objectList_->selectedItems().isEmpty())) {
-        syncingList_ = true;
+        const QSignalBlocker quiet(objectList_);
         objectList_->clearSelection();
         objectList_->setCurrentRow(-1);
-        syncingList_ = false;
     }
     if (QAction* grid = action(kCmdShowGrid)) grid->setChecked(app.showGrid);
     if (QAction* mapper = action(kCmdShowMapper)) mapper->setChecked(app.mapperVisible);

@@ -87,6 +87,8 @@ private:
     void addUndoRedo(QMenu* menu);
     void buildControls();
     void firstPaint();
+    // The user changed the object list's selection (click, arrow keys).
+    void listSelectionChanged();
     QPushButton* addButton(int id, const QString& label, const QRect& geometry);
     QWidget* addLabel(int id, const QString& label, const QRect& geometry, bool visible = true);
     QWidget* addField(int id, const QRect& geometry, bool visible = true);
@@ -99,7 +101,6 @@ private:
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;
     QString pendingFile_;
-    bool syncingList_ = false;
     QScrollArea* canvasView_ = nullptr;
     QWidget* canvasFrame_ = nullptr;
     QLabel* status_ = nullptr;

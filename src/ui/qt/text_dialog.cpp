@@ -5,7 +5,9 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "editor/room_editing.h"
 
@@ -21,9 +23,15 @@ TextDialog::TextDialog(const std::string& initial, QWidget* owner) : OkOnlyDialo
     field_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[\\x20-\\x7e]*")), field_));
     // Every change is cut back to one screen width, typed or pasted.
+    // The cut itself must not come back through the signal, and the caret
+    // stays where the user was typing.
     connect(field_, &QLineEdit::textChanged, this, [this](const QString& text) {
         const QString cut = QString::fromStdString(textDialogOnChange(text.toStdString()));
-        if (cut != text) field_->setText(cut);
+        if (cut == text) return;
+        const int caret = field_->cursorPosition();
+        const QSignalBlocker quiet(field_);
+        field_->setText(cut);
+        field_->setCursorPosition(std::min(caret, static_cast<int>(cut.size())));
     });
     auto* ok = new QPushButton("OK", this);
     ok->setObjectName("1");

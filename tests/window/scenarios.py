@@ -1,0 +1,413 @@
+"""The editor under a real X server: each scenario drives the real program with
+the pointer and keys and checks what it does by the window's pixels, its
+caption, and the castle saved through the real file dialog.
+
+usage: scenarios.py PROGRAM_DIR [SCENARIO...]
+"""
+
+import os
+import re
+import sys
+import tempfile
+import time
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from xwin import (BLACK, CELL, CLIENT_HEIGHT, Display, Editor, StageFailure, check, dump_castle,  # noqa: E402
+                  run_script, wait_until)
+
+# Object list rows (type codes).
+CONVEYOR_SWITCH, DOOR, KEY, LADDER, WALKWAY = 0, 3, 7, 9, 27
+RED = (137, 64, 54)  # map colour of new rooms
+
+# Two rooms: a door in each, a lightning switch and its machine, and a key to
+# drag. Everything keeps clear of the canvas middle, where Qt puts the
+# dialogs of a window without a window manager.
+CASTLE = """
+room 0 6 0 0 112 112
+door 2 2 3 16
+put 12 4 18
+put 13 34 16
+put 7 30 2
+room 1 5 128 0 240 112
+door 34 2 1 16
+"""
+
+
+class Stage:
+    def __init__(self, program_dir, display, work):
+        self.program = os.path.join(program_dir, "gruskedit")
+        self.cli = os.path.join(program_dir, "gruskedit-cli")
+        self.display = display
+        self.work = work
+        self.editor = None
+        self.saves = 0
+
+    def start(self, castle=None):
+        args = [castle] if castle else []
+        caption = re.escape(os.path.basename(castle)) if castle else "NO CASTLE LOADED"
+        self.editor = Editor(self.display, self.program, args, cwd=self.work, expect_caption=caption)
+        e = self.editor
+        # The window gets the keyboard focus as on any desktop: the list must
+        # not take that as a choice.
+        e.focus()
+        e.click_cell(39, 24)  # ends the title screen
+        e.wait_cells(0, 20, 40, 5, False, "the room instead of the title screen")
+        self.calibrate_list()
+        return e
+
+    def stop(self):
+        if self.editor:
+            self.editor.stop()
+            self.editor = None
+
+    def calibrate_list(self):
+        """Finds where the list's rows lie (fonts differ between machines):
+        the selection band of the second row and then of the first, chosen
+        with a click and the Up key; Esc gives the choice up again."""
+        e = self.editor
+        top = e.client_y - e.geometry()[1]
+        column = 662 + 123  # right of the short names, left of the scroll bar
+
+        def band_top(shot):
+            background = shot.pixel(column, top + 11 + 250)
+            for y in range(top + 12, top + 11 + 250):
+                if shot.pixel(column, y) != background:
+                    return y - top
+            return None
+
+        e.display.click(*e.client(662 + 75, 11 + 22))
+        second = wait_until(lambda: (band_top(e.screenshot()) or 0) > 11 + 6 and band_top(e.screenshot()),
+                            "the second list row to be selected")
+        e.display.key("Up")
+        first = wait_until(lambda: (band_top(e.screenshot()) or 99) < second and band_top(e.screenshot()),
+                           "the first list row to be selected")
+        e.list_row_height = second - first
+        e.list_top = first
+        check(8 <= e.list_row_height <= 40, "odd list row height %d" % e.list_row_height)
+        self.escape()
+
+    def choose(self, row):
+        e = self.editor
+        x, _ = e.client(662 + 75, 0)
+        y = e.client_y + e.list_top + row * e.list_row_height + e.list_row_height // 2
+        e.display.click(x, y)
+
+    def escape(self):
+        self.editor.focus()
+        self.editor.display.key("Escape")
+
+    def save(self):
+        self.saves += 1
+        path = os.path.join(self.work, "saved%d.cas" % self.saves)
+        castle = self.editor.save_project(path, self.cli)
+        # The press after a file dialog is swallowed on purpose: spend it here.
+        self.editor.click_cell(39, 24, button=3)
+        return castle
+
+    def no_star(self):
+        check(not self.editor.caption().startswith("*"), "unexpected unsaved mark: " + self.editor.caption())
+
+    def star(self):
+        self.editor.wait_caption(r"^\*", "the unsaved mark")
+
+
+def objects_of(castle, room=0):
+    return {(x, y): int(o["type"]) for (r, x, y), o in castle["objects"].items() if r == room}
+
+
+def scenario_startup_click_places_nothing(s):
+    e = s.start()
+    s.no_star()
+    before = e.screenshot()
+    e.click_cell(10, 20)
+    e.click_cell(30, 5)
+    time.sleep(0.3)  # nothing is to happen: give it the time to do it wrongly
+    after = e.screenshot()
+    check(e.lit(after, 0, 0, 40, 25) == 0, "a click after start-up drew something")
+    check(before.data == after.data or e.lit(before, 0, 0, 40, 25) == e.lit(after, 0, 0, 40, 25),
+          "the canvas changed")
+    s.no_star()
+    # A menu opened and closed, then a click: still nothing.
+    e.display.click(*e.client(15, -10))
+    time.sleep(0.3)
+    e.display.key("Escape")
+    e.click_cell(10, 20)
+    time.sleep(0.3)
+    check(e.lit(e.screenshot(), 0, 0, 40, 25) == 0, "a click after a menu drew something")
+    s.no_star()
+
+
+def scenario_ghost_place_and_cancel(s):
+    e = s.start()
+    s.choose(KEY)
+    e.hover_cell(10, 20)
+    e.wait_cells(10, 20, 2, 1, True, "the key's ghost under the pointer")
+    e.hover_cell(14, 20)
+    e.wait_cells(14, 20, 2, 1, True, "the ghost following the pointer")
+    e.wait_cells(10, 20, 2, 1, False, "the ghost leaving its old cell")
+    e.click_cell(14, 20)
+    s.star()
+    e.hover_cell(20, 22)
+    e.wait_cells(20, 22, 2, 1, True, "the ghost after placing")
+    e.click_cell(20, 22, button=3)
+    e.wait_cells(20, 22, 2, 1, False, "the ghost to go on a right click")
+    e.click_cell(24, 18)  # the choice is gone: nothing placed
+    # Chosen with the keyboard while the pointer rests on the canvas: the
+    # ghost shows at once; Esc takes it away again.
+    e.hover_cell(6, 8)
+    e.focus()
+    e.display.key("Home")  # the first row, "Conveyor Switch"
+    e.wait_cells(6, 8, 2, 2, True, "the ghost of a type chosen with the keyboard")
+    e.display.key("Escape")
+    e.wait_cells(6, 8, 2, 2, False, "the ghost to go on Esc")
+    e.click_cell(6, 8)
+    # Leaving the canvas takes the ghost along.
+    s.choose(KEY)
+    e.hover_cell(30, 20)
+    e.wait_cells(30, 20, 2, 1, True, "the ghost")
+    e.display.move(*e.client(700, 440))
+    e.wait_cells(30, 20, 2, 1, False, "the ghost to go when the pointer leaves the canvas")
+    s.escape()
+    castle = s.save()
+    check(objects_of(castle) == {(14, 20): KEY}, "expected one key at (14, 20), found %s" % objects_of(castle))
+    check(not castle["verticals"] and not castle["walkways"], "unexpected pieces")
+
+
+def scenario_runs_of_ladder_and_walkway(s):
+    e = s.start()
+    s.choose(LADDER)
+    e.drag_cells([(5, 5), (5, 6), (6, 7), (7, 8), (8, 9)])
+    e.wait_cells(5, 5, 1, 5, True, "the ladder run")
+    e.focus()
+    e.display.key("End")  # Walkway, the list's last row
+    e.drag_cells([(2, 12), (3, 12), (4, 13), (5, 11), (6, 12), (7, 13), (8, 12)])
+    e.wait_cells(2, 12, 7, 1, True, "the walkway run")
+    s.escape()
+    shot = e.screenshot()
+    check(e.lit(shot, 6, 7, 3, 3) == 0, "the ladder run left its column")
+    check(e.lit(shot, 2, 13, 7, 1) == 0 and e.lit(shot, 2, 11, 7, 1) == 0, "the walkway run left its row")
+    castle = s.save()
+    ladders = sorted((x, y) for (r, x, y), v in castle["verticals"].items() if int(v["type"]) == LADDER)
+    check(ladders == [(5, y) for y in range(5, 10)], "ladder cells %s" % ladders)
+    walkway = sorted((x, y) for (r, x, y) in castle["walkways"])
+    check(walkway == [(x, 12) for x in range(2, 9)], "walkway cells %s" % walkway)
+    check(not castle["objects"], "unexpected objects %s" % castle["objects"])
+
+
+def question_cancelled(s):
+    """The question box of Exit with unsaved changes, answered Cancel."""
+    e = s.editor
+    before = e.display.visible_windows()
+    e.focus()
+    e.display.key("ctrl+q")
+    box = e.new_window(before, "the unsaved-changes question")
+    box.focus()
+    e.display.key("Escape")
+    wait_until(lambda: box.wid not in e.display.visible_windows(), "the question to close")
+    check(e.running(), "the editor ended on Cancel")
+    e.focus()
+
+
+def scenario_after_message_box_and_menu(s):
+    e = s.start()
+    s.choose(KEY)
+    e.click_cell(2, 20)
+    s.star()
+    question_cancelled(s)
+    e.click_cell(8, 20)
+    e.wait_cells(8, 20, 2, 1, True, "a key placed after the message box")
+    # A menu opened and closed.
+    e.display.click(*e.client(15, -10))
+    time.sleep(0.3)
+    e.display.key("Escape")
+    e.focus()
+    e.click_cell(14, 20)
+    e.wait_cells(14, 20, 2, 1, True, "a key placed after the menu")
+    # With no type chosen, after a question box: nothing placed.
+    s.escape()
+    question_cancelled(s)
+    e.click_cell(20, 20)
+    castle = s.save()
+    check(objects_of(castle) == {(2, 20): KEY, (8, 20): KEY, (14, 20): KEY},
+          "expected three keys, found %s" % objects_of(castle))
+
+
+def scenario_drag_delete_undo(s):
+    castle_file = run_script(s.cli, CASTLE, os.path.join(s.work, "castle-drag.cas"))
+    e = s.start(castle_file)
+    e.wait_cells(30, 2, 2, 1, True, "the key")
+    e.drag_cells([(30, 2), (31, 3), (30, 5), (30, 8)])
+    e.wait_cells(30, 8, 2, 1, True, "the key at its new place")
+    e.wait_cells(30, 2, 2, 1, False, "the key gone from its old place")
+    s.star()
+    e.click_cell(30, 8, modifiers=("ctrl",))
+    e.wait_cells(30, 8, 2, 1, False, "the key deleted by Ctrl-click")
+    e.focus()
+    e.display.key("ctrl+z")
+    e.wait_cells(30, 8, 2, 1, True, "the key back after Ctrl+Z")
+    castle = s.save()
+    objects = objects_of(castle)
+    check(objects.get((30, 8)) == KEY and (30, 2) not in objects, "the key is not at (30, 8): %s" % objects)
+    check(len(objects) == 4, "objects changed: %s" % objects)
+
+
+def popup_command(s, column, row, downs):
+    """Opens an object's popup with a right click and picks its item by keys."""
+    e = s.editor
+    e.click_cell(column, row, button=3)
+    x, y = e.display.pointer()
+
+    def shown():
+        shot = e.display.screenshot()
+        return shot.pixel(x + 30, y + 8) != BLACK
+    wait_until(shown, "the popup menu")
+    e.display.xdotool("key", *(["Down"] * downs + ["Return"]))
+    wait_until(lambda: not shown(), "the popup menu to close")
+
+
+def scenario_link_connect_and_follow(s):
+    castle_file = run_script(s.cli, CASTLE, os.path.join(s.work, "castle-link.cas"))
+    e = s.start(castle_file)
+    e.wait_cells(34, 16, 3, 4, True, "the lightning machine")
+    popup_command(s, 4, 18, 1)  # "Link ..."
+    e.click_cell(35, 17)
+    s.star()
+    popup_command(s, 3, 3, 3)  # "Connect ..." (after "Door Type" and "Edit Door ...")
+    e.display.click(*e.client(225, 11 + 400 + 9 + 12))  # ">" : room 2 of the castle
+    e.wait_cells(34, 2, 3, 3, True, "the door of the second room")
+    e.wait_cells(34, 16, 3, 4, False, "the second room")
+    e.click_cell(35, 3)
+    time.sleep(0.2)
+    # A double click on the door goes through it and rests the pointer on the other door.
+    x, y = e.cell(35, 3)
+    e.display.move(x, y)
+    e.display.xdotool("click", "--repeat", 2, "--delay", 60, 1)
+    e.wait_cells(34, 16, 3, 4, True, "the first room after the double click")
+    expected = e.client(2 * CELL + 9 + 24, 2 * CELL + 11 + 24)
+    wait_until(lambda: e.display.pointer() == expected, "the pointer on the first room's door")
+    castle = s.save()
+    switch = castle["objects"][(0, 4, 18)]
+    check(switch["links"] == "34,16", "switch links: %s" % switch["links"])
+    door_a, door_b = castle["objects"][(0, 2, 2)], castle["objects"][(1, 34, 2)]
+    check(door_a["dest"] == "1/0" and door_b["dest"] == "0/0",
+          "door destinations %s and %s" % (door_a["dest"], door_b["dest"]))
+    check(len(castle["objects"]) == 5, "objects changed: %s" % sorted(castle["objects"]))
+
+
+def scenario_room_map(s):
+    castle_file = run_script(s.cli, CASTLE, os.path.join(s.work, "castle-map.cas"))
+    e = s.start(castle_file)
+    before = e.display.visible_windows()
+    e.display.click(*e.client(662 + 75, 336))  # "Mapper"
+    m = e.new_window(before, "the room map")
+    mx, my, _, _ = m.geometry()
+
+    def at(x, y):
+        return mx + x, my + y
+
+    def colour(x, y):
+        return m.screenshot().pixel(x, y)
+
+    wait_until(lambda: colour(56, 56) != BLACK, "the map's first room")
+    # ">" twice: room 3, which is not on the map yet.
+    for _ in range(2):
+        e.display.click(*at(641 + 59 + 11, 320))
+    time.sleep(0.3)
+    d = e.display
+    d.move(*at(400, 250))
+    d.xdotool("mousedown", 1)
+    d.move(*at(420, 270))
+    d.move(*at(450, 300))
+    d.xdotool("mouseup", 1)
+    wait_until(lambda: colour(432, 272) == RED, "the new room on the map")
+    check(colour(480, 272) == BLACK, "the new room is too wide")
+    # Moved by 96 pixels, in small steps so that the pointer stays on it.
+    d.move(*at(432, 272))
+    d.xdotool("mousedown", 1)
+    for x in range(440, 529, 8):
+        d.move(*at(x, 272))
+    d.xdotool("mouseup", 1)
+    wait_until(lambda: colour(528, 272) == RED and colour(410, 272) == BLACK, "the room moved")
+    # Resized at its lower right corner.
+    d.move(*at(555, 299))
+    d.xdotool("mousedown", 1)
+    d.move(*at(557, 301))
+    d.move(*at(580, 320))
+    d.move(*at(600, 340))
+    d.xdotool("mouseup", 1)
+    wait_until(lambda: colour(590, 330) == RED, "the room resized")
+    castle = s.save()
+    check(castle["rooms"].get(2, {}).get("map") == "496,240,608,352",
+          "room 3's rectangle: %s" % castle["rooms"].get(2))
+    # Removed with a right click.
+    d.click(*at(528, 272), button=3)
+    wait_until(lambda: colour(528, 272) == BLACK, "the room taken off the map")
+    castle = s.save()
+    check(sorted(castle["rooms"]) == [0, 1], "rooms on the map: %s" % sorted(castle["rooms"]))
+
+
+def scenario_sample_castle_opens_and_ctrl_q_ends(s):
+    sample = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "examples", "sample.prg"))
+    e = s.start(sample)
+    check(e.lit(e.screenshot(), 0, 0, 40, 25) > 1000, "the sample castle's room is not on the canvas")
+    s.no_star()
+    e.focus()
+    e.display.key("ctrl+q")
+    wait_until(lambda: not e.running(), "the editor to end on Ctrl+Q")
+    check(e.proc.returncode == 0, "the editor ended with status %d" % e.proc.returncode)
+
+
+SCENARIOS = [
+    scenario_sample_castle_opens_and_ctrl_q_ends,
+    scenario_startup_click_places_nothing,
+    scenario_ghost_place_and_cancel,
+    scenario_runs_of_ladder_and_walkway,
+    scenario_after_message_box_and_menu,
+    scenario_drag_delete_undo,
+    scenario_link_connect_and_follow,
+    scenario_room_map,
+]
+
+
+def main(argv):
+    if len(argv) < 2:
+        print(__doc__)
+        return 2
+    program_dir = os.path.abspath(argv[1])
+    wanted = argv[2:]
+    failures = 0
+    work = tempfile.mkdtemp(prefix="gruskwin-")
+    display = Display(workdir=work)
+    try:
+        for scenario in SCENARIOS:
+            name = scenario.__name__[len("scenario_"):]
+            if wanted and name not in wanted:
+                continue
+            stage = Stage(program_dir, display, work)
+            started = time.monotonic()
+            try:
+                scenario(stage)
+                print("window: %-36s ok (%.1f s)" % (name, time.monotonic() - started))
+            except Exception as error:  # noqa: BLE001 - every failure is reported the same way
+                failures += 1
+                print("window: %-36s FAILED: %s" % (name, error))
+                if not isinstance(error, StageFailure):
+                    traceback.print_exc()
+                shot = os.path.join("/tmp", "gruskedit-window-%s.png" % name)
+                try:
+                    display.run(["import", "-silent", "-window", "root", shot])
+                    print("window: screenshot in " + shot)
+                except Exception:  # noqa: BLE001
+                    pass
+                if stage.editor:
+                    print(stage.editor.output())
+            finally:
+                stage.stop()
+    finally:
+        display.stop()
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

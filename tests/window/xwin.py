@@ -1,0 +1,383 @@
+"""Driving the real editor in a real X server: a private Xvfb display, the
+editor started on it, pointer and keys through xdotool, screenshots read back
+as pixels (ImageMagick `import`), captions, saving through the real file
+dialog and reading the saved castle back with gruskedit-cli.
+
+Standard library only. Every wait polls a condition and ends after a bounded
+time with a clear failure, so a broken editor fails the stage quickly instead
+of hanging it.
+"""
+
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+
+# The main window's client area below the menu bar, and the room canvas in it.
+CLIENT_WIDTH = 822
+CLIENT_HEIGHT = 456
+# The status line along the bottom of the main window, below the client area.
+STATUS_HEIGHT = 22
+CANVAS_LEFT = 9
+CANVAS_TOP = 11
+CELL = 16
+# The object list (1206) right of the canvas.
+LIST_LEFT = 9 + 640 + 13
+LIST_WIDTH = 150
+
+BLACK = (0, 0, 0)
+
+
+class StageFailure(Exception):
+    """A scenario did not see what it expected."""
+
+
+def wait_until(condition, what, timeout=10.0, interval=0.05):
+    """Polls condition() until it gives a true value, which is returned;
+    raises StageFailure naming what was awaited when the time is up."""
+    end = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise StageFailure("timed out waiting for " + what)
+        time.sleep(interval)
+
+
+def check(condition, message):
+    if not condition:
+        raise StageFailure(message)
+
+
+class Image:
+    """A screenshot: width x height RGB pixels, with (0, 0) at its top left."""
+
+    def __init__(self, width, height, data):
+        self.width = width
+        self.height = height
+        self.data = data
+
+    @staticmethod
+    def from_ppm(raw):
+        # P6 header: magic, width, height, maxval, each followed by whitespace.
+        fields = []
+        pos = 0
+        while len(fields) < 4:
+            while raw[pos:pos + 1].isspace():
+                pos += 1
+            if raw[pos:pos + 1] == b"#":
+                pos = raw.index(b"\n", pos) + 1
+                continue
+            start = pos
+            while not raw[pos:pos + 1].isspace():
+                pos += 1
+            fields.append(raw[start:pos])
+        if fields[0] != b"P6" or int(fields[3]) != 255:
+            raise StageFailure("unexpected screenshot format")
+        width, height = int(fields[1]), int(fields[2])
+        pixels = raw[pos + 1:pos + 1 + width * height * 3]
+        if len(pixels) != width * height * 3:
+            raise StageFailure("truncated screenshot")
+        return Image(width, height, pixels)
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def region(self, left, top, width, height):
+        """Pixels of a rectangle, row by row (clipped to the image)."""
+        out = []
+        for y in range(max(top, 0), min(top + height, self.height)):
+            row = y * self.width
+            for x in range(max(left, 0), min(left + width, self.width)):
+                i = (row + x) * 3
+                out.append(tuple(self.data[i:i + 3]))
+        return out
+
+    def count(self, left, top, width, height, colour=None, not_colour=None):
+        """How many pixels of the rectangle are (or, with not_colour, are not) a colour."""
+        pixels = self.region(left, top, width, height)
+        if colour is not None:
+            return sum(1 for p in pixels if p == colour)
+        return sum(1 for p in pixels if p != not_colour)
+
+
+class Display:
+    """A private Xvfb server on a free display number (chosen by Xvfb)."""
+
+    def __init__(self, width=2048, height=1536, workdir=None):
+        for tool in ("Xvfb", "xdotool", "import"):
+            if shutil.which(tool) is None:
+                raise StageFailure(tool + " is missing (scripts/deps.sh installs it)")
+        self.workdir = workdir or tempfile.mkdtemp(prefix="gruskwin-")
+        read_end, write_end = os.pipe()
+        self.log = open(os.path.join(self.workdir, "xvfb.log"), "wb")
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height),
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=self.log, stderr=subprocess.STDOUT)
+        os.close(write_end)
+        number = b""
+        end = time.monotonic() + 20
+        while not number.endswith(b"\n"):
+            if time.monotonic() > end or self.proc.poll() is not None:
+                os.close(read_end)
+                self.stop()
+                raise StageFailure("Xvfb did not start")
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read_end)
+        self.name = ":" + number.decode().strip()
+        self.env = dict(os.environ)
+        self.env["DISPLAY"] = self.name
+        for variable in ("QT_QPA_PLATFORM", "QT_QPA_PLATFORMTHEME", "WAYLAND_DISPLAY"):
+            self.env.pop(variable, None)
+        wait_until(lambda: self.run(["xdotool", "getdisplaygeometry"], check_rc=False).returncode == 0,
+                   "the X server to answer")
+
+    def run(self, argv, check_rc=True, stdin=None):
+        result = subprocess.run(argv, env=self.env, input=stdin, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, timeout=30)
+        if check_rc and result.returncode != 0:
+            raise StageFailure("%s failed: %s" % (" ".join(argv), result.stderr.decode(errors="replace")))
+        return result
+
+    def xdotool(self, *args, check_rc=True):
+        return self.run(["xdotool"] + [str(a) for a in args], check_rc=check_rc).stdout.decode().strip()
+
+    def screenshot(self, window="root"):
+        raw = self.run(["import", "-silent", "-window", str(window), "-depth", "8", "ppm:-"]).stdout
+        return Image.from_ppm(raw)
+
+    def pointer(self):
+        out = self.xdotool("getmouselocation", "--shell")
+        values = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+        return int(values["X"]), int(values["Y"])
+
+    def move(self, x, y):
+        self.xdotool("mousemove", "--sync", x, y)
+
+    def click(self, x, y, button=1, modifiers=()):
+        self.move(x, y)
+        for key in modifiers:
+            self.xdotool("keydown", key)
+        self.xdotool("click", button)
+        for key in reversed(modifiers):
+            self.xdotool("keyup", key)
+
+    def key(self, *keys):
+        self.xdotool("key", "--clearmodifiers", *keys)
+
+    def type_text(self, text):
+        self.xdotool("type", "--delay", 8, text)
+
+    def visible_windows(self, name=".*"):
+        out = self.xdotool("search", "--onlyvisible", "--name", name, check_rc=False)
+        return [int(w) for w in out.split()]
+
+    def focused_window(self):
+        return int(self.xdotool("getwindowfocus", "-f"))
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.log.close()
+
+
+class Window:
+    """A top-level window of the display, by its X id."""
+
+    def __init__(self, display, wid):
+        self.display = display
+        self.wid = wid
+
+    def geometry(self):
+        out = self.display.xdotool("getwindowgeometry", "--shell", self.wid)
+        values = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def caption(self):
+        return self.display.xdotool("getwindowname", self.wid)
+
+    def focus(self):
+        self.display.xdotool("windowfocus", "--sync", self.wid, check_rc=False)
+
+    def screenshot(self):
+        return self.display.screenshot(self.wid)
+
+
+class Editor(Window):
+    """The gruskedit program on a display, with the main window's geometry:
+    client pixels, canvas cells and list rows in screen coordinates."""
+
+    def __init__(self, display, program, args=(), cwd=None, expect_caption=None, timeout=20):
+        self.log_path = os.path.join(display.workdir, "editor-%d.log" % time.monotonic_ns())
+        self.log = open(self.log_path, "wb")
+        self.proc = subprocess.Popen([os.path.abspath(program)] + list(args), cwd=cwd, env=display.env,
+                                     stdout=self.log, stderr=subprocess.STDOUT)
+        pattern = expect_caption or ".+"
+
+        def found():
+            if self.proc.poll() is not None:
+                raise StageFailure("the editor ended early:\n" + self.output())
+            for wid in display.visible_windows(pattern):
+                w = Window(display, wid)
+                if w.geometry()[3] > CLIENT_HEIGHT:  # the main window, not a tool window
+                    return wid
+            return None
+
+        super().__init__(display, wait_until(found, "the editor's main window", timeout))
+        x, y, width, height = self.geometry()
+        self.client_x = x
+        self.client_y = y + height - STATUS_HEIGHT - CLIENT_HEIGHT
+        # The first paint sets the caption; the canvas shows the title until the next redraw.
+        wait_until(lambda: self.caption() != "Grusk Edit", "the first paint")
+
+    def output(self):
+        self.log.flush()
+        with open(self.log_path, "rb") as f:
+            return f.read().decode(errors="replace")
+
+    def running(self):
+        return self.proc.poll() is None
+
+    def stop(self):
+        if self.running():
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.log.close()
+
+    # Geometry, in screen pixels.
+    def client(self, x, y):
+        return self.client_x + x, self.client_y + y
+
+    def cell(self, column, row, dx=8, dy=8):
+        """A point of a canvas cell, by default its middle."""
+        return self.client(CANVAS_LEFT + column * CELL + dx, CANVAS_TOP + row * CELL + dy)
+
+    def list_row(self, row, first_row_height=None):
+        """The middle of an object list row (the list starts at the canvas top)."""
+        height = first_row_height or self.list_row_height
+        return self.client(LIST_LEFT + LIST_WIDTH // 2, CANVAS_TOP + 2 + row * height + height // 2)
+
+    list_row_height = 18
+
+    # Looking at the canvas.
+    def canvas_shot(self):
+        return self.screenshot()
+
+    def cell_rect(self, column, row, width=1, height=1):
+        """The rectangle of cells in window pixels (for screenshots of the window)."""
+        top = self.client_y - self.geometry()[1]
+        return (CANVAS_LEFT + column * CELL, top + CANVAS_TOP + row * CELL, width * CELL, height * CELL)
+
+    def lit(self, shot, column, row, width=1, height=1):
+        """Pixels of the cells that are not the black background."""
+        return shot.count(*self.cell_rect(column, row, width, height), not_colour=BLACK)
+
+    def wait_cells(self, column, row, width, height, lit, what, timeout=10):
+        """Waits until the cells show something (lit) or are black (not lit)."""
+        def done():
+            count = self.lit(self.screenshot(), column, row, width, height)
+            return count > 0 if lit else count == 0
+        return wait_until(done, what, timeout)
+
+    def wait_caption(self, pattern, what=None, timeout=10):
+        return wait_until(lambda: re.search(pattern, self.caption()), what or "caption " + pattern, timeout)
+
+    # Acting.
+    def click_cell(self, column, row, button=1, modifiers=()):
+        self.display.click(*self.cell(column, row), button=button, modifiers=modifiers)
+
+    def hover_cell(self, column, row):
+        # Two moves inside the cell, so the window sees a move even when the
+        # pointer was there already.
+        self.display.move(*self.cell(column, row, 4, 4))
+        self.display.move(*self.cell(column, row))
+
+    def drag_cells(self, path, modifiers=()):
+        """Holds the left button from the first cell through the others."""
+        self.display.move(*self.cell(*path[0]))
+        for key in modifiers:
+            self.display.xdotool("keydown", key)
+        self.display.xdotool("mousedown", 1)
+        for column, row in path[1:]:
+            self.display.move(*self.cell(column, row, 4, 4))
+            self.display.move(*self.cell(column, row))
+        self.display.xdotool("mouseup", 1)
+        for key in reversed(modifiers):
+            self.display.xdotool("keyup", key)
+
+    def choose(self, row):
+        """Chooses a type with a click on its row in the object list."""
+        self.display.click(*self.list_row(row))
+
+    def new_window(self, before, what, timeout=10):
+        """Waits for a visible top-level window that was not in before."""
+        def fresh():
+            now = [w for w in self.display.visible_windows() if w not in before]
+            return now[0] if now else None
+        return Window(self.display, wait_until(fresh, what, timeout))
+
+    def save_project(self, path, cli):
+        """Saves the castle through File, Save Project... (Ctrl+S) and the real
+        file dialog, and returns what gruskedit-cli dump reads from it."""
+        if os.path.exists(path):
+            os.remove(path)
+        self.focus()
+        before = self.display.visible_windows()
+        self.display.key("ctrl+s")
+        dialog = self.new_window(before, "the save dialog")
+        dialog.focus()
+        self.display.type_text(path)
+        self.display.key("Return")
+        wait_until(lambda: os.path.exists(path) and os.path.getsize(path) > 0, "the saved file " + path)
+        wait_until(lambda: dialog.wid not in self.display.visible_windows(), "the save dialog to close")
+        self.wait_caption(re.escape(os.path.basename(path)))
+        return dump_castle(cli, path)
+
+
+def dump_castle(cli, path):
+    """What gruskedit-cli dump says about a castle file: settings, rooms in use
+    and the objects, walkway pieces and vertical pieces by (room, x, y)."""
+    out = subprocess.run([cli, "dump", path], stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=30)
+    if out.returncode != 0:
+        raise StageFailure("gruskedit-cli dump %s: %s" % (path, out.stderr.decode(errors="replace")))
+    castle = {"rooms": {}, "objects": {}, "walkways": {}, "verticals": {}}
+    for line in out.stdout.decode().splitlines():
+        words = line.split()
+        fields = dict(w.split("=", 1) for w in words if "=" in w)
+        if words[0] == "room":
+            castle["rooms"][int(words[1])] = fields
+        elif words[0] in ("object", "walkway", "vertical"):
+            key = (int(words[1]), int(words[2]), int(words[3]))
+            castle[words[0] + "s"][key] = fields
+        elif words[0] == "settings":
+            castle["settings"] = fields
+    return castle
+
+
+def run_script(cli, script_text, out_path):
+    """Builds a castle file with gruskedit-cli build from script lines."""
+    script_path = out_path + ".txt"
+    with open(script_path, "w") as f:
+        f.write(script_text)
+    out = subprocess.run([cli, "build", script_path, out_path], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                         timeout=30)
+    if out.returncode != 0:
+        raise StageFailure("gruskedit-cli build: " + out.stderr.decode(errors="replace"))
+    return out_path
