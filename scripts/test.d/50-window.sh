@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 BUILD_DIR=${BUILD_DIR:-build}
-for tool in python3 Xvfb xdotool import; do
+for tool in python3 Xvfb xdotool xwd import; do
   command -v "$tool" >/dev/null || { echo "window: $tool is missing (scripts/deps.sh installs it)"; exit 1; }
 done
 [ -x "$BUILD_DIR/program/gruskedit" ] || { echo "window: $BUILD_DIR/program/gruskedit is not built"; exit 1; }

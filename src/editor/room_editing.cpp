@@ -106,16 +106,21 @@ CellRecord* placeObjectNoRecount(AppState& app, int type, int x, int y, bool for
     CellRecord* placed = nullptr;
     int outcome = 1;
 
+    // Every placement asks for its cells to be redrawn: runs drawn with the
+    // button held must show at once, not at the release.
     if (isVerticalType(type)) {
         placed = &room.vertical(x, y);
         placed->type = type;
+        invalidateCells(app, x, y, 1, 1, true);
     } else if (type == kWalkway) {
         room.walkway(x, y) = kWalkway;
+        invalidateCells(app, x, y, 1, 1, true);
     } else if (type == kCamouflage) {
         const bool rightFree = x >= kColumns - 1 || room.camouflage(x + 1, y) == 0;
         if (room.camouflage(x, y) == 0 && rightFree) {
             room.camouflage(x, y) = 1;
             if (x < kColumns - 1) room.camouflage(x + 1, y) = 2;
+            invalidateCells(app, x, y, 2, 1, true);
         }
     } else if (isObjectType(type)) {
         const Size s = blockCells(type);

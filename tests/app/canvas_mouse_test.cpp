@@ -66,7 +66,9 @@ TEST_F(CanvasMouseTest, LadderRunKeepsTheColumnOfTheFirstMove) {
     moveTo(5, 5);
     press(5, 5);
     moveTo(5, 6, kLeft);  // fixes column 5
+    ui.clearRecords();
     moveTo(7, 7, kLeft);
+    EXPECT_TRUE(redrawn(cellRect(5, 7))) << "each piece shows while the button is held";
     moveTo(9, 8, kLeft);
     EXPECT_EQ(mouse.lockedColumn(), 5);
     release(9, 8);
@@ -91,7 +93,9 @@ TEST_F(CanvasMouseTest, WalkwayRunKeepsItsRowAndIsShapedOnRelease) {
     moveTo(3, 10);
     press(3, 10);
     moveTo(4, 10, kLeft);  // fixes row 10
+    ui.clearRecords();
     moveTo(5, 11, kLeft);
+    EXPECT_TRUE(redrawn(cellRect(5, 10)));
     moveTo(6, 12, kLeft);
     moveTo(7, 9, kLeft);
     EXPECT_EQ(mouse.lockedRow(), 10);

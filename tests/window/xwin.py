@@ -28,6 +28,8 @@ LIST_LEFT = 9 + 640 + 13
 LIST_WIDTH = 150
 
 BLACK = (0, 0, 0)
+# Between pointer moves with a button held whose effect cannot be seen.
+MOVE_PAUSE = 0.15
 
 
 class StageFailure(Exception):
@@ -53,12 +55,40 @@ def check(condition, message):
 
 
 class Image:
-    """A screenshot: width x height RGB pixels, with (0, 0) at its top left."""
+    """A screenshot: width x height RGB pixels, with (0, 0) at its top left,
+    stored as rows of stride bytes with step bytes per pixel in the order
+    given by offsets (of red, green and blue)."""
 
-    def __init__(self, width, height, data):
+    def __init__(self, width, height, data, stride=None, step=3, offsets=(0, 1, 2)):
         self.width = width
         self.height = height
         self.data = data
+        self.stride = stride or width * 3
+        self.step = step
+        self.offsets = offsets
+
+    @staticmethod
+    def from_xwd(raw):
+        """An xwd dump of a 24-bit TrueColor window (32 bits per pixel)."""
+        import struct
+        header = struct.unpack(">25I", raw[:100])
+        (header_size, _version, pixmap_format, depth, width, height, _xoffset, byte_order, _unit, _bit_order,
+         _pad, bits_per_pixel, bytes_per_line, _visual, red_mask, _green_mask, _blue_mask, _bits_rgb,
+         _entries, ncolours) = header[:20]
+        if pixmap_format != 2 or depth != 24 or bits_per_pixel not in (24, 32):
+            raise StageFailure("unexpected screenshot format (depth %d, %d bits)" % (depth, bits_per_pixel))
+        # The root window's dump says 24 bits but holds pixels of four bytes.
+        step = 4 if bits_per_pixel == 32 or bytes_per_line >= width * 4 else 3
+        start = header_size + ncolours * 12
+        data = raw[start:start + bytes_per_line * height]
+        if len(data) != bytes_per_line * height:
+            raise StageFailure("truncated screenshot")
+        # Byte of each channel within a pixel, from its mask and the byte order.
+        def byte_of(mask):
+            shift = {0xff: 0, 0xff00: 1, 0xff0000: 2, 0xff000000: 3}[mask]
+            return shift if byte_order == 0 else step - 1 - shift
+        offsets = (byte_of(red_mask), byte_of(_green_mask), byte_of(_blue_mask))
+        return Image(width, height, data, bytes_per_line, step, offsets)
 
     @staticmethod
     def from_ppm(raw):
@@ -84,21 +114,41 @@ class Image:
         return Image(width, height, pixels)
 
     def pixel(self, x, y):
-        i = (y * self.width + x) * 3
-        return tuple(self.data[i:i + 3])
+        i = y * self.stride + x * self.step
+        r, g, b = self.offsets
+        return (self.data[i + r], self.data[i + g], self.data[i + b])
 
     def region(self, left, top, width, height):
         """Pixels of a rectangle, row by row (clipped to the image)."""
         out = []
         for y in range(max(top, 0), min(top + height, self.height)):
-            row = y * self.width
             for x in range(max(left, 0), min(left + width, self.width)):
-                i = (row + x) * 3
-                out.append(tuple(self.data[i:i + 3]))
+                out.append(self.pixel(x, y))
         return out
+
+    def same_as(self, other):
+        return (self.width, self.height, self.data) == (other.width, other.height, other.data)
+
+    def lit(self, left, top, width, height):
+        """How many pixels of the rectangle are not black (whole rows at a time)."""
+        left, right = max(left, 0), min(left + width, self.width)
+        n = right - left
+        if n <= 0:
+            return 0
+        total = 0
+        for y in range(max(top, 0), min(top + height, self.height)):
+            start = y * self.stride + left * self.step
+            row = self.data[start:start + n * self.step]
+            merged = 0
+            for offset in self.offsets:
+                merged |= int.from_bytes(row[offset::self.step], "little")
+            total += n - merged.to_bytes(n, "little").count(0)
+        return total
 
     def count(self, left, top, width, height, colour=None, not_colour=None):
         """How many pixels of the rectangle are (or, with not_colour, are not) a colour."""
+        if colour is None and not_colour == BLACK:
+            return self.lit(left, top, width, height)
         pixels = self.region(left, top, width, height)
         if colour is not None:
             return sum(1 for p in pixels if p == colour)
@@ -108,8 +158,8 @@ class Image:
 class Display:
     """A private Xvfb server on a free display number (chosen by Xvfb)."""
 
-    def __init__(self, width=2048, height=1536, workdir=None):
-        for tool in ("Xvfb", "xdotool", "import"):
+    def __init__(self, width=1280, height=1024, workdir=None):
+        for tool in ("Xvfb", "xdotool", "xwd", "import"):
             if shutil.which(tool) is None:
                 raise StageFailure(tool + " is missing (scripts/deps.sh installs it)")
         self.workdir = workdir or tempfile.mkdtemp(prefix="gruskwin-")
@@ -151,8 +201,12 @@ class Display:
         return self.run(["xdotool"] + [str(a) for a in args], check_rc=check_rc).stdout.decode().strip()
 
     def screenshot(self, window="root"):
-        raw = self.run(["import", "-silent", "-window", str(window), "-depth", "8", "ppm:-"]).stdout
-        return Image.from_ppm(raw)
+        """A window by its id (quick, through xwd), or the whole screen with
+        the popup menus on it (through ImageMagick: xwd leaves out windows of
+        another depth, such as menus)."""
+        if window == "root":
+            return Image.from_ppm(self.run(["import", "-silent", "-window", "root", "-depth", "8", "ppm:-"]).stdout)
+        return Image.from_xwd(self.run(["xwd", "-silent", "-id", str(window)]).stdout)
 
     def pointer(self):
         out = self.xdotool("getmouselocation", "--shell")
@@ -309,18 +363,23 @@ class Editor(Window):
         self.display.move(*self.cell(column, row, 4, 4))
         self.display.move(*self.cell(column, row))
 
-    def drag_cells(self, path, modifiers=()):
-        """Holds the left button from the first cell through the others."""
+    def drag_cells(self, path, settled=None):
+        """Holds the left button from the first cell through the others.
+        The window system merges moves that come faster than the program
+        takes them, so after each move settled(column, row) is waited for
+        (a condition on the screen), or else a short pause is made."""
         self.display.move(*self.cell(*path[0]))
-        for key in modifiers:
-            self.display.xdotool("keydown", key)
         self.display.xdotool("mousedown", 1)
-        for column, row in path[1:]:
-            self.display.move(*self.cell(column, row, 4, 4))
-            self.display.move(*self.cell(column, row))
-        self.display.xdotool("mouseup", 1)
-        for key in reversed(modifiers):
-            self.display.xdotool("keyup", key)
+        try:
+            for column, row in path[1:]:
+                self.display.move(*self.cell(column, row, 4, 4))
+                self.display.move(*self.cell(column, row))
+                if settled:
+                    settled(column, row)
+                else:
+                    time.sleep(MOVE_PAUSE)
+        finally:
+            self.display.xdotool("mouseup", 1)
 
     def choose(self, row):
         """Chooses a type with a click on its row in the object list."""
