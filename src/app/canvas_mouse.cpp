@@ -106,6 +106,8 @@ void CanvasMouse::cancelChoice() {
 
 void CanvasMouse::pointerLeft() {
     pointerOnCanvas_ = false;
+    mouseCell_ = CellPos{};
+    mousePixel_ = CellPos{};
     // Coming back onto the same cell must count as a move again.
     lastMouseCell_ = kNoCell;
     clearStatus();
@@ -159,11 +161,6 @@ std::optional<std::array<int, 2>> CanvasMouse::selectionDragOffset() const {
 std::string CanvasMouse::takeStepName() { return std::exchange(stepName_, std::string()); }
 
 bool CanvasMouse::pointerOnRoom() const { return isInsideRoom(mouseCell_.x, mouseCell_.y); }
-
-void CanvasMouse::pointerLeft() {
-    mouseCell_ = lastMouseCell_ = CellPos{};
-    mousePixel_ = CellPos{};
-}
 
 void CanvasMouse::catchUp(int clientX, int clientY, MouseButtons held) {
     if (mousePixel_.x != clientX || mousePixel_.y != clientY) mouseMove(clientX, clientY, held);

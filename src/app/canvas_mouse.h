@@ -56,8 +56,8 @@ public:
     // Esc: the chosen type is given up as a right click after choosing does
     // (the window then clears the list's selection). Ignored during a drag.
     void cancelChoice();
-    // The pointer left the canvas: the status fields read "-" and the ghost
-    // goes until the pointer comes back.
+    // The pointer left the canvas: it is over no cell, the status fields
+    // read "-" and the ghost goes until the pointer comes back.
     void pointerLeft();
     bool pointerOnCanvas() const { return pointerOnCanvas_; }
 
@@ -99,8 +99,6 @@ public:
     std::string takeStepName();
     // The pointer is over the room's cells (for pasting under it).
     bool pointerOnRoom() const;
-    // The pointer left the canvas.
-    void pointerLeft();
 
     bool draggingObject() const { return dragging_; }
     CellPos dragSource() const { return dragSource_; }

@@ -152,12 +152,16 @@ def scenario_ghost_place_and_cancel(s):
     e.click_cell(20, 22, button=3)
     e.wait_cells(20, 22, 2, 1, False, "the ghost to go on a right click")
     e.click_cell(24, 18)  # the choice is gone: nothing placed
-    # Chosen with the keyboard while the pointer rests on the canvas: the
-    # ghost shows at once; Esc takes it away again.
+    # Esc takes the ghost away; a type chosen with the keyboard (the list
+    # keeps the focus from its click) while the pointer rests on the canvas
+    # shows its ghost at once.
+    s.choose(KEY)
     e.hover_cell(6, 8)
-    e.focus()
-    e.display.key("Home")  # the first row, "Conveyor Switch"
-    e.wait_cells(6, 8, 2, 2, True, "the ghost of a type chosen with the keyboard")
+    e.wait_cells(6, 8, 2, 1, True, "the key's ghost")
+    e.display.key("Escape")
+    e.wait_cells(6, 8, 2, 2, False, "the ghost to go on Esc")
+    e.display.key("Home")  # the first row, "Conveyor Switch" (2 x 2 cells)
+    e.wait_cells(6, 9, 2, 1, True, "the ghost of a type chosen with the keyboard")
     e.display.key("Escape")
     e.wait_cells(6, 8, 2, 2, False, "the ghost to go on Esc")
     e.click_cell(6, 8)
@@ -179,7 +183,7 @@ def scenario_runs_of_ladder_and_walkway(s):
     # Each piece shows before the next move, at the column of the first move.
     e.drag_cells([(5, 5), (5, 6), (6, 7), (7, 8), (8, 9)],
                  lambda c, r: e.wait_cells(5, r, 1, 1, True, "the ladder at row %d" % r))
-    e.focus()
+    s.choose(LADDER)  # the list takes the keyboard again
     e.display.key("End")  # Walkway, the list's last row
     e.drag_cells([(2, 12), (3, 12), (4, 13), (5, 11), (6, 12), (7, 13), (8, 12)],
                  lambda c, r: e.wait_cells(c, 12, 1, 1, True, "the walkway at column %d" % c))
