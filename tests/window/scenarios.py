@@ -429,6 +429,54 @@ def scenario_sample_castle_opens_and_ctrl_q_ends(s):
     check(e.proc.returncode == 0, "the editor ended with status %d" % e.proc.returncode)
 
 
+# A lightning switch working its machine in the first room, for selections.
+CASTLE_SELECT = """
+room 0 6 0 0 112 112
+door 2 2 3 16
+put 12 4 18
+put 13 34 16
+link 4 18 34 16
+room 1 5 128 0 240 112
+door 34 2 1 16
+"""
+ORANGE = (255, 128, 0)  # the frame of selected objects
+
+
+def scenario_select_copy_paste_keeps_link(s):
+    castle_file = run_script(s.cli, CASTLE_SELECT, os.path.join(s.work, "castle-select.cas"))
+    e = s.start(castle_file)
+    e.wait_cells(34, 16, 3, 4, True, "the lightning machine")
+
+    def framed():
+        return e.screenshot().count(*e.cell_rect(0, 0, 40, 25), colour=ORANGE)
+
+    # Shift+drag a block around the switch (4, 18) and the machine (34, 16).
+    e.display.xdotool("keydown", "shift")
+    try:
+        e.drag_cells([(3, 15), (4, 16), (20, 18), (37, 21)])
+    finally:
+        e.display.xdotool("keyup", "shift")
+    wait_until(lambda: framed() > 0, "the selection frames")
+    e.display.key("ctrl+c")
+    e.display.click(*e.client(225, 11 + 400 + 9 + 12))  # ">": the second room
+    e.wait_cells(34, 16, 3, 4, False, "the second room")
+    check(framed() == 0, "the selection stayed in the first room")
+    # Ctrl+V puts the block's corner (the switch's column, the machine's top
+    # row) under the pointer: the switch at (5, 7), the machine at (35, 5).
+    e.hover_cell(5, 5)
+    e.display.key("ctrl+v")
+    e.wait_cells(35, 5, 3, 4, True, "the pasted machine")
+    e.wait_cells(5, 7, 1, 2, True, "the pasted switch")
+    wait_until(lambda: framed() > 0, "the pasted objects selected")
+    s.star()
+    castle = s.save()
+    switch = castle["objects"][(1, 5, 7)]
+    check(switch["links"] == "35,5", "pasted switch links: %s" % switch["links"])
+    original = castle["objects"][(0, 4, 18)]
+    check(original["links"] == "34,16", "original switch links: %s" % original["links"])
+    check(int(castle["objects"][(1, 35, 5)]["type"]) == 13, "no machine at (35, 5) of room 2")
+
+
 SCENARIOS = [
     scenario_sample_castle_opens_and_ctrl_q_ends,
     scenario_startup_click_places_nothing,
@@ -438,6 +486,7 @@ SCENARIOS = [
     scenario_drag_delete_undo,
     scenario_link_connect_and_follow,
     scenario_room_map,
+    scenario_select_copy_paste_keeps_link,
 ]
 
 
