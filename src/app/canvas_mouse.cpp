@@ -160,7 +160,7 @@ std::optional<std::array<int, 2>> CanvasMouse::selectionDragOffset() const {
 
 std::string CanvasMouse::takeStepName() { return std::exchange(stepName_, std::string()); }
 
-bool CanvasMouse::pointerOnRoom() const { return isInsideRoom(mouseCell_.x, mouseCell_.y); }
+bool CanvasMouse::pointerOnRoom() const { return pointerOnCanvas_ && isInsideRoom(mouseCell_.x, mouseCell_.y); }
 
 void CanvasMouse::catchUp(int clientX, int clientY, MouseButtons held) {
     if (mousePixel_.x != clientX || mousePixel_.y != clientY) mouseMove(clientX, clientY, held);
