@@ -95,7 +95,10 @@ TEST_F(RecentDropTest, LoadingAndSavingPutFilesOnTheList) {
     EXPECT_EQ(session.recentFiles().paths().front(), dir.file("copy.cas"));
 
     // "Save Castle..." lists the program it wrote, named as it was written.
-    app.programFolder = test::programDir();
+    // A program folder of the test's own with the 545 bytes appended to every program.
+    std::filesystem::create_directories(dir.path() / "resource");
+    test::writeBytes(dir.file("resource/endroom.bin"), std::vector<uint8_t>(545, 0));
+    app.programFolder = dir.path().string();
     ui.files = {dir.file("mine")};
     session.runCommand(kCmdSaveCastle);
     ASSERT_TRUE(std::filesystem::exists(dir.file("zmine.prg")));
