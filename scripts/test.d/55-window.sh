@@ -4,11 +4,9 @@
 # linking, connecting, the room map, clicks after menus and message boxes),
 # checked by screenshot pixels, captions and saved castles. Every wait is
 # bounded, so a broken build fails instead of hanging.
-# Not yet in scripts/test.d: the list and status-line geometry changed with
-# zoom and the picture palette and the helpers still need to follow them.
-# Run a few scenarios only: scripts/window-stage.sh NAME...
+# Run a few scenarios only: scripts/test.d/55-window.sh NAME...
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 BUILD_DIR=${BUILD_DIR:-build}
 for tool in python3 Xvfb xdotool xwd import; do
   command -v "$tool" >/dev/null || { echo "window: $tool is missing (scripts/deps.sh installs it)"; exit 1; }
