@@ -10,6 +10,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   xvfb xdotool x11-utils x11-apps imagemagick python3
   cc1541 cbmconvert time
+  desktop-file-utils dpkg-dev file
 )
 
 missing=()

@@ -18,7 +18,7 @@ GEN=()
 if command -v ninja >/dev/null 2>&1; then GEN=(-G Ninja); fi
 if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$BUILD_DIR" "${GEN[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DGRUSK_BUILD_FUZZ=ON -DGRUSK_BUILD_GUI=OFF -DGRUSK_BUILD_TESTS=OFF >/dev/null
+    -DGRUSK_BUILD_FUZZ=ON -DGRUSK_BUILD_GUI=OFF -DGRUSK_BUILD_TESTS=OFF -DGRUSK_WERROR=ON >/dev/null
 fi
 targets=${FUZZ_TARGETS:-$(cd fuzz && ls fuzz_*.cpp | grep -v '^fuzz_support\.cpp$' | sed 's/\.cpp$//')}
 # shellcheck disable=SC2086

@@ -3,7 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-scripts/build.sh
+# Warnings are errors here and in CI, not for everyone who builds.
+scripts/build.sh -DGRUSK_WERROR=ON
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 # Further stages (sanitizer build, short fuzz runs, window smoke test) are

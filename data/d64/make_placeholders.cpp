@@ -56,8 +56,10 @@ std::vector<uint8_t> placeholderFor(const std::string& name) {
         "THIS IS NOT THE GAME'S " + upper(name),
         "THE GAME'S OWN FILES BELONG IN THE",
         "D64 FOLDER OF THE GRUSKEDIT PROGRAM",
-        "FOLDER. COPY THEM THERE AND BUILD",
-        "THE GAME DISK AGAIN.",
+        "FOLDER, OR, WHEN GRUSKEDIT IS",
+        "INSTALLED, IN .LOCAL/SHARE/GRUSKEDIT/",
+        "D64 IN YOUR HOME FOLDER. COPY THEM",
+        "THERE AND BUILD THE GAME DISK AGAIN.",
     });
 }
 

@@ -11,7 +11,7 @@ if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
   export CC=gcc CXX=g++
 fi
 cmake -S . -B "$BUILD_DIR" "${GEN[@]}" -DCMAKE_BUILD_TYPE=Debug \
-  -DGRUSK_SANITIZE=ON -DGRUSK_BUILD_GUI=OFF -DGRUSK_BUILD_TESTS=ON -DGRUSK_BUILD_FUZZ=OFF >/dev/null
+  -DGRUSK_SANITIZE=ON -DGRUSK_BUILD_GUI=OFF -DGRUSK_BUILD_TESTS=ON -DGRUSK_BUILD_FUZZ=OFF -DGRUSK_WERROR=ON >/dev/null
 
 # The core areas whose tests exist in this tree.
 areas=()

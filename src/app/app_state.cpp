@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "app/program_folders.h"
+
 namespace grusk {
 
 AppState::AppState(Platform& platform)
@@ -19,6 +21,14 @@ CellRecord* AppState::popupRecord() {
 
 std::string AppState::programPath(const std::string& relative) const {
     return (std::filesystem::path(programFolder) / std::filesystem::path(relative)).string();
+}
+
+std::string AppState::dataPath(const std::string& relative) const {
+    return (std::filesystem::path(shippedFolder()) / std::filesystem::path(relative)).string();
+}
+
+std::string AppState::gameFilePath(const std::string& name) const {
+    return grusk::gameFilePath(programFolder, shippedFolder(), name);
 }
 
 void selectRoom(AppState& app, int room) {

@@ -36,7 +36,11 @@ struct AppState {
     CastleModel& castle;
     Platform& ui;
 
-    std::string programFolder;  // holds resource/, d64/, help.txt
+    // Holds resource/, d64/, help.txt and GruskEdit.ini. An installed program
+    // reads what it ships from dataFolder and keeps only what the user writes
+    // here (see app/program_folders.h).
+    std::string programFolder;
+    std::string dataFolder;     // empty: the same as programFolder
     std::string emulatorPath;
     int placeType = -1;         // type chosen in the object list, -1 none
     bool showGrid = false;
@@ -72,6 +76,11 @@ struct AppState {
 
     // Path below the program folder built with the platform's separator.
     std::string programPath(const std::string& relative) const;
+    // Path of a shipped, read-only file (pictures, end-room data, help).
+    std::string dataPath(const std::string& relative) const;
+    // The game file of that host name in d64/: the user's own, else the shipped one.
+    std::string gameFilePath(const std::string& name) const;
+    const std::string& shippedFolder() const { return dataFolder.empty() ? programFolder : dataFolder; }
 };
 
 // Makes the room current and asks for the canvas and map to be redrawn.

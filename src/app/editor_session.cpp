@@ -21,9 +21,15 @@ EditorSession::EditorSession(Platform& platform, DialogHost& dialogs)
 
 EditorSession::~EditorSession() = default;
 
-bool EditorSession::create(const std::string& programFolder) {
-    app_.programFolder = programFolder;
-    if (!pictures_.loadObjectPictures(programFolder, ui_)) return false;
+bool EditorSession::create(const std::string& programFolder) { return create(singleProgramFolder(programFolder)); }
+
+bool EditorSession::create(const ProgramFolders& folders) {
+    app_.programFolder = folders.userFolder;
+    app_.dataFolder = folders.installed ? folders.dataFolder : std::string();
+    if (!pictures_.loadObjectPictures(app_.shippedFolder(), ui_)) return false;
+    // Without it the editor still edits; only test runs and disks fail later.
+    std::string problem;
+    if (!prepareUserFolder(folders, &problem)) ui_.message(problem, kCaptionKvt);
     clearCastle(app_);
     startAfresh();
     return true;
@@ -41,7 +47,7 @@ void EditorSession::firstPaint(const Configuration& config, const std::string& s
     ui_.showWindow(WindowId::Inspector, false);
     ui_.showWindow(WindowId::RoomMap, false);
     app_.mapperVisible = false;
-    pictures_.loadStartupGraphics(app_.programFolder);
+    pictures_.loadStartupGraphics(app_.shippedFolder());
     ui_.setControlText(WindowId::Main, kCmdRoomButton, "1");
     paintTitleScreen(canvas_, pictures_);
     titleScreen_ = true;

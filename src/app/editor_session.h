@@ -14,6 +14,7 @@
 #include "app/canvas_mouse.h"
 #include "app/dialog_host.h"
 #include "app/edit_watch.h"
+#include "app/program_folders.h"
 #include "app/recent_files.h"
 #include "app/room_map_input.h"
 #include "app/session_platform.h"
@@ -48,6 +49,9 @@ public:
     // one shows its message and gives false: the program must end) and clears
     // the castle.
     bool create(const std::string& programFolder);
+    // The same with the shipped files read from folders.dataFolder and the
+    // user's folder (made when missing) as the program folder.
+    bool create(const ProgramFolders& folders);
 
     // The one-time set-up at the first paint: working folder, configuration,
     // caption, object list, hidden auxiliary windows, start-up graphics, the
@@ -87,7 +91,8 @@ public:
     // "Set Door position on the Map:" prompt until the map is clicked.
     void awaitDoorMapClick();
 
-    // The command line file: a project file (by its size) or a castle program.
+    // The command line file: a project file or a room file (by their sizes),
+    // else a castle program. A room file goes into the current room.
     bool openFile(const std::string& path);
 
     // Project files and castle programs opened or saved ("Recent Castles").

@@ -19,13 +19,6 @@ bool isExecutableFile(const fs::path& p) {
 
 }  // namespace
 
-std::string chooseProgramFolder(const std::string& workingFolder, const std::string& executableFolder) {
-    std::error_code ec;
-    if (!workingFolder.empty() && fs::is_directory(fs::path(workingFolder) / "resource", ec)) return workingFolder;
-    if (!executableFolder.empty()) return executableFolder;
-    return workingFolder;
-}
-
 std::string findOnSearchPath(const std::string& program, const std::string& searchPath) {
     size_t start = 0;
     while (start <= searchPath.size()) {

@@ -1,5 +1,6 @@
-// The one-time set-up of the editor: where the program folder is, what the
-// configuration file says about the emulator, and the object list's items.
+// The one-time set-up of the editor: what the configuration file says about
+// the emulator, and the object list's items. Where the program folder is:
+// app/program_folders.h.
 #pragma once
 
 #include <optional>
@@ -11,9 +12,6 @@
 namespace grusk {
 
 constexpr const char* kConfigFileName = "GruskEdit.ini";
-
-// The working folder when it holds resource/, else the executable's folder.
-std::string chooseProgramFolder(const std::string& workingFolder, const std::string& executableFolder);
 
 // What the window layer read from "GruskEdit.ini" ([Emulator] Path).
 struct Configuration {

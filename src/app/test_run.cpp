@@ -44,6 +44,6 @@ void testCastle(AppState& app) {
     enterProgramFolder(app);
 }
 
-void openHelp(AppState& app) { startProgramOrSay(app, kHelpViewer, {app.programPath("help.txt")}); }
+void openHelp(AppState& app) { startProgramOrSay(app, kHelpViewer, {app.dataPath("help.txt")}); }
 
 }  // namespace grusk

@@ -30,7 +30,7 @@ void cannotOpen(const std::string& path) {
 struct Session {
     FakePlatform ui;
     AppState app{ui};
-    explicit Session(const CliContext& ctx) { app.programFolder = ctx.programFolder; }
+    explicit Session(const CliContext& ctx) { ctx.applyTo(app); }
 };
 
 }  // namespace

@@ -10,7 +10,14 @@
 namespace grusk::cli {
 
 struct CliContext {
-    std::string programFolder;
+    std::string programFolder;  // the user's files (GruskEdit.ini, resource/ztest00.prg, d64/)
+    std::string dataFolder;     // the shipped files; empty: programFolder
+    // Sets both folders of an AppState.
+    void applyTo(AppState& app) const {
+        app.programFolder = programFolder;
+        app.dataFolder = dataFolder;
+    }
+    const std::string& shippedFolder() const { return dataFolder.empty() ? programFolder : dataFolder; }
 };
 
 int runCheck(const CliContext& ctx, const std::vector<std::string>& args);

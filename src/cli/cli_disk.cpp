@@ -129,7 +129,7 @@ int runGameDisk(const CliContext& ctx, const std::vector<std::string>& args) {
     if (args.empty() || args.size() > 2) return usage();
     FakePlatform ui;
     AppState app(ui);
-    app.programFolder = ctx.programFolder;
+    ctx.applyTo(app);
     const bool withCastle = args.size() == 2;
     if (withCastle) {
         if (!loadCastleArgument(app, args[1])) return 2;  // as the castle commands do

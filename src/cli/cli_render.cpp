@@ -75,12 +75,12 @@ int writePng(const RasterImage& image, const std::string& path) {
 
 // The editor's pictures, as the program loads them at start.
 bool loadPictures(const CliContext& ctx, FakePlatform& ui, PictureSet& pictures) {
-    if (!pictures.loadObjectPictures(ctx.programFolder, ui)) {
+    if (!pictures.loadObjectPictures(ctx.shippedFolder(), ui)) {
         for (const std::string& text : ui.messageTexts())
-            std::fprintf(stderr, "%s (program folder %s)\n", text.c_str(), ctx.programFolder.c_str());
+            std::fprintf(stderr, "%s (program folder %s)\n", text.c_str(), ctx.shippedFolder().c_str());
         return false;
     }
-    pictures.loadStartupGraphics(ctx.programFolder, 0);
+    pictures.loadStartupGraphics(ctx.shippedFolder(), 0);
     return true;
 }
 
@@ -113,7 +113,7 @@ int runRender(const CliContext& ctx, const std::vector<std::string>& args) {
     // Pictures first: their sizes decide how many cells each object covers.
     if (!loadPictures(ctx, ui, pictures)) return 1;
     AppState app(ui);
-    app.programFolder = ctx.programFolder;
+    ctx.applyTo(app);
     if (!loadCastleArgument(app, args[0])) return 2;
     app.castle.currentRoom = room - 1;
     app.showGrid = false;
@@ -132,7 +132,7 @@ int runRenderMap(const CliContext& ctx, const std::vector<std::string>& args) {
     PictureSet pictures;
     if (!loadPictures(ctx, ui, pictures)) return 1;
     AppState app(ui);
-    app.programFolder = ctx.programFolder;
+    ctx.applyTo(app);
     if (!loadCastleArgument(app, args[0])) return 2;
     RasterImage map;
     paintMap(map, app.castle, pictures, MapPaintState{});

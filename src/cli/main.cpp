@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program_folders.h"
 #include "cli/cli_commands.h"
 
 namespace fs = std::filesystem;
@@ -34,16 +35,16 @@ void printUsage() {
 
 namespace {
 
-// --program-folder, else the executable's folder when it holds resource/, else the working folder.
-std::string defaultProgramFolder(const char* argv0) {
+// Without --program-folder: the executable's folder when it holds resource/,
+// else the installed layout (shipped files in share/gruskedit, the user's in
+// the user's data folder), else the working folder.
+grusk::ProgramFolders defaultProgramFolders(const char* argv0) {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     if (ec && argv0) exe = fs::absolute(argv0, ec);
-    if (!exe.empty()) {
-        const fs::path dir = exe.parent_path();
-        if (fs::is_directory(dir / "resource", ec)) return dir.string();
-    }
-    return fs::current_path(ec).string();
+    const std::string working = fs::current_path(ec).string();
+    return grusk::locateProgramFolders(grusk::processFolderEnvironment(working, exe.parent_path().string()),
+                                       grusk::FolderPreference::ExecutableFolderFirst);
 }
 
 }  // namespace
@@ -58,7 +59,17 @@ int main(int argc, char** argv) {
         folderGiven = true;
         args.erase(args.begin(), args.begin() + 2);
     }
-    if (!folderGiven) ctx.programFolder = defaultProgramFolder(argc > 0 ? argv[0] : nullptr);
+    if (!folderGiven) {
+        const grusk::ProgramFolders folders = defaultProgramFolders(argc > 0 ? argv[0] : nullptr);
+        ctx.programFolder = folders.userFolder;
+        if (folders.installed) ctx.dataFolder = folders.dataFolder;
+        // gamedisk compiles into the user's resource/ folder.
+        std::string problem;
+        if (!args.empty() && args[0] == "gamedisk" && !grusk::prepareUserFolder(folders, &problem)) {
+            std::fprintf(stderr, "gruskedit-cli: %s\n", problem.c_str());
+            return 1;
+        }
+    }
     if (args.empty()) {
         printUsage();
         return 2;

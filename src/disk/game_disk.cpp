@@ -27,8 +27,9 @@ int buildGameDisk(AppState& app, std::string& imagePath, bool askForName, std::o
         path = askImageSaveName(app);
         if (path.empty()) return 0;
     }
+    // The user's own copy of each file wins over the shipped stand-in.
     std::vector<HostFile> files;
-    for (const char* name : kGameFiles) files.push_back(HostFile{app.programPath(std::string("d64/") + name), {}});
+    for (const char* name : kGameFiles) files.push_back(HostFile{app.gameFilePath(name), {}});
     files.insert(files.end(), moreFiles.begin(), moreFiles.end());
     std::vector<int> results;
     const int made = makeImageWithFiles(path, kGameDiskName, kGameDiskId, report, files, &results);

@@ -529,7 +529,7 @@ std::optional<std::vector<uint8_t>> buildCastleProgram(CastleModel& castle, cons
 }
 
 std::optional<std::vector<uint8_t>> readEndRoom(const AppState& app) {
-    const std::string path = app.programPath("resource/endroom.bin");
+    const std::string path = app.dataPath("resource/endroom.bin");
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) return std::nullopt;
     std::FILE* f = std::fopen(path.c_str(), "rb");

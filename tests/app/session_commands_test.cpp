@@ -385,6 +385,18 @@ TEST_F(SessionTest, CommandLineFileIsAProjectByItsSizeOrElseACastleProgram) {
     EXPECT_EQ(ui.messageTexts().back(), "Could not open " + dir.file("missing.prg"));
 }
 
+TEST_F(SessionTest, CommandLineRoomFileGoesIntoTheCurrentRoomAsUnsavedWork) {
+    buildSampleCastle(app);
+    const std::vector<uint8_t> room = roomFileImage(app.castle, 1);
+    const std::string file = dir.file("room.crm");
+    test::writeBytes(file, room);
+    run(kCmdNew);
+    EXPECT_TRUE(session.openFile(file));
+    EXPECT_EQ(roomFileImage(app.castle, 0), room);
+    EXPECT_TRUE(app.castleChanged) << "nothing holds the imported room yet";
+    EXPECT_EQ(app.castle.currentRoom, 0);
+}
+
 TEST_F(SessionTest, FirstPaintSetsUpAndShowsTheTitleUntilTheNextRedraw) {
     app.programFolder = dir.path().string();
     const auto cwd = std::filesystem::current_path();

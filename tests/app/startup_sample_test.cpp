@@ -1,4 +1,4 @@
-// Where the program folder is, which emulator is used, and the sample castle:
+// Which emulator is used, and the sample castle:
 // the generator still gives the committed bytes, and the castle passes the
 // check with every placeable type, connected doors and both start doors.
 #include <gtest/gtest.h>
@@ -22,13 +22,6 @@ void makeProgram(const fs::path& path) {
     fs::create_directories(path.parent_path());
     test::writeBytes(path.string(), {'#', '!'});
     fs::permissions(path, fs::perms::owner_all);
-}
-
-TEST(StartupTest, ProgramFolderIsTheWorkingFolderOnlyWhenItHoldsTheResources) {
-    test::TempDir work, exe;
-    EXPECT_EQ(chooseProgramFolder(work.path().string(), exe.path().string()), exe.path().string());
-    fs::create_directories(work.path() / "resource");
-    EXPECT_EQ(chooseProgramFolder(work.path().string(), exe.path().string()), work.path().string());
 }
 
 TEST(StartupTest, EmulatorComesFromTheFileThenTheBundleThenTheSearchPath) {

@@ -94,5 +94,42 @@ TEST_F(TestRunTest, AnEmulatorThatCannotBeStartedIsReported) {
     EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Could not start (no program set)"});
 }
 
+// Installed: the shipped files come from a read-only data folder, everything
+// written goes to the user's folder, and a game file the user put there wins
+// over the shipped one of the same name, file by file.
+TEST_F(TestRunTest, AnInstalledEditorWritesOnlyIntoTheUsersFolder) {
+    test::TempDir user;
+    fs::create_directories(user.path() / "resource");
+    fs::create_directories(user.path() / "d64");
+    const std::vector<uint8_t> own{1, 8, 0x42, 0x42, 0x42};
+    test::writeBytes((user.path() / "d64" / "castles.prg").string(), own);
+    app.dataFolder = dir.path().string();
+    app.programFolder = user.path().string();
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);  // as under /usr/share
+
+    buildSampleCastle(app);
+    ui.messages.clear();
+    testCastle(app);
+    fs::permissions(dir.path(), fs::perms::owner_all);
+    EXPECT_TRUE(ui.messageTexts().empty());
+    const std::string userImage = (user.path() / "resource" / "test00.d64").string();
+    ASSERT_EQ(ui.started.size(), 1u);
+    EXPECT_EQ(ui.started[0].args, std::vector<std::string>{userImage});
+    EXPECT_FALSE(fs::exists(image()));
+    EXPECT_EQ(fs::current_path(), user.path());
+    // The compiled castle ends with the shipped end-room data.
+    const auto program = test::readBytes((user.path() / "resource" / "ztest00.prg").string());
+    const auto endroom = test::readBytes(dir.file("resource/endroom.bin"));
+    ASSERT_GT(program.size(), endroom.size());
+    EXPECT_TRUE(std::equal(endroom.begin(), endroom.end(), program.end() - long(endroom.size())));
+
+    const std::string out = user.file("out.prg");
+    ASSERT_EQ(extractFile(userImage, "castles", out), 0);
+    EXPECT_EQ(test::readBytes(out), own) << "the user's copy wins";
+    fs::remove(out);
+    ASSERT_EQ(extractFile(userImage, "grusk", out), 0);
+    EXPECT_EQ(test::readBytes(out), (std::vector<uint8_t>{1, 8, 0x60})) << "the shipped stand-in fills in";
+}
+
 }  // namespace
 }  // namespace grusk

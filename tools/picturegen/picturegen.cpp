@@ -24,8 +24,13 @@
 // Pictures whose name starts with '_' are building blocks and are not written.
 // Names and texts with spaces are written in double quotes.
 //
-// Usage: picturegen --out DIR [--stamp FILE] SOURCE...
+// Usage: picturegen [--out DIR] [--stamp FILE] [--png NAME SIZE FILE]... SOURCE...
+//
+// --png writes the picture NAME as a square PNG of SIZE x SIZE pixels (a
+// whole multiple of its size in C64 pixels; key pixels transparent), as the
+// desktop icons are made.
 #include <algorithm>
+#include <cstdlib>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -38,6 +43,10 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#ifdef GRUSK_HAVE_PNG
+#include <png.h>
+#endif
 
 namespace {
 
@@ -195,9 +204,9 @@ class Generator {
 public:
     void readFile(const std::string& path);
     void writeAll(const std::filesystem::path& outDir);
+    const Picture& picture(const std::string& name, const Where& from);
 
 private:
-    const Picture& picture(const std::string& name, const Where& from);
     Picture evaluate(Definition& d);
     void apply(Picture& p, const Op& op);
     void drawText(Picture& p, const Op& op, const std::string& text, int dx, int dy, bool shadow);
@@ -605,6 +614,51 @@ void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& by
     if (ec) throw Failure{path.string() + ": cannot be written: " + ec.message()};
 }
 
+struct PngRequest {
+    std::string name;
+    int size = 0;
+    std::string file;
+};
+
+#ifdef GRUSK_HAVE_PNG
+// RGBA rows, each C64 pixel a size / width square; key pixels fully transparent.
+void writePng(const Picture& p, const PngRequest& r) {
+    if (p.width != p.height || r.size <= 0 || r.size % p.width != 0)
+        throw Failure{r.name + ": " + std::to_string(r.size) + " px is no whole multiple of its " +
+                      std::to_string(p.width) + " x " + std::to_string(p.height) + " pixels"};
+    const int scale = r.size / p.width;
+    std::vector<uint8_t> rgba(size_t(r.size) * size_t(r.size) * 4);
+    for (int y = 0; y < r.size; ++y)
+        for (int x = 0; x < r.size; ++x) {
+            const int v = p.at(x / scale, y / scale);
+            uint8_t* px = &rgba[(size_t(y) * size_t(r.size) + size_t(x)) * 4];
+            if (v == kKey) continue;  // stays 0, 0, 0, 0
+            px[0] = kPalette[size_t(v)].r;
+            px[1] = kPalette[size_t(v)].g;
+            px[2] = kPalette[size_t(v)].b;
+            px[3] = 255;
+        }
+    std::filesystem::path target(r.file);
+    std::error_code ec;
+    if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), ec);
+    std::filesystem::path tmp = target;
+    tmp += ".tmp";
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = png_uint_32(r.size);
+    image.height = png_uint_32(r.size);
+    image.format = PNG_FORMAT_RGBA;
+    if (!png_image_write_to_file(&image, tmp.c_str(), 0, rgba.data(), 0, nullptr))
+        throw Failure{tmp.string() + ": cannot be written: " + image.message};
+    std::filesystem::rename(tmp, target, ec);
+    if (ec) throw Failure{target.string() + ": cannot be written: " + ec.message()};
+}
+#else
+[[noreturn]] void writePng(const Picture&, const PngRequest& r) {
+    throw Failure{r.file + ": this picturegen was built without PNG support"};
+}
+#endif
+
 void Generator::writeAll(const std::filesystem::path& outDir) {
     std::error_code ec;
     std::filesystem::create_directories(outDir, ec);
@@ -620,20 +674,32 @@ void Generator::writeAll(const std::filesystem::path& outDir) {
 int main(int argc, char** argv) {
     std::string outDir, stamp;
     std::vector<std::string> sources;
+    std::vector<PngRequest> pngs;
+    bool bad = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--out" && i + 1 < argc) outDir = argv[++i];
-        else if (a == "--stamp" && i + 1 < argc) stamp = argv[++i];
-        else sources.push_back(a);
+        if (a == "--out" && i + 1 < argc) {
+            outDir = argv[++i];
+        } else if (a == "--stamp" && i + 1 < argc) {
+            stamp = argv[++i];
+        } else if (a == "--png" && i + 3 < argc) {
+            PngRequest r{argv[i + 1], std::atoi(argv[i + 2]), argv[i + 3]};
+            if (r.size <= 0) bad = true;
+            pngs.push_back(r);
+            i += 3;
+        } else {
+            sources.push_back(a);
+        }
     }
-    if (outDir.empty() || sources.empty()) {
-        std::cerr << "usage: picturegen --out DIR [--stamp FILE] SOURCE...\n";
+    if ((outDir.empty() && pngs.empty()) || sources.empty() || bad) {
+        std::cerr << "usage: picturegen [--out DIR] [--stamp FILE] [--png NAME SIZE FILE]... SOURCE...\n";
         return 2;
     }
     try {
         Generator g;
         for (const auto& s : sources) g.readFile(s);
-        g.writeAll(outDir);
+        if (!outDir.empty()) g.writeAll(outDir);
+        for (const PngRequest& r : pngs) writePng(g.picture(r.name, Where{"--png", 0}), r);
         if (!stamp.empty()) {
             std::ofstream out(stamp, std::ios::trunc);
             out << "pictures\n";

@@ -44,6 +44,7 @@ EditorApp::~EditorApp() {
 }
 
 bool EditorApp::start(const std::string& programFolder) { return session_->create(programFolder); }
+bool EditorApp::start(const ProgramFolders& folders) { return session_->create(folders); }
 
 void EditorApp::runCastleSettings(CastleSettingsLogic& logic) {
     CastleSettingsDialog dialog(logic, mainWindow_.get());

@@ -37,6 +37,8 @@ public:
     // Window creation: loads the pictures from the program folder. False when
     // one is missing (its message has been shown): the program must end.
     bool start(const std::string& programFolder);
+    // Shipped files from folders.dataFolder, the user's files in folders.userFolder.
+    bool start(const ProgramFolders& folders);
 
     // Takes window geometry, zooms and the recent files from "GruskEdit.ini"
     // of the program folder and from then on writes them back when they

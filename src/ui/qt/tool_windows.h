@@ -52,6 +52,6 @@ public:
 };
 
 inline constexpr const char* kAboutContactLine =
-    "GruskEdit - castle editor. Questions and castles: see help.txt beside the program.";
+    "GruskEdit - castle editor. Questions and castles: see Help in the Help menu.";
 
 }  // namespace grusk
