@@ -222,24 +222,14 @@ bool EditorSession::openFile(const std::string& path) {
         app_.ui.message("Could not open " + path, kCaptionKvt);
         return false;
     }
+    if (fileKindOf(path) == FileKind::Room) {
+        // A room file (opened from a file manager) goes into the current room
+        // as a dropped one does: an Import Room step that can be undone.
+        openDropped(path);
+        return fileSize(path) == static_cast<long long>(kRoomFileSize);
+    }
     int done = 0;
     const long long size = fileSize(path);
-    if (size == static_cast<long long>(kRoomFileSize)) {
-        // A room file (opened from a file manager): into the current room, as
-        // Import Room does; the castle then has changes that are not saved.
-        const auto bytes = readWholeFile(path, kRoomFileSize);
-        if (!bytes || bytes->size() != kRoomFileSize) {
-            app_.ui.message("Not a room file: " + path, kCaptionKvt);
-            return false;
-        }
-        readRoomImage(app_.castle, app_.castle.currentRoom, bytes->data(), bytes->size());
-        invalidateWholeCanvas(app_, true);
-        app_.ui.invalidateMap(kWholeMap, true);
-        startAfresh();
-        markCastleChanged(app_);
-        syncChangedMark();
-        return true;
-    }
     if (isProjectFileSize(size)) {
         done = loadProjectFrom(app_, path);
         app_.ui.invalidateMap(kWholeMap, true);

@@ -91,8 +91,8 @@ public:
     // "Set Door position on the Map:" prompt until the map is clicked.
     void awaitDoorMapClick();
 
-    // The command line file: a project file or a room file (by their sizes),
-    // else a castle program. A room file goes into the current room.
+    // The command line file: a project file (by its size), a room file (by
+    // its name or size: into the current room), else a castle program.
     bool openFile(const std::string& path);
 
     // Project files and castle programs opened or saved ("Recent Castles").

@@ -395,6 +395,7 @@ TEST_F(SessionTest, CommandLineRoomFileGoesIntoTheCurrentRoomAsUnsavedWork) {
     EXPECT_EQ(roomFileImage(app.castle, 0), room);
     EXPECT_TRUE(app.castleChanged) << "nothing holds the imported room yet";
     EXPECT_EQ(app.castle.currentRoom, 0);
+    EXPECT_TRUE(session.canUndo()) << "an Import Room step";
 }
 
 TEST_F(SessionTest, FirstPaintSetsUpAndShowsTheTitleUntilTheNextRedraw) {
