@@ -1,12 +1,15 @@
 // The castle paths on the largest castle: recount and walkway shaping of a
 // full room, the error check, the quiet compile (check included) and reading
-// the castle program back. Goals: compile under 2 ms, reading under 20 ms.
+// the castle program back, the quiet look for problems. Goals: compile under
+// 2 ms, reading under 20 ms, the quiet look under 2 ms.
 #include <benchmark/benchmark.h>
 
 #include "bench_world.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
+#include "editor/draw/link_overlay.h"
 #include "gamedata/castle_check.h"
+#include "gamedata/castle_problems.h"
 #include "gamedata/castle_reader.h"
 #include "gamedata/compiler.h"
 #include "model/safe_file.h"
@@ -53,6 +56,26 @@ void BM_CheckCastle64Rooms(benchmark::State& state) {
     if (checkCastle(app, false) != 0) state.SkipWithError("the castle has errors");
 }
 BENCHMARK(BM_CheckCastle64Rooms)->Unit(benchmark::kMillisecond);
+
+// The Problems window's look after every edit step: the same findings
+// without recounting or renumbering. Goal: well under a frame (under 2 ms).
+void BM_QuietProblems64Rooms(benchmark::State& state) {
+    const CastleModel& castle = world().app.castle;
+    for (auto _ : state) benchmark::DoNotOptimize(findCastleProblems(castle));
+    if (!findCastleProblems(castle).empty()) state.SkipWithError("the castle has problems");
+}
+BENCHMARK(BM_QuietProblems64Rooms)->Unit(benchmark::kMillisecond);
+
+// Drawing the room's links and door labels over the canvas.
+void BM_LinkOverlayFullRoom(benchmark::State& state) {
+    const CastleModel& castle = world().app.castle;
+    RasterImage canvas(kCanvasWidth, kCanvasHeight);
+    for (auto _ : state) {
+        drawLinkOverlay(canvas, castle, 0);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_LinkOverlayFullRoom)->Unit(benchmark::kMicrosecond);
 
 // What "Test Castle" and the game disk do first: check, build, write resource/ztest00.prg.
 void BM_QuietCompile64Rooms(benchmark::State& state) {

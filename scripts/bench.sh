@@ -81,6 +81,7 @@ COMPILE=$(suite_ms BM_QuietCompile64Rooms)
 READ=$(suite_ms BM_ReadCastleProgram64Rooms)
 DRAW=$(suite_ms BM_DrawFullRoom)
 MAP=$(suite_ms BM_PaintMap64Rooms)
+PROBLEMS=$(suite_ms BM_QuietProblems64Rooms)
 SAVE=$(suite_ms BM_ProjectSave/real_time)
 LOADP=$(suite_ms BM_ProjectLoad/real_time)
 COPY=$(suite_ms BM_CopyFileOfProjectSize/real_time)
@@ -90,6 +91,7 @@ goal "quiet compile incl. check, 64 rooms" "$COMPILE" "<" 2 ms
 goal "reading that castle program back" "$READ" "<" 20 ms
 goal "drawRoom of a dense room" "$DRAW" "<" 1 ms
 goal "map paint of 64 rooms" "$MAP" "<" 1 ms
+goal "quiet problem look, 64 dense rooms" "$PROBLEMS" "<" 2 ms
 goal "project save / file copy (in process)" "$(ratio "$SAVE" "$COPY")" "<=" 2 x
 goal "project load / file copy (in process)" "$(ratio "$LOADP" "$COPY")" "<=" 2 x
 

@@ -45,6 +45,8 @@ struct AppState {
     int placeType = -1;         // type chosen in the object list, -1 none
     bool showGrid = false;
     bool mapperVisible = false;
+    bool showLinks = false;  // link lines and door labels over the canvas
+    bool labelMap = true;    // room numbers and start marks on the map
     bool suppressClick = false;
     int mouseMode = kMouseNormal;
     int savedMouseMode = kMouseNormal;

@@ -58,6 +58,7 @@ void EditorSession::runCommand(int id) {
         syncChangedMark();
         return;
     }
+    const bool stepWasOpen = watch_.open();
     const std::string name = stepName(id);
     const bool opened = !name.empty() && watch_.beginCommand(name);
     runCommandUnwatched(id);
@@ -65,6 +66,10 @@ void EditorSession::runCommand(int id) {
         historyMoved();
         // Some operations (colours, texts) leave the repaint to their caller.
         invalidateWholeCanvas(app_, false);
+    } else if (!stepWasOpen) {
+        // Commands that are no steps (loading, checking, door connections
+        // made by a click later) may still change what the check finds.
+        refreshProblems();
     }
     syncChangedMark();
 }
@@ -156,6 +161,21 @@ void EditorSession::runCommandUnwatched(int id) {
         case kCmdShowMapper:
             app.mapperVisible = !app.mapperVisible;
             app.ui.showWindow(WindowId::RoomMap, app.mapperVisible);
+            return;
+        case kCmdShowLinks:
+            app.showLinks = !app.showLinks;
+            invalidateWholeCanvas(app, false);
+            return;
+        case kCmdLabelMap:
+            app.labelMap = !app.labelMap;
+            app.ui.invalidateMap(kWholeMap, true);
+            return;
+        case kCmdShowProblems:
+            refreshProblems();
+            app.ui.showWindow(WindowId::Problems, true);
+            return;
+        case kCmdShowInspector:
+            app.ui.showWindow(WindowId::Inspector, true);
             return;
         case kCmdD64Manager:
             d64_.open();

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "editor/catalogue.h"
+#include "editor/object_info.h"
 #include "editor/draw/room_renderer.h"
 #include "editor/draw/selection_frames.h"
 #include "model/castle_files.h"
@@ -64,6 +65,8 @@ const RasterImage& EditorSession::paintCanvas() {
     titleScreen_ = false;
     CanvasPaintOptions options;
     if (mouse_.pointerOnCanvas()) options.mouseCell = mouse_.mouseCell();
+    options.showLinks = app_.showLinks;
+    if (frameRoom_ >= 0 && frameRoom_ == app_.castle.currentRoom) options.problemObject = frameCell_;
     const PixelRect ghost = grusk::paintCanvas(canvas_, app_, pictures_, options);
     const Selection& selection = mouse_.selection();
     if (!selection.empty() || mouse_.selectionBand())
@@ -119,11 +122,68 @@ void EditorSession::startAfresh() {
     castleId_ = (castleId_ * 6364136223846793005ull + 1442695040888963407ull) ^ uint64_t(std::random_device{}());
     if (castleId_ == 0) castleId_ = 1;
     markClean();
+    frameRoom_ = -1;
+    clickedRoom_ = -1;
+    refreshProblems();
 }
 
 void EditorSession::historyMoved() {
     app_.castleChanged = !watch_.history().atSavedState();
     syncChangedMark();
+    // An edit ends the framing of a problem gone to.
+    if (frameRoom_ >= 0) {
+        frameRoom_ = -1;
+        invalidateWholeCanvas(app_, false);
+    }
+    refreshProblems();
+}
+
+std::string problemCountText(size_t problems) {
+    if (problems == 0) return "No problems";
+    return std::to_string(problems) + (problems == 1 ? " problem" : " problems");
+}
+
+void EditorSession::refreshProblems() {
+    std::vector<CastleProblem> now = findCastleProblems(app_.castle);
+    if (now != problems_) {
+        problems_ = std::move(now);
+        ++problemsVersion_;
+    }
+    std::string text = problemCountText(problems_.size());
+    if (text != problemText_) {
+        problemText_ = std::move(text);
+        ui_.setControlText(WindowId::Main, kCtlProblemCount, problemText_);
+    }
+}
+
+bool EditorSession::goToProblem(size_t index) {
+    if (index >= problems_.size()) return false;
+    const CastleProblem& p = problems_[index];
+    if (!isValidRoom(p.room)) return false;
+    if (p.room != app_.castle.currentRoom) selectRoom(app_, p.room);
+    if (p.objectX >= 0) {
+        frameRoom_ = p.room;
+        frameCell_ = {p.objectX, p.objectY};
+    } else {
+        frameRoom_ = -1;
+    }
+    invalidateWholeCanvas(app_, false);
+    return true;
+}
+
+void EditorSession::canvasClicked() {
+    const CellPos cell = mouse_.mouseCell();
+    if (!isInsideRoom(cell.x, cell.y)) return;
+    clickedRoom_ = app_.castle.currentRoom;
+    clickedCell_ = cell;
+}
+
+std::vector<std::string> EditorSession::inspectorLines() const {
+    const CellPos hover = mouse_.mouseCell();
+    if (pointerOnCanvas_ && isInsideRoom(hover.x, hover.y))
+        return grusk::inspectorLines(app_.castle, app_.castle.currentRoom, hover.x, hover.y);
+    if (clickedRoom_ >= 0) return grusk::inspectorLines(app_.castle, clickedRoom_, clickedCell_.x, clickedCell_.y);
+    return {"-"};
 }
 
 void EditorSession::syncChangedMark() { ui_.setChangedMark(app_.castleChanged); }
@@ -132,7 +192,10 @@ void EditorSession::mouseButtonPressed() { watch_.mousePressed(); }
 
 void EditorSession::mouseButtonReleased() {
     watch_.nameMouseStep(mouse_.takeStepName());
-    if (watch_.mouseReleased()) historyMoved();
+    if (watch_.mouseReleased())
+        historyMoved();
+    else
+        refreshProblems();
     syncChangedMark();
 }
 

@@ -22,12 +22,18 @@
 #include "disk/d64_manager.h"
 #include "editor/draw/picture_set.h"
 #include "editor/draw/raster_image.h"
+#include "gamedata/castle_problems.h"
 
 namespace grusk {
 
 // Undo and redo in the command table (Edit menu, Ctrl+Z; Ctrl+Y and Ctrl+Shift+Z).
 inline constexpr int kCmdUndo = 57643;
 inline constexpr int kCmdRedo = 57644;
+// The main window's status line with the number of problems the castle has.
+inline constexpr int kCtlProblemCount = 1405;
+
+// "No problems", "1 problem", "3 problems".
+std::string problemCountText(size_t problems);
 
 class EditorSession {
 public:
@@ -128,6 +134,27 @@ public:
     std::string redoLabel() const;
     const EditHistory& history() const { return watch_.history(); }
 
+    // Live problems: what the error check finds, worked out without changing
+    // the castle; refreshed after every command, mouse step, undo and redo.
+    // The status line (kCtlProblemCount) follows them.
+    const std::vector<CastleProblem>& problems() const { return problems_; }
+    // Grows each time the list changes, so a window can tell when to refill.
+    long long problemsVersion() const { return problemsVersion_; }
+    void refreshProblems();
+    // Goes to the problem's room and frames the object it concerns at its
+    // cell until the next edit. False when the problem names no room.
+    bool goToProblem(size_t index);
+    // The framed object's room and anchor, if any.
+    int problemFrameRoom() const { return frameRoom_; }
+    CellPos problemFrameCell() const { return frameCell_; }
+
+    // The Inspector: the object under the pointer, or the last one clicked
+    // when the pointer is off the canvas.
+    void pointerOnCanvas(bool on) { pointerOnCanvas_ = on; }
+    // The canvas was clicked (after the mouse handling saw the press).
+    void canvasClicked();
+    std::vector<std::string> inspectorLines() const;
+
     // The castle now equals what was loaded or saved.
     void markClean();
     // Brings the caption's "*" in line with the castle's changed flag.
@@ -167,6 +194,15 @@ private:
     std::vector<std::string> objectList_;
     uint64_t castleId_ = 0;
     RecentFiles recent_;
+
+    std::vector<CastleProblem> problems_;
+    long long problemsVersion_ = 0;
+    std::string problemText_;
+    int frameRoom_ = -1;
+    CellPos frameCell_;
+    bool pointerOnCanvas_ = false;
+    int clickedRoom_ = -1;
+    CellPos clickedCell_;
 };
 
 }  // namespace grusk

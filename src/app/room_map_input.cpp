@@ -224,6 +224,7 @@ MapPaintState RoomMapInput::beginPaint() {
     markersOnly_ = false;
     firstPaint_ = false;
     if (hovered_.x >= 0) state.hoveredDoor = hovered_;
+    state.labels = app_.labelMap;
     return state;
 }
 

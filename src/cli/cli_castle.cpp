@@ -6,6 +6,7 @@
 
 #include "cli/cli_commands.h"
 #include "gamedata/castle_check.h"
+#include "gamedata/castle_problems.h"
 #include "gamedata/castle_reader.h"
 #include "gamedata/compiler.h"
 #include "model/castle_files.h"
@@ -49,13 +50,64 @@ bool loadCastleArgument(AppState& app, const std::string& path) {
     return true;
 }
 
-int runCheck(const CliContext& ctx, const std::vector<std::string>& args) {
+namespace {
+
+std::string jsonString(const std::string& text) {
+    std::string out = "\"";
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c < 0x20 || c >= 0x7F) {
+            // Control characters, and bytes outside ASCII read as Latin-1, so
+            // the output is valid UTF-8 whatever a damaged file holds.
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += ch;
+        }
+    }
+    return out + "\"";
+}
+
+std::string jsonNumberOrNull(int v, int offset) { return v < 0 ? "null" : std::to_string(v + offset); }
+
+// One array of {message, room, x, y}: room as the messages give it (1-based),
+// x and y the 0-based cell they write; null where a finding has none.
+std::string problemsJson(const std::vector<CastleProblem>& problems) {
+    std::string out = "[";
+    for (size_t i = 0; i < problems.size(); ++i) {
+        const CastleProblem& p = problems[i];
+        out += i == 0 ? "\n  " : ",\n  ";
+        out += "{\"message\": " + jsonString(p.message) + ", \"room\": " + jsonNumberOrNull(p.room, 1) +
+               ", \"x\": " + jsonNumberOrNull(p.x, 0) + ", \"y\": " + jsonNumberOrNull(p.y, 0) + "}";
+    }
+    out += problems.empty() ? "]\n" : "\n]\n";
+    return out;
+}
+
+}  // namespace
+
+int runCheck(const CliContext& ctx, const std::vector<std::string>& givenArgs) {
+    std::vector<std::string> args = givenArgs;
+    bool json = false;
+    if (!args.empty() && args[0] == "--json") {
+        json = true;
+        args.erase(args.begin());
+    }
     if (args.size() != 1) {
         printUsage();
         return 2;
     }
     Session s(ctx);
     if (!loadCastleArgument(s.app, args[0])) return 2;
+    if (json) {
+        const std::vector<CastleProblem> problems = findCastleProblems(s.app.castle);
+        std::fputs(problemsJson(problems).c_str(), stdout);
+        return countErrors(problems) > 0 ? 1 : 0;
+    }
     const int errors = checkCastle(s.app, true);
     printLines(s.ui.log, stdout);
     return errors > 0 ? 1 : 0;

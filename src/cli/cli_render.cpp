@@ -1,5 +1,6 @@
 // render and render-map: draw a room or the castle map as the editor shows
-// them and write the picture as a PNG file.
+// them (with --links, the room's link lines and door labels; with --labels,
+// the map's room numbers and start marks) and write the picture as a PNG file.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -96,9 +97,25 @@ bool parseRoomNumber(const std::string& text, int* room) {
     return true;
 }
 
+// Takes an option word out of the arguments wherever it stands; true when it was there.
+bool takeOption(std::vector<std::string>& args, const std::string& option) {
+    bool found = false;
+    for (auto it = args.begin(); it != args.end();) {
+        if (*it == option) {
+            it = args.erase(it);
+            found = true;
+        } else {
+            ++it;
+        }
+    }
+    return found;
+}
+
 }  // namespace
 
-int runRender(const CliContext& ctx, const std::vector<std::string>& args) {
+int runRender(const CliContext& ctx, const std::vector<std::string>& givenArgs) {
+    std::vector<std::string> args = givenArgs;
+    const bool links = takeOption(args, "--links");
     if (args.size() != 3) {
         printUsage();
         return 2;
@@ -119,11 +136,16 @@ int runRender(const CliContext& ctx, const std::vector<std::string>& args) {
     app.showGrid = false;
     app.placeType = -1;
     RasterImage canvas;
-    paintCanvas(canvas, app, pictures, CanvasPaintOptions{});
+    CanvasPaintOptions options;
+    options.showLinks = links;
+    paintCanvas(canvas, app, pictures, options);
     return writePng(canvas, args[2]);
 }
 
-int runRenderMap(const CliContext& ctx, const std::vector<std::string>& args) {
+int runRenderMap(const CliContext& ctx, const std::vector<std::string>& givenArgs) {
+    std::vector<std::string> args = givenArgs;
+    MapPaintState state;
+    state.labels = takeOption(args, "--labels");
     if (args.size() != 2) {
         printUsage();
         return 2;
@@ -135,7 +157,7 @@ int runRenderMap(const CliContext& ctx, const std::vector<std::string>& args) {
     ctx.applyTo(app);
     if (!loadCastleArgument(app, args[0])) return 2;
     RasterImage map;
-    paintMap(map, app.castle, pictures, MapPaintState{});
+    paintMap(map, app.castle, pictures, state);
     return writePng(map, args[1]);
 }
 

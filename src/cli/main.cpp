@@ -13,7 +13,7 @@ namespace grusk::cli {
 void printUsage() {
     std::fputs(
         "usage:\n"
-        "  gruskedit-cli [--program-folder DIR] check CASTLE\n"
+        "  gruskedit-cli [--program-folder DIR] check [--json] CASTLE\n"
         "  gruskedit-cli [--program-folder DIR] compile CASTLE OUT\n"
         "  gruskedit-cli [--program-folder DIR] decompile PROGRAM OUT\n"
         "  gruskedit-cli disk make IMAGE [NAME [ID]]\n"
@@ -24,8 +24,8 @@ void printUsage() {
         "  gruskedit-cli disk delete IMAGE NAME\n"
         "  gruskedit-cli disk free IMAGE\n"
         "  gruskedit-cli [--program-folder DIR] gamedisk IMAGE [CASTLE]\n"
-        "  gruskedit-cli [--program-folder DIR] render CASTLE ROOM OUT.png\n"
-        "  gruskedit-cli [--program-folder DIR] render-map CASTLE OUT.png\n"
+        "  gruskedit-cli [--program-folder DIR] render [--links] CASTLE ROOM OUT.png\n"
+        "  gruskedit-cli [--program-folder DIR] render-map [--labels] CASTLE OUT.png\n"
         "  gruskedit-cli build SCRIPT OUT.cas\n"
         "  gruskedit-cli dump CASTLE\n",
         stderr);

@@ -219,7 +219,10 @@ constexpr MenuItem kRoomItems[] = {
     {"Duplicate Room", kCmdDuplicateRoom}, {"Move Room Up", kCmdMoveRoomUp},
     {"Move Room Down", kCmdMoveRoomDown}, {"Swap With Room...", kCmdSwapWithRoom},
 };
-constexpr MenuItem kViewItems[] = {{"Show Grid", kCmdShowGrid}, {"Show Mapper", kCmdShowMapper}};
+constexpr MenuItem kViewItems[] = {
+    {"Show Grid", kCmdShowGrid}, {"Show Mapper", kCmdShowMapper}, {"Show Links", kCmdShowLinks},
+    {"Label Map", kCmdLabelMap}, {"Problems", kCmdShowProblems},  {"Inspector", kCmdShowInspector},
+};
 constexpr MenuItem kOptionsItems[] = {
     {"D64 Manager", kCmdD64Manager}, {"Check for Errors", kCmdCheckErrors},
     {"Test Castle", kCmdTestCastle},
@@ -227,7 +230,7 @@ constexpr MenuItem kOptionsItems[] = {
 constexpr MenuItem kHelpItems[] = {{"About GruskEdit", kCmdAbout}, {"Help", kCmdHelp}};
 
 constexpr MenuDef kMainMenus[] = {
-    {"File", kFileItems, 7}, {"Edit", kEditItems, 12}, {"Room", kRoomItems, 4}, {"View", kViewItems, 2},
+    {"File", kFileItems, 7}, {"Edit", kEditItems, 12}, {"Room", kRoomItems, 4}, {"View", kViewItems, 6},
     {"Options", kOptionsItems, 3}, {"Help", kHelpItems, 2},
 };
 

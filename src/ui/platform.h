@@ -16,7 +16,7 @@ struct PixelRect {
     bool operator==(const PixelRect&) const = default;
 };
 
-enum class WindowId { Main, RoomMap, Log, Inspector, SelectDoor, MapDoor, D64Manager, About };
+enum class WindowId { Main, RoomMap, Log, Inspector, SelectDoor, MapDoor, D64Manager, About, Problems };
 
 enum class CursorShape { Arrow, Hand, Cross, SizeDiagonal, SizeAll, Link, Connect };
 

@@ -105,6 +105,38 @@ TEST_F(CastleCli, CheckPrintsTheLogAndExitsByErrors) {
                      "Error #2: There is no Door in Room 2\n");
 }
 
+TEST_F(CastleCli, CheckJsonListsTheProblemsForScripts) {
+    test::GameFixture f;
+    f.useRoom(0);
+    f.useRoom(1);
+    f.enter(0);
+    f.put(kDoor, 0, 0);
+    f.put(kTrap, 5, 7);
+    ASSERT_TRUE(saveCastleFileTo(f.castle(), dir.file("bad.cas")));
+    const Bytes before = test::readBytes(dir.file("bad.cas"));
+    CliRun r = cli({"check", "--json", dir.file("bad.cas")});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out,
+              "[\n"
+              "  {\"message\": \"Error #1: Unlinked Trap in Room 1; Position: X: 05 Y: 07\", \"room\": 1, \"x\": 5, \"y\": 7},\n"
+              "  {\"message\": \"Error #2: There is no Door in Room 2\", \"room\": 2, \"x\": null, \"y\": null}\n"
+              "]\n");
+    EXPECT_EQ(test::readBytes(dir.file("bad.cas")), before);
+
+    test::GameFixture empty;
+    ASSERT_TRUE(saveCastleFileTo(empty.castle(), dir.file("empty.cas")));
+    r = cli({"check", "--json", dir.file("empty.cas")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "[\n  {\"message\": \"Error #1: No Rooms defined. Use the [Mapper] to define at least one room.\", "
+                     "\"room\": null, \"x\": null, \"y\": null}\n]\n");
+
+    r = cli({"check", "--json", sampleProgram()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "[]\n");
+    EXPECT_EQ(cli({"check", "--json"}).status, 2);
+    EXPECT_EQ(cli({"check", "--json", dir.file("missing.cas")}).status, 2);
+}
+
 TEST_F(CastleCli, CompileWritesTheProgramAsNamed) {
     test::GameFixture f;
     test::buildEveryTypeCastle(f);

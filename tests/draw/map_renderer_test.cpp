@@ -148,5 +148,52 @@ TEST_F(MapDrawing, DamagedRectanglesAndPositionsStayInsideTheMap) {
     EXPECT_EQ(doorMarkerRect(castle, 99, castle.room(4).object(0, 0)), PixelRect{});
 }
 
+TEST_F(MapDrawing, LabelledMapNumbersRoomsAndMarksStartRooms) {
+    castle.currentRoom = 0;
+    castle.settings.playerStartRoom[0] = 0;
+    castle.settings.playerStartRoom[1] = 1;
+    useRoom(2, MapRect{400, 96, 512, 208}, 5);  // no start room: its number only
+    auto countIn = [&](const MapRect& r, Rgb c) {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) n += map.pixel(x, y) == c ? 1 : 0;
+        return n;
+    };
+    const Rgb yellow = c64Palette[7], cyan = c64Palette[3];
+    const MapRect inside0{104, 104, 200, 200}, inside2{408, 104, 504, 200};
+
+    paintMap(map, castle, pictures, {});
+    const RasterImage plain = map;
+    EXPECT_EQ(countIn(inside0, kWhite), 0);
+    EXPECT_EQ(countIn(inside0, yellow), 0);
+
+    MapPaintState labelled;
+    labelled.labels = true;
+    paintMap(map, castle, pictures, labelled);
+    // Room 1: its number in white and "1UP" in yellow on black, around the centre.
+    EXPECT_GT(countIn(inside0, kWhite), 5);
+    EXPECT_GT(countIn(inside0, yellow), 5);
+    EXPECT_EQ(countIn(inside0, cyan), 0);
+    EXPECT_EQ(map.pixel(152, 152 - 9), kBlack);  // the label boxes stand on the centre
+    // Room 2 is small: its labels spill over, "2UP" in cyan.
+    EXPECT_GT(countIn(MapRect{290, 190, 350, 226}, cyan), 5);
+    EXPECT_GT(countIn(inside2, kWhite), 5);
+    EXPECT_EQ(countIn(inside2, yellow) + countIn(inside2, cyan), 0);
+    // The frames are left as they were: the current room's white, the others grey.
+    EXPECT_EQ(map.pixel(96, 150), kWhite);
+    EXPECT_EQ(map.pixel(400, 150), kGrey);
+    // Away from the labels, nothing changed.
+    for (int y = 0; y < 400; y += 7) {
+        for (int x = 0; x < 640; x += 7) {
+            const bool nearLabel = (x >= 130 && x < 175 && y >= 130 && y < 175) ||
+                                   (x >= 285 && x < 355 && y >= 185 && y < 230) ||
+                                   (x >= 440 && x < 470 && y >= 140 && y < 165);
+            if (!nearLabel) {
+                EXPECT_EQ(map.pixel(x, y), plain.pixel(x, y)) << x << "," << y;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace grusk

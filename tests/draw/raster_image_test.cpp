@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdlib>
+#include <random>
 
 #include "editor/draw/raster_image.h"
 
@@ -83,6 +86,39 @@ TEST(RasterImage, Pens) {
     img.fillRect(30, 30, 4, 4, kB, kKey);
     EXPECT_EQ(img.pixel(30, 33), kKey);
     EXPECT_EQ(img.pixel(31, 32), kB);
+}
+
+TEST(RasterImage, LinesJoinTheirEndsWithOnePixelPerStep) {
+    const Rgb ink{250, 1, 2};
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> coord(-20, 60);
+    for (int i = 0; i < 300; ++i) {
+        RasterImage image(40, 30);
+        const int x0 = coord(rng), y0 = coord(rng), x1 = coord(rng), y1 = coord(rng);
+        image.drawLine(x0, y0, x1, y1, ink);
+        int drawn = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) drawn += image.pixel(x, y) == ink ? 1 : 0;
+        const int steps = std::max(std::abs(x1 - x0), std::abs(y1 - y0)) + 1;
+        const bool inside0 = x0 >= 0 && x0 < 40 && y0 >= 0 && y0 < 30;
+        const bool inside1 = x1 >= 0 && x1 < 40 && y1 >= 0 && y1 < 30;
+        if (inside0) {
+            EXPECT_EQ(image.pixel(x0, y0), ink);
+        }
+        if (inside1) {
+            EXPECT_EQ(image.pixel(x1, y1), ink);
+        }
+        if (inside0 && inside1) {
+            EXPECT_EQ(drawn, steps) << x0 << "," << y0 << " " << x1 << "," << y1;
+        } else {
+            EXPECT_LE(drawn, steps);
+        }
+    }
+    // Ends far outside the image neither hang nor write outside it.
+    RasterImage image(8, 8);
+    image.drawLine(INT_MIN, INT_MIN, INT_MAX, INT_MAX, ink);
+    image.drawLine(-1000000000, 4, 1000000000, 4, ink);
+    EXPECT_EQ(image.pixel(4, 4), ink);
 }
 
 }  // namespace

@@ -77,6 +77,18 @@ TEST_F(RenderCommand, WritesRoomAndMapPictures) {
     EXPECT_EQ(pngSize(dir.file("map.png")), (std::pair<int, int>{640, 400}));
 }
 
+TEST_F(RenderCommand, LinksAndLabelsAreDrawnOnlyWhenAskedFor) {
+    const auto file = [&](const char* name) { return q(dir.file(name)); };
+    ASSERT_EQ(run(folder + "render " + q(castlePath) + " 1 " + file("plain.png")), 0);
+    ASSERT_EQ(run(folder + "render --links " + q(castlePath) + " 1 " + file("links.png")), 0);
+    ASSERT_EQ(run(folder + "render " + q(castlePath) + " 1 " + file("links2.png") + " --links"), 0);
+    EXPECT_NE(test::readBytes(dir.file("plain.png")), test::readBytes(dir.file("links.png")));
+    EXPECT_EQ(test::readBytes(dir.file("links.png")), test::readBytes(dir.file("links2.png")));
+    ASSERT_EQ(run(folder + "render-map " + q(castlePath) + " " + file("map.png")), 0);
+    ASSERT_EQ(run(folder + "render-map --labels " + q(castlePath) + " " + file("labels.png")), 0);
+    EXPECT_NE(test::readBytes(dir.file("map.png")), test::readBytes(dir.file("labels.png")));
+}
+
 TEST_F(RenderCommand, RefusesWrongArgumentsAndUnreadableInput) {
     const std::string out = q(dir.file("out.png"));
     EXPECT_EQ(run(folder + "render " + q(castlePath) + " 0 " + out), 2);

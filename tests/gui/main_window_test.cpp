@@ -210,6 +210,8 @@ TEST_F(GuiTest, MenusCarryTheCatalogueLabelsIdsAndShortcuts) {
         {kCmdCut, QKeySequence("Ctrl+X")},        {kCmdCopy, QKeySequence("Ctrl+C")},
         {kCmdPaste, QKeySequence("Ctrl+V")},      {kCmdDuplicate, QKeySequence("Ctrl+D")},
         {kCmdSelectAll, QKeySequence("Ctrl+A")},  {kCmdDeleteSelection, QKeySequence("Del")},
+        {kCmdShowLinks, QKeySequence("Ctrl+L")},  {kCmdShowProblems, QKeySequence("F8")},
+        {kCmdShowInspector, QKeySequence("F9")},
     };
     for (const auto& [id, seq] : keys) {
         EXPECT_EQ(window().action(id)->shortcut(), seq) << id;

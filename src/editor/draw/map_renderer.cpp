@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "editor/catalogue.h"
+#include "editor/draw/label_font.h"
 #include "editor/draw/palette.h"
 
 namespace grusk {
@@ -23,6 +27,25 @@ void paintRoomRect(RasterImage& map, const MapRect& r, Rgb fill, Rgb frame) {
     const int y0 = tame(std::min(r.top, r.bottom)), y1 = tame(std::max(r.top, r.bottom));
     map.fillRect(x0, y0, x1 - x0, y1 - y0, fill);
     map.frameRect(x0, y0, x1 - x0, y1 - y0, frame, PenStyle::InsideFrame8);
+}
+
+// The labels of one room, centred in its rectangle: the number, then the
+// start marks below it.
+void paintRoomLabels(RasterImage& map, const CastleModel& castle, int room) {
+    const MapRect& r = castle.room(room).roomMapRect;
+    std::vector<std::pair<std::string, Rgb>> lines;
+    lines.emplace_back(std::to_string(room + 1), kMapLabelText);
+    // The colours of the player markers picture: 1UP yellow, 2UP cyan.
+    if (castle.settings.playerStartRoom[0] == room) lines.emplace_back("1UP", c64Palette[7]);
+    if (castle.settings.playerStartRoom[1] == room) lines.emplace_back("2UP", c64Palette[3]);
+    constexpr int kLine = kLabelGlyphHeight + 2;
+    const int64_t cx = (int64_t(tame(r.left)) + tame(r.right)) / 2;
+    const int64_t cy = (int64_t(tame(r.top)) + tame(r.bottom)) / 2;
+    int y = int(cy - int64_t(lines.size()) * kLine / 2);
+    for (const auto& [text, colour] : lines) {
+        drawLabel(map, int(cx - (labelTextWidth(text) + 2) / 2), y, text, colour, kMapLabelBackground);
+        y += kLine;
+    }
 }
 
 }  // namespace
@@ -57,6 +80,10 @@ void paintMap(RasterImage& map, const CastleModel& castle, const PictureSet& pic
             }
         }
     }
+    // Over every rectangle, so that overlapping rooms keep their numbers readable.
+    if (state.labels)
+        for (int room = 0; room < kRooms; ++room)
+            if (castle.room(room).roomInUse) paintRoomLabels(map, castle, room);
 }
 
 int findRoomAt(const CastleModel& castle, int x, int y) {

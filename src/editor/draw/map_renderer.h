@@ -24,7 +24,13 @@ struct MapPaintState {
     // Anchor of the door under the mouse in the main window; its marker is drawn
     // in red when it belongs to the current room.
     std::optional<CellPos> hoveredDoor;
+    // The labelled map: each room's number inside its rectangle, and "1UP" and
+    // "2UP" in the players' colours on their start rooms.
+    bool labels = false;
 };
+
+inline constexpr Rgb kMapLabelText{255, 255, 255};
+inline constexpr Rgb kMapLabelBackground{0, 0, 0};
 
 // Paints the map (made 640 x 400 when it has another size). A full paint
 // clears it to black and draws the player markers picture first.

@@ -79,6 +79,31 @@ void RasterImage::setPixel(int x, int y, Rgb c) {
     pixels_[size_t(y) * size_t(width_) + size_t(x)] = c.packed();
 }
 
+void RasterImage::drawLine(int x0, int y0, int x1, int y1, Rgb colour) {
+    // Ends are held within a million pixels or so, which keeps the walk short
+    // whatever the numbers (only damaged data puts them that far out).
+    auto clampEnd = [](int64_t v) { return std::clamp<int64_t>(v, -(int64_t(1) << 20), int64_t(1) << 20); };
+    int64_t x = clampEnd(x0), y = clampEnd(y0);
+    const int64_t xe = clampEnd(x1), ye = clampEnd(y1);
+    const int64_t dx = xe > x ? xe - x : x - xe, dy = ye > y ? ye - y : y - ye;
+    const int64_t sx = x < xe ? 1 : -1, sy = y < ye ? 1 : -1;
+    int64_t err = dx - dy;
+    const uint32_t c = colour.packed();
+    for (;;) {
+        if (x >= 0 && y >= 0 && x < width_ && y < height_) pixels_[size_t(y) * size_t(width_) + size_t(x)] = c;
+        if (x == xe && y == ye) break;
+        const int64_t e2 = 2 * err;
+        if (e2 > -dy) {
+            err -= dy;
+            x += sx;
+        }
+        if (e2 < dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
+
 void RasterImage::fillRect(int x, int y, int w, int h, Rgb fill, Rgb outline) {
     const Span s = clip(x, y, w, h, width_, height_);
     if (s.empty()) return;

@@ -37,6 +37,9 @@ public:
     void fillRect(int x, int y, int w, int h, Rgb fill) { fillRect(x, y, w, h, fill, fill); }
     // Outline of (x, y, w, h) with a pen, no fill.
     void frameRect(int x, int y, int w, int h, Rgb colour, PenStyle style = PenStyle::Solid);
+    // A 1-pixel line from (x0, y0) to (x1, y1), both ends included; the parts
+    // outside the image are left out.
+    void drawLine(int x0, int y0, int x1, int y1, Rgb colour);
     // Copies (sx, sy, w, h) of src to (dx, dy), leaving pixels of colour key transparent.
     void blit(const RasterImage& src, int dx, int dy, Rgb key);
     void blit(const RasterImage& src, int sx, int sy, int w, int h, int dx, int dy, Rgb key);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "editor/catalogue.h"
+#include "editor/draw/link_overlay.h"
 #include "editor/draw/map_renderer.h"
 #include "editor/draw/palette.h"
 
@@ -161,6 +162,9 @@ PixelRect paintCanvas(RasterImage& canvas, AppState& app, const PictureSet& pict
             for (int c = 0; c < kColumns; ++c)
                 canvas.frameRect(c * kCell, r * kCell, kCell, kCell, kGridPen, PenStyle::Dotted);
     }
+    if (options.showLinks) drawLinkOverlay(canvas, app.castle, app.castle.currentRoom);
+    if (options.problemObject && isValidRoom(app.castle.currentRoom))
+        drawProblemFrame(canvas, app.castle.current(), options.problemObject->x, options.problemObject->y);
     if (!isObjectType(app.placeType) || !options.mouseCell) return kNoGhost;
     if (options.mouseCell->x < -kColumns || options.mouseCell->x > 2 * kColumns ||
         options.mouseCell->y < -kRows || options.mouseCell->y > 2 * kRows)

@@ -18,6 +18,10 @@ inline bool hasGhost(const PixelRect& r) { return r.right - r.left >= 0 && r.bot
 struct CanvasPaintOptions {
     // Cell under the mouse, where the ghost of app.placeType is drawn; none: no ghost.
     std::optional<CellPos> mouseCell;
+    // The room's link lines and door labels over the room (and the grid).
+    bool showLinks = false;
+    // Anchor of an object to frame in the current room (a problem gone to).
+    std::optional<CellPos> problemObject{};
 };
 
 // Composes the current room over the canvas: walkways, objects with their
@@ -27,7 +31,8 @@ struct CanvasPaintOptions {
 void drawRoom(RasterImage& canvas, CastleModel& castle, const PictureSet& pictures);
 
 // The whole canvas paint: black background, the room, the grid when
-// app.showGrid is set, and the ghost of app.placeType at options.mouseCell.
+// app.showGrid is set, the links and the problem frame when asked, and the
+// ghost of app.placeType at options.mouseCell.
 // The canvas is made 640 x 400 when it has another size. Returns the ghost
 // rectangle in window coordinates (also when the ghost did not fit and was
 // not drawn), or kNoGhost when no type is chosen or no mouse cell is given.

@@ -117,8 +117,20 @@ void CanvasWidget::paintEvent(QPaintEvent* event) {
     paintScaled(painter, image, mapping(), ratio(), event->rect(), scaled_);
 }
 
+void CanvasWidget::enterEvent(QEnterEvent*) {
+    session_.pointerOnCanvas(true);
+    Q_EMIT mouseHandled();
+}
+
+void CanvasWidget::leaveEvent(QEvent*) {
+    // The Inspector goes back to the object clicked last.
+    session_.pointerOnCanvas(false);
+    Q_EMIT mouseHandled();
+}
+
 void CanvasWidget::mouseMoveEvent(QMouseEvent* event) {
     platform_.noteMouseTarget(this);
+    session_.pointerOnCanvas(true);
     const CellPos p = clientPixelAt(event->position());
     session_.mouse().mouseMove(p.x, p.y, heldButtons(event));
     Q_EMIT mouseHandled();
@@ -130,6 +142,7 @@ void CanvasWidget::mousePressEvent(QMouseEvent* event) {
     session_.mouseButtonPressed();
     if (event->button() == Qt::LeftButton) session_.mouse().leftDown(p.x, p.y, heldButtons(event));
     else if (event->button() == Qt::RightButton) session_.mouse().rightDown(p.x, p.y, heldButtons(event));
+    session_.canvasClicked();
     Q_EMIT mouseHandled();
 }
 

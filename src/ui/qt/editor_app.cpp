@@ -25,6 +25,18 @@ EditorApp::EditorApp() {
     inspector_ = std::make_unique<ToolWindow>("Inspector", "IDD_INSPECTOR");
     platform_.registerWindow(WindowId::Inspector, inspector_.get());
     platform_.registerControl(WindowId::Inspector, 1321, inspector_->list());
+    problems_ = std::make_unique<ToolWindow>("Problems", "IDD_PROBLEMS");
+    platform_.registerWindow(WindowId::Problems, problems_.get());
+    platform_.registerControl(WindowId::Problems, 1321, problems_->list());
+    // A double click or Enter on a problem goes to it.
+    QObject::connect(problems_->list(), &QListWidget::itemActivated, mainWindow_.get(), [this](QListWidgetItem* item) {
+        session_->goToProblem(static_cast<size_t>(problems_->list()->row(item)));
+        mainWindow_->syncWithSession();
+    });
+    QObject::connect(mainWindow_.get(), &MainWindow::synced, mainWindow_.get(), [this] { refreshToolWindows(); });
+    const ViewSettings views = readViewSettings();
+    session_->app().showLinks = views.showLinks;
+    session_->app().labelMap = views.labelMap;
     roomMap_ = std::make_unique<RoomMapWindow>(*session_, platform_);
     QObject::connect(roomMap_.get(), &RoomMapWindow::changed, mainWindow_.get(), &MainWindow::syncWithSession);
 
@@ -43,8 +55,40 @@ EditorApp::~EditorApp() {
     mainWindow_.reset();  // owns the prompts
 }
 
-bool EditorApp::start(const std::string& programFolder) { return session_->create(programFolder); }
-bool EditorApp::start(const ProgramFolders& folders) { return session_->create(folders); }
+bool EditorApp::start(const std::string& programFolder) {
+    const bool started = session_->create(programFolder);
+    mainWindow_->syncWithSession();  // check marks of the remembered views, tool windows
+    return started;
+}
+
+bool EditorApp::start(const ProgramFolders& folders) {
+    const bool started = session_->create(folders);
+    mainWindow_->syncWithSession();
+    return started;
+}
+
+void EditorApp::refreshToolWindows() {
+    if (session_->problemsVersion() != problemsShown_) {
+        problemsShown_ = session_->problemsVersion();
+        QListWidget* list = problems_->list();
+        const int row = list->currentRow();
+        list->clear();
+        for (const CastleProblem& p : session_->problems()) list->addItem(QString::fromStdString(p.message));
+        if (row >= 0 && row < list->count()) list->setCurrentRow(row);
+        // The count in the title too, for a glance at the task bar.
+        problems_->setWindowTitle(
+            QString::fromStdString("Problems - " + problemCountText(session_->problems().size())));
+    }
+    QStringList lines;
+    for (const std::string& line : session_->inspectorLines()) lines << QString::fromStdString(line);
+    QListWidget* inspector = inspector_->list();
+    bool same = inspector->count() == lines.size();
+    for (int i = 0; same && i < lines.size(); ++i) same = inspector->item(i)->text() == lines[i];
+    if (!same) {
+        inspector->clear();
+        inspector->addItems(lines);
+    }
+}
 
 void EditorApp::runCastleSettings(CastleSettingsLogic& logic) {
     CastleSettingsDialog dialog(logic, mainWindow_.get());
@@ -117,6 +161,7 @@ void EditorApp::quit() {
     mainWindow_->hide();
     log_->hide();
     inspector_->hide();
+    problems_->hide();
     roomMap_->hide();
     if (onQuit) onQuit();
 }

@@ -30,6 +30,7 @@ public:
     MainWindow& mainWindow() { return *mainWindow_; }
     ToolWindow& logWindow() { return *log_; }
     ToolWindow& inspectorWindow() { return *inspector_; }
+    ToolWindow& problemsWindow() { return *problems_; }
     SelectDoorWindow& selectDoorWindow() { return *selectDoor_; }
     MapDoorPrompt& mapDoorPrompt() { return *mapDoor_; }
     RoomMapWindow& roomMapWindow() { return *roomMap_; }
@@ -59,11 +60,16 @@ public:
     void quit() override;
 
 private:
+    // Fills the Problems and Inspector lists from the session when they changed.
+    void refreshToolWindows();
+
     QtPlatform platform_;
     std::unique_ptr<EditorSession> session_;
     std::unique_ptr<MainWindow> mainWindow_;
     std::unique_ptr<ToolWindow> log_;
     std::unique_ptr<ToolWindow> inspector_;
+    std::unique_ptr<ToolWindow> problems_;
+    long long problemsShown_ = -1;
     std::unique_ptr<RoomMapWindow> roomMap_;
     SelectDoorWindow* selectDoor_ = nullptr;  // owned by the main window
     MapDoorPrompt* mapDoor_ = nullptr;

@@ -60,6 +60,9 @@ QKeySequence shortcutFor(int commandId) {
         case kCmdDuplicate: return QKeySequence(Qt::CTRL | Qt::Key_D);
         case kCmdDeleteSelection: return QKeySequence(Qt::Key_Delete);
         case kCmdSelectAll: return QKeySequence(Qt::CTRL | Qt::Key_A);
+        case kCmdShowLinks: return QKeySequence(Qt::CTRL | Qt::Key_L);
+        case kCmdShowProblems: return QKeySequence(Qt::Key_F8);
+        case kCmdShowInspector: return QKeySequence(Qt::Key_F9);
         default: return {};
     }
 }
@@ -145,6 +148,7 @@ void MainWindow::layoutClient() {
     objectList_->setGeometry(right, kCanvasTop, listWidth_, std::max(60, mapperTop - 11 - kCanvasTop));
     mapperButton_->setGeometry(right, mapperTop, listWidth_, 28);
     exitButton_->setGeometry(right, row - 38, listWidth_, 28);
+    problemCount_->setGeometry(right, row - 66, listWidth_, 24);
     for (QWidget* widget : bottomRow_) widget->move(widget->x(), row);
 }
 
@@ -342,7 +346,9 @@ void MainWindow::buildMenus() {
             // The menu shows these keys, but pressed in the window they act
             // through the shortcuts below (Ctrl+V pastes under the pointer).
             if (item.id == kCmdPaste || item.id == kCmdDeleteSelection) act->setShortcutContext(Qt::WidgetShortcut);
-            if (item.id == kCmdShowGrid || item.id == kCmdShowMapper) act->setCheckable(true);
+            if (item.id == kCmdShowGrid || item.id == kCmdShowMapper || item.id == kCmdShowLinks ||
+                item.id == kCmdLabelMap)
+                act->setCheckable(true);
             const int id = item.id;
             connect(act, &QAction::triggered, this, [this, id] { runCommand(id); });
         }
@@ -493,6 +499,10 @@ void MainWindow::buildControls() {
     bottomRow_.push_back(addField(1101, QRect(648, row, 40, 24), false));
     bottomRow_.push_back(addLabel(1255, "Door:", QRect(694, row, 40, 24), false));
     bottomRow_.push_back(addField(1102, QRect(736, row, 40, 24), false));
+
+    // The line of the castle's problems, between "Mapper" and "EXIT".
+    problemCount_ = addLabel(kCtlProblemCount, QString::fromStdString(problemCountText(session_.problems().size())),
+                             QRect(right, 354, listWidth_, 24));
 }
 
 void MainWindow::firstPaint() {
@@ -535,6 +545,8 @@ void MainWindow::listSelectionChanged() {
 
 void MainWindow::runCommand(int commandId) {
     session_.runCommand(commandId);
+    if (commandId == kCmdShowLinks || commandId == kCmdLabelMap)
+        writeViewSettings(ViewSettings{session_.app().showLinks, session_.app().labelMap});
     syncWithSession();
 }
 
@@ -553,6 +565,8 @@ void MainWindow::syncWithSession() {
         if (onRecentFilesChanged) onRecentFilesChanged();
     }
     updateStatusLine();
+    if (QAction* links = action(kCmdShowLinks)) links->setChecked(app.showLinks);
+    if (QAction* labels = action(kCmdLabelMap)) labels->setChecked(app.labelMap);
     // Greyed while there is nothing to take back or do again; the labels name the step.
     if (undo_) {
         undo_->setText(QString::fromStdString(session_.undoLabel()));
@@ -562,6 +576,7 @@ void MainWindow::syncWithSession() {
         redo_->setText(QString::fromStdString(session_.redoLabel()));
         redo_->setEnabled(session_.canRedo());
     }
+    Q_EMIT synced();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

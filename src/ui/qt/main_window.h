@@ -45,7 +45,8 @@ public:
     // Runs a command and shows its outcome.
     void runCommand(int commandId);
     // Brings the widgets in line with the session (caption mark, list
-    // selection, check marks, recent files, status line).
+    // selection, check marks, recent files, status line) and tells the tool
+    // windows to follow.
     void syncWithSession();
 
     // The canvas zoom in percent. Changing it grows or shrinks the window to
@@ -61,6 +62,10 @@ public:
 
     // Told after the recent files list changed (the program remembers it).
     std::function<void()> onRecentFilesChanged;
+
+Q_SIGNALS:
+    // After every sync: the castle or the pointer may have changed.
+    void synced();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -110,6 +115,7 @@ private:
     // Controls kept beside the list and along the bottom row.
     QWidget* mapperButton_ = nullptr;
     QWidget* exitButton_ = nullptr;
+    QWidget* problemCount_ = nullptr;
     std::vector<QWidget*> bottomRow_;
 };
 

@@ -61,4 +61,18 @@ bool writeRememberedView(const std::string& programFolder, const RememberedView&
     return settings.status() == QSettings::NoError;
 }
 
+ViewSettings readViewSettings() {
+    ViewSettings views;
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, "GruskEdit", "views");
+    views.showLinks = settings.value("View/ShowLinks", views.showLinks).toBool();
+    views.labelMap = settings.value("View/LabelMap", views.labelMap).toBool();
+    return views;
+}
+
+void writeViewSettings(const ViewSettings& views) {
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, "GruskEdit", "views");
+    settings.setValue("View/ShowLinks", views.showLinks);
+    settings.setValue("View/LabelMap", views.labelMap);
+}
+
 }  // namespace grusk

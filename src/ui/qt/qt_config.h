@@ -30,4 +30,14 @@ RememberedView readRememberedView(const std::string& programFolder);
 // when the file could not be written (a read-only folder, for one).
 bool writeRememberedView(const std::string& programFolder, const RememberedView& view);
 
+// The views the user switched on or off, remembered between runs in the
+// user's own settings (not in GruskEdit.ini, whose mere presence changes the
+// emulator path).
+struct ViewSettings {
+    bool showLinks = false;
+    bool labelMap = true;
+};
+ViewSettings readViewSettings();
+void writeViewSettings(const ViewSettings& settings);
+
 }  // namespace grusk

@@ -1,0 +1,168 @@
+// The views of the castle's structure as the session drives them: live
+// problems with the status line and going to a problem, the Inspector
+// following the pointer, and the link and map label switches.
+#include <gtest/gtest.h>
+
+#include "app/editor_session.h"
+#include "app/scripted_dialogs.h"
+#include "editor/catalogue.h"
+#include "editor/draw/link_overlay.h"
+#include "editor/room_editing.h"
+#include "model/castle_files.h"
+#include "ui/fake_platform.h"
+
+namespace grusk {
+namespace {
+
+struct Editor {
+    FakePlatform ui;
+    test::ScriptedDialogs dialogs;
+    EditorSession session{ui, dialogs};
+    AppState& app = session.app();
+    CastleModel& castle = app.castle;
+
+    static int px(int c) { return kCanvasLeft + c * kCellPixels + 4; }
+    static int py(int r) { return kCanvasTop + r * kCellPixels + 4; }
+
+    void run(int id) { session.runCommand(id); }
+    void hover(int c, int r) {
+        session.pointerOnCanvas(true);
+        session.mouse().mouseMove(px(c), py(r), {});
+    }
+    void click(int c, int r) {
+        hover(c, r);
+        session.mouseButtonPressed();
+        session.mouse().leftDown(px(c), py(r), {true, false, false});
+        session.canvasClicked();
+        session.mouse().leftUp(px(c), py(r), {});
+        session.mouseButtonReleased();
+    }
+    void place(int type, int c, int r) {
+        session.objectListChosen(type);
+        click(c, r);
+        app.placeType = -1;
+        app.listSelectionActive = false;
+    }
+    std::string status() const { return ui.text(WindowId::Main, kCtlProblemCount); }
+};
+
+class StructureViews : public ::testing::Test, protected Editor {
+protected:
+    // Rooms 1 and 2 in use, each with a door leading to the other; room 2
+    // also holds a force field at (5, 7) that is not linked.
+    void twoRoomsWithAnUnlinkedForceField() {
+        for (int r : {0, 1}) {
+            castle.room(r).roomInUse = 1;
+            castle.room(r).roomMapRect = {r * 64, 0, r * 64 + 48, 48};
+            selectRoom(app, r);
+            placeObject(app, kDoor, 0, 0);
+            castle.room(r).object(0, 0).destRoom = 1 - r;
+        }
+        placeObject(app, kForceField, 5, 7);
+        selectRoom(app, 0);
+        session.refreshProblems();
+    }
+};
+
+TEST_F(StructureViews, ProblemsFollowEveryStepAndGoingToOneFramesItUntilTheNextEdit) {
+    twoRoomsWithAnUnlinkedForceField();
+    ASSERT_EQ(session.problems().size(), 1u);
+    EXPECT_EQ(session.problems()[0].message, "Error #1: Unlinked Force Field in Room 2; Position: X: 05 Y: 07");
+    EXPECT_EQ(status(), "1 problem");
+    const std::vector<uint8_t> image = castleFileImage(castle);
+
+    ASSERT_TRUE(session.goToProblem(0));
+    EXPECT_EQ(castle.currentRoom, 1);
+    EXPECT_EQ(session.problemFrameRoom(), 1);
+    EXPECT_EQ(session.problemFrameCell(), (CellPos{5, 7}));
+    EXPECT_EQ(session.paintCanvas().pixel(5 * 16 - 2, 7 * 16 - 2), kProblemFramePen);
+    EXPECT_EQ(castleFileImage(castle), image);  // looking changes nothing
+    // In another room the frame is not drawn; back in its room it is.
+    run(kCmdPrevRoom);
+    EXPECT_NE(session.paintCanvas().pixel(5 * 16 - 2, 7 * 16 - 2), kProblemFramePen);
+    run(kCmdNextRoom);
+    EXPECT_EQ(session.paintCanvas().pixel(5 * 16 - 2, 7 * 16 - 2), kProblemFramePen);
+
+    // An edit ends the frame; the list is worked out again.
+    const long long version = session.problemsVersion();
+    place(kForceFieldSwitch, 20, 7);
+    EXPECT_EQ(session.problemFrameRoom(), -1);
+    EXPECT_NE(session.paintCanvas().pixel(5 * 16 - 2, 7 * 16 - 2), kProblemFramePen);
+    EXPECT_EQ(session.problemsVersion(), version);  // same findings: nothing to refill
+    EXPECT_EQ(status(), "1 problem");
+
+    // Linking the force field mends it; undo brings the problem back.
+    app.popupCell = {5, 7};
+    run(kCmdLink);
+    click(20, 7);
+    EXPECT_TRUE(session.problems().empty());
+    EXPECT_EQ(status(), "No problems");
+    run(kCmdUndo);
+    EXPECT_EQ(session.problems().size(), 1u);
+    EXPECT_EQ(status(), "1 problem");
+
+    // A castle-wide problem has no room to go to.
+    run(kCmdNew);
+    EXPECT_EQ(session.problems().size(), 1u);
+    EXPECT_EQ(status(), "1 problem");
+    EXPECT_FALSE(session.goToProblem(0));
+    EXPECT_FALSE(session.goToProblem(5));
+}
+
+TEST_F(StructureViews, TheProblemsWindowAndInspectorOpenFromTheViewMenu) {
+    run(kCmdShowProblems);
+    EXPECT_TRUE(ui.windowVisible[WindowId::Problems]);
+    run(kCmdShowInspector);
+    EXPECT_TRUE(ui.windowVisible[WindowId::Inspector]);
+    EXPECT_EQ(problemCountText(0), "No problems");
+    EXPECT_EQ(problemCountText(2), "2 problems");
+}
+
+TEST_F(StructureViews, InspectorShowsWhatIsUnderThePointerElseWhatWasClickedLast) {
+    castle.room(0).roomInUse = 1;
+    placeObject(app, kDoor, 10, 5);
+    placeObject(app, kKey, 20, 5);
+    EXPECT_EQ(session.inspectorLines(), std::vector<std::string>{"-"});
+    hover(11, 6);  // a covered cell of the door
+    ASSERT_FALSE(session.inspectorLines().empty());
+    EXPECT_EQ(session.inspectorLines()[0], "Door");
+    EXPECT_EQ(session.inspectorLines()[1], "Cell: X: 10 Y: 05");
+    click(20, 5);
+    hover(30, 20);
+    EXPECT_EQ(session.inspectorLines(), std::vector<std::string>{"-"});
+    session.pointerOnCanvas(false);
+    EXPECT_EQ(session.inspectorLines()[0], "Key");
+    // It follows the edits: the key's colour, then its removal and return.
+    app.popupCell = {20, 5};
+    run(kCmdColourWhite + 1);  // red
+    EXPECT_EQ(session.inspectorLines()[4], "Colour: red");
+    deleteObjectAt(app, 20, 5);
+    EXPECT_EQ(session.inspectorLines(), std::vector<std::string>{"-"});
+}
+
+TEST_F(StructureViews, ShowLinksAndLabelMapSwitchTheirViews) {
+    castle.room(0).roomInUse = 1;
+    placeObject(app, kDoor, 10, 5);
+    EXPECT_FALSE(app.showLinks);
+    const RasterImage plain = session.paintCanvas();
+    run(kCmdShowLinks);
+    EXPECT_TRUE(app.showLinks);
+    const RasterImage linked = session.paintCanvas();
+    EXPECT_EQ(linked.pixel(10 * 16 + 1, 5 * 16 + 1), kDoorLabelBackground);
+    int changed = 0;
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 640; ++x) changed += linked.pixel(x, y) == plain.pixel(x, y) ? 0 : 1;
+    EXPECT_GT(changed, 0);
+    run(kCmdShowLinks);
+    const RasterImage again = session.paintCanvas();
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 640; ++x) ASSERT_EQ(again.pixel(x, y), plain.pixel(x, y)) << x << "," << y;
+
+    EXPECT_TRUE(session.mapInput().beginPaint().labels);
+    run(kCmdLabelMap);
+    EXPECT_FALSE(app.labelMap);
+    EXPECT_FALSE(session.mapInput().beginPaint().labels);
+}
+
+}  // namespace
+}  // namespace grusk
