@@ -30,7 +30,7 @@ namespace grusk {
 inline constexpr int kCmdUndo = 57643;
 inline constexpr int kCmdRedo = 57644;
 // The main window's status line with the number of problems the castle has.
-inline constexpr int kCtlProblemCount = 1405;
+inline constexpr int kCtlProblemCount = 1605;
 
 // "No problems", "1 problem", "3 problems".
 std::string problemCountText(size_t problems);

@@ -141,10 +141,10 @@ inline constexpr int kCmdCastleSettings = 207;
 inline constexpr int kCmdShowGrid = 225;
 inline constexpr int kCmdShowMapper = 1229;
 // The castle's structure at a glance (View menu).
-inline constexpr int kCmdShowLinks = 1401;
-inline constexpr int kCmdLabelMap = 1402;
-inline constexpr int kCmdShowProblems = 1403;
-inline constexpr int kCmdShowInspector = 1404;
+inline constexpr int kCmdShowLinks = 1601;
+inline constexpr int kCmdLabelMap = 1602;
+inline constexpr int kCmdShowProblems = 1603;
+inline constexpr int kCmdShowInspector = 1604;
 inline constexpr int kCmdD64Manager = 209;
 inline constexpr int kCmdCheckErrors = 223;
 inline constexpr int kCmdTestCastle = 252;

@@ -122,12 +122,6 @@ void CanvasWidget::enterEvent(QEnterEvent*) {
     Q_EMIT mouseHandled();
 }
 
-void CanvasWidget::leaveEvent(QEvent*) {
-    // The Inspector goes back to the object clicked last.
-    session_.pointerOnCanvas(false);
-    Q_EMIT mouseHandled();
-}
-
 void CanvasWidget::mouseMoveEvent(QMouseEvent* event) {
     platform_.noteMouseTarget(this);
     session_.pointerOnCanvas(true);
@@ -193,6 +187,8 @@ void CanvasWidget::wheelEvent(QWheelEvent* event) {
 void CanvasWidget::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
     session_.mouse().pointerLeft();
+    // The Inspector goes back to the object clicked last.
+    session_.pointerOnCanvas(false);
     Q_EMIT mouseHandled();
 }
 
