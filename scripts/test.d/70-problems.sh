@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 BUILD_DIR=${BUILD_DIR:-build}
-EDITOR="$BUILD_DIR/program/gruskedit"
+BUILD=$(cd "$BUILD_DIR" && pwd)
+EDITOR="$BUILD/program/gruskedit"
 SAMPLE="$PWD/examples/sample.prg"
 
 for tool in Xvfb xdotool import convert; do
@@ -44,10 +45,13 @@ for _ in $(seq 1 50); do
 done
 xdotool getdisplaygeometry >/dev/null 2>&1 || { echo "problems: Xvfb did not start"; cat "$WORK/xvfb.log"; exit 1; }
 
-# The views the editor remembers go to a settings folder of the test's own.
+# What the editor remembers goes to a program folder and a settings folder of
+# the test's own, so it starts from nothing and leaves the build as it was.
+mkdir -p "$WORK/prog"
+for item in resource d64 help.txt; do ln -s "$BUILD/program/$item" "$WORK/prog/$item"; done
 export XDG_CONFIG_HOME="$WORK/config"
 unset QT_QPA_PLATFORM
-"$EDITOR" "$SAMPLE" >"$WORK/editor.log" 2>&1 &
+(cd "$WORK/prog" && exec "$EDITOR" "$SAMPLE") >"$WORK/editor.log" 2>&1 &
 EDITOR_PID=$!
 
 WID=""
