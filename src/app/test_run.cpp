@@ -27,8 +27,9 @@ bool startProgramOrSay(AppState& app, const std::string& program, const std::vec
 
 void testCastle(AppState& app) {
     enterProgramFolder(app);
-    renumberObjects(app.castle);
-    if (!compileCastle(app, false)) return;
+    // Deletes an older resource/ztest00.prg first: a failed write must never
+    // send the emulator off on a stale castle.
+    if (!compileCastleForDisk(app)) return;
 
     std::string imagePath = app.programPath("resource/test00.d64");
     std::ostringstream report;  // the formatting report is of no interest here

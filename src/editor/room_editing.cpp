@@ -22,33 +22,29 @@ Size blockCells(int type) {
     return s;
 }
 
-void clearLinksTo(Room& room, int sourceType, CellPos target, bool onlyMatching) {
+// An object removed from the anchor takes every link naming it along: an
+// object placed there later must not inherit them. Other links stay; a source
+// left without any link is marked unlinked again.
+void unlinkSourcesOf(Room& room, CellPos anchor) {
     for (CellRecord& rec : room.objectLayer) {
-        if (rec.type != sourceType) continue;
+        if (!isObjectType(rec.type)) continue;
         bool changed = false;
         for (auto& link : rec.links) {
-            if (link[0] == -1) continue;
-            if (onlyMatching && (link[0] != target.x || link[1] != target.y)) continue;
+            if (link[0] != anchor.x || link[1] != anchor.y) continue;
             link[0] = link[1] = -1;
             changed = true;
         }
-        if (!onlyMatching) {
-            rec.mark = kMarkUnlinked;
-        } else if (changed && rec.usedLinkCount() == 0) {
-            rec.mark = kMarkUnlinked;
-        }
+        if (changed && needsLink(rec.type) && rec.usedLinkCount() == 0) rec.mark = kMarkUnlinked;
     }
 }
 
-// Links sources lose when their target is removed.
-void unlinkSourcesOf(Room& room, int deletedType, CellPos anchor) {
-    switch (deletedType) {
-        case kTransmitterTarget: clearLinksTo(room, kTransmitter, anchor, true); break;
-        case kMummySwitch: clearLinksTo(room, kMummy, anchor, false); break;
-        case kForceFieldSwitch: clearLinksTo(room, kForceField, anchor, false); break;
-        case kTrapSwitch: clearLinksTo(room, kTrap, anchor, false); break;
-        default: break;
-    }
+// A covered-cell marker whose anchor is outside the room or holds no object
+// (after a forced overlap or from a damaged file) covers nothing.
+bool isStaleMarker(const Room& room, int x, int y) {
+    const int t = room.object(x, y).type;
+    if (!isCoveredMarker(t)) return false;
+    const CellPos a = coveredAnchor(t);
+    return !isInsideRoom(a.x, a.y) || !isObjectType(room.object(a.x, a.y).type);
 }
 
 // The record a link slot names, when it lies inside the room and holds the wanted type.
@@ -128,7 +124,7 @@ CellRecord* placeObjectNoRecount(AppState& app, int type, int x, int y, bool for
         if (!refused && !force) {
             for (int by = y; by < y + s.height && !refused; ++by)
                 for (int bx = x; bx < x + s.width; ++bx)
-                    if (room.object(bx, by).type != kEmpty) {
+                    if (room.object(bx, by).type != kEmpty && !isStaleMarker(room, bx, by)) {
                         refused = true;
                         break;
                     }
@@ -183,6 +179,12 @@ int deleteObjectAt(AppState& app, int x, int y) {
             return 1;
         }
     }
+    if (isInsideRoom(x, y) && isStaleMarker(room, x, y)) {
+        room.object(x, y).reset();
+        invalidateCells(app, x, y, 1, 1, true);
+        recountRoom(castle, castle.currentRoom);
+        return kEmpty;
+    }
     const FoundObject found = findObjectAt(castle, x, y);
     const int t = found.type;
     if (t == -1) {
@@ -195,9 +197,9 @@ int deleteObjectAt(AppState& app, int x, int y) {
         recountRoom(castle, castle.currentRoom);
         return kEmpty;
     }
-    unlinkSourcesOf(room, t, found.anchor);
     const bool inObjectLayer = room.object(x, y).type != kEmpty;
     if (inObjectLayer) {
+        unlinkSourcesOf(room, found.anchor);
         const CellPos a = found.anchor;
         const int anchorType = room.object(a.x, a.y).type;
         if (isObjectType(anchorType)) {
@@ -385,7 +387,10 @@ std::string textDialogOnChange(const std::string& typed) {
 void textDialogOk(AppState& app, const std::string& typed) {
     CellRecord* rec = app.popupRecord();
     if (!rec) return;
-    setRecordText(*rec, upperAscii(typed.substr(0, kMaxTextLength)));
+    // A text beginning with a space would read back from a castle program as camouflage.
+    std::string text = upperAscii(typed.substr(0, kMaxTextLength));
+    text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
+    setRecordText(*rec, text);
     invalidateWholeCanvas(app, false);
 }
 

@@ -58,7 +58,7 @@ void toggleDoubleHeight(AppState& app);
 // The Enter Text dialog's rules.
 std::string textDialogInitial(const CellRecord& record);    // cut to 20, upper case
 std::string textDialogOnChange(const std::string& typed);   // cut a 21+ char text to 20
-void textDialogOk(AppState& app, const std::string& typed);  // store upper case, at most 20
+void textDialogOk(AppState& app, const std::string& typed);  // store upper case, at most 20, no leading spaces
 
 std::string upperAscii(std::string s);
 

@@ -17,12 +17,17 @@ namespace grusk {
 
 namespace {
 
-// Every placement recounts its room. A program written by the compiler needs
-// at most a few placements per cell of each room; a damaged or hostile file
-// may repeat lists without end (and point all 64 rooms at them), so reading
-// stops after this many placements and walkway shapings to keep such a file
-// from stalling the editor.
-constexpr long long kWorkBudget = 150000;
+// Every placement recounts its room. A damaged or hostile file may repeat
+// lists without end (and point all 64 rooms at them), so the placements and
+// walkway shapings are bounded by the file's size. The compiler's richest
+// entry, a ladder run, is three bytes for at most 25 placements, and no two
+// rooms share data: ten per byte reads any program it writes whole.
+constexpr long long kWorkPerByte = 10;
+
+long long workBudget(size_t size) { return kWorkPerByte * static_cast<long long>(size); }
+
+// How the reading of a room's lists ended.
+enum class ListsEnd { Closed, DataEnded, OutOfWork };
 
 class ByteReader {
 public:
@@ -71,12 +76,12 @@ public:
 
     bool aborted() const { return aborted_; }
 
-    void run() {
+    ListsEnd run() {
         for (;;) {
             int code = 0, high = 0;
-            if (!in_.byte(code) || !in_.byte(high)) return;
-            if (code == 0 && high == 0) return;
-            if (!list(code)) return;
+            if (!in_.byte(code) || !in_.byte(high)) return ListsEnd::DataEnded;
+            if (code == 0 && high == 0) return ListsEnd::Closed;
+            if (!list(code)) return outOfWork_ ? ListsEnd::OutOfWork : ListsEnd::DataEnded;
         }
     }
 
@@ -87,13 +92,17 @@ private:
     long long& budget_;
     const bool quick_;
     bool aborted_ = false;
+    bool outOfWork_ = false;
     // Quick mode: anchors in the object layer and tops of vertical runs placed
     // so far, by type (what the recount would count).
     std::array<int, kObjectTypes> anchors_{};
     std::array<int, kObjectTypes> runTops_{};
 
     bool spend() {
-        if (budget_ <= 0) return false;
+        if (budget_ <= 0) {
+            outOfWork_ = true;
+            return false;
+        }
         --budget_;
         return true;
     }
@@ -429,12 +438,16 @@ private:
                 !place(kConveyorSwitch, sx, sy))
                 return false;
             CellRecord* sw = anchor(kConveyorSwitch, sx, sy);
-            const bool conveyor = anchor(kConveyor, cx, cy) != nullptr;
+            CellRecord* conveyor = anchor(kConveyor, cx, cy);
             if (sw && conveyor) setLink(*sw, 0, cx, cy);
-            const int steps = flag == 1 ? 2 : flag == 3 ? 1 : 0;
-            if (conveyor)
-                for (int i = 0; i < steps; ++i) toggleObjectState(app_, cx, cy);
-            if (sw && steps > 0) sw->picture = flag == 1 ? kPicConveyorSwitchRight : kPicConveyorSwitchLeft;
+            // Every switch of a conveyor repeats its state: set it, never step
+            // it, so a second switch does not turn the belt round.
+            if (flag != 1 && flag != 3) continue;
+            if (conveyor) {
+                conveyor->variant = flag == 1 ? 2 : 1;
+                conveyor->picture = flag == 1 ? kPicConveyorRight : kPicConveyorLeft;
+            }
+            if (sw) sw->picture = flag == 1 ? kPicConveyorSwitchRight : kPicConveyorSwitchLeft;
         }
     }
 
@@ -485,26 +498,32 @@ private:
 
 // roomIsClear: the room is as clearing the castle left it, so that it can be
 // read quickly and be put back that way when the quick reading gives up.
-void readLists(AppState& app, int room, const uint8_t* data, size_t size, long long offset, long long& budget,
-               bool roomIsClear) {
-    if (!isValidRoom(room)) return;
+ListsEnd readLists(AppState& app, int room, const uint8_t* data, size_t size, long long offset, long long& budget,
+                   bool roomIsClear) {
+    if (!isValidRoom(room)) return ListsEnd::Closed;
     app.castle.currentRoom = room;
     if (roomIsClear) {
         const long long budgetBefore = budget;
         ByteReader in(data, size, offset);
         RoomListReader quick(app, in, budget, true);
-        quick.run();
+        const ListsEnd end = quick.run();
         if (!quick.aborted()) {
             recountRoom(app.castle, room);
-            return;
+            return end;
         }
         resetRoomRecords(app.castle, room);
         budget = budgetBefore;
     }
     ByteReader in(data, size, offset);
-    RoomListReader(app, in, budget, false).run();
+    const ListsEnd end = RoomListReader(app, in, budget, false).run();
     // Camouflage and links were written directly; bring the counts up to date.
     recountRoom(app.castle, room);
+    return end;
+}
+
+void reportDamage(AppState& app, int room) {
+    app.ui.addLogLine("Error: castle program damaged at room " + std::to_string(room + 1) + ".");
+    app.ui.showLog();
 }
 
 void readProgram(AppState& app, const uint8_t* data, size_t size, RoomReading reading = RoomReading::Quick) {
@@ -519,27 +538,56 @@ void readProgram(AppState& app, const uint8_t* data, size_t size, RoomReading re
         at(kHeaderLivesOffset[p], s.playerLives[p]);
     }
 
-    long long budget = kWorkBudget;
+    long long budget = workBudget(size);
     size_t entry = kRoomTableOffset;
+    int rooms = 0;
+    bool damaged = false;
     for (int r = 0; r < kRooms; ++r, entry += kRoomEntrySize) {
-        if (entry >= size) break;
+        // A table that the file cuts off, a room whose data lies outside the
+        // file or lists that stop before their end: the rooms from there on
+        // are not shown as rooms in use.
+        if (entry >= size || (data[entry] != kRoomTableEnd && data[entry] != kRoomTableEndAlt &&
+                              size - entry < kRoomEntrySize)) {
+            reportDamage(app, r);
+            damaged = true;
+            break;
+        }
         const uint8_t colour = data[entry];
         if (colour == kRoomTableEnd || colour == kRoomTableEndAlt) break;
-        if (size - entry < kRoomEntrySize) break;  // the file ends inside the entry
         const uint8_t* e = data + entry;
+        const long address = e[kRoomEntryData] | (e[kRoomEntryData + 1] << 8);
+        const long offset = offsetOfC64Address(address);
+        if (offset < 0 || static_cast<size_t>(offset) >= size) {
+            reportDamage(app, r);
+            damaged = true;
+            break;
+        }
         Room& room = castle.room(r);
-        room.roomColour = colour;
+        room.roomColour = roomColourByte(colour);
         MapRect& m = room.roomMapRect;
         m.left = e[kRoomEntryMapX] * 4 - 64;
         m.top = e[kRoomEntryMapY] * 2;
         m.right = m.left + (e[kRoomEntryMapSize] >> 3) * kMapCellPixels;
         m.bottom = m.top + (e[kRoomEntryMapSize] & 7) * kMapCellPixels;
-        const long address = e[kRoomEntryData] | (e[kRoomEntryData + 1] << 8);
         // Clearing the castle emptied the room; nothing has been read into it yet.
-        readLists(app, r, data, size, offsetOfC64Address(address), budget, reading == RoomReading::Quick);
+        const ListsEnd end = readLists(app, r, data, size, offset, budget, reading == RoomReading::Quick);
+        // A room read in part keeps what it holds.
         room.roomInUse = 1;
+        rooms = r + 1;
         shapeWalkways(app);
         selectRoom(app, r + 1);
+        if (end != ListsEnd::Closed) {
+            reportDamage(app, r);
+            damaged = true;
+            break;
+        }
+    }
+    if (!damaged && size > kRoomTableOffset) {
+        // The end-room data follows the last room; its address must lead to all of it.
+        const long address = data[kHeaderEndRoomAddressOffset] | (data[kHeaderEndRoomAddressOffset + 1] << 8);
+        const long offset = offsetOfC64Address(address);
+        if (offset < static_cast<long>(kRoomTableOffset) || static_cast<size_t>(offset) + kEndRoomSize > size)
+            reportDamage(app, rooms);
     }
 
     renumberObjects(castle);
@@ -582,12 +630,16 @@ int loadProgramFile(AppState& app, const std::string& path) {
 }  // namespace
 
 void readRoomLists(AppState& app, int room, const uint8_t* data, size_t size, long long offset) {
-    long long budget = kWorkBudget;
+    long long budget = workBudget(size);
     readLists(app, room, data, size, offset, budget, false);
 }
 
 void readCastleProgramBytes(AppState& app, const uint8_t* data, size_t size, RoomReading reading) {
     clearCastle(app);
+    readProgram(app, data, size, reading);
+}
+
+void readCastleProgramIntoClearedCastle(AppState& app, const uint8_t* data, size_t size, RoomReading reading) {
     readProgram(app, data, size, reading);
 }
 

@@ -12,8 +12,9 @@ namespace grusk {
 
 const FileFilter kCastleProgramOpenFilter{"PRG Files", "z*.prg"};
 
-// At most this much of a file is read; a castle program is below 64 KiB.
-inline constexpr size_t kMaxProgramFileRead = 1u << 20;
+// At most this much of a file is read: the length word of a castle program
+// cannot count more, and the reader's work grows with the size it reads.
+inline constexpr size_t kMaxProgramFileRead = 1u << 16;
 
 // "Load Castle...": empties the log, asks for the file and reads it.
 // Returns 1 when a file was read, 0 when cancelled or it could not be opened.
@@ -33,6 +34,12 @@ enum class RoomReading { Quick, Careful };
 // accepted: a damaged program gives a partly read castle.
 void readCastleProgramBytes(AppState& app, const uint8_t* data, size_t size,
                             RoomReading reading = RoomReading::Quick);
+
+// readCastleProgramBytes over a castle whose records the caller has already
+// cleared (in every room, as clearing the castle leaves them), which saves
+// rewriting all 64 rooms when only a few were used.
+void readCastleProgramIntoClearedCastle(AppState& app, const uint8_t* data, size_t size,
+                                        RoomReading reading = RoomReading::Quick);
 
 // Reads the object lists of one room, starting at the file offset, into the
 // room (made the current room). Stops at a $00 $00 tag or the end of the data.

@@ -1,5 +1,6 @@
 #include "gamedata/compiler.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -189,7 +190,7 @@ void compileDoorBells(const Room& room, const CellIndex& cells, ProgramWriter& w
     w.patch(countAt, entries);
 }
 
-void compileLightning(const Room& room, const CellIndex& cells, ProgramWriter& w) {
+void compileLightning(const Room& room, const CellIndex& cells, ProgramWriter& w, int& farMachineLinks) {
     w.tag(kListLightning);
     cells.forEachOf(kLightningMachine, [&](int x, int y) {
         const CellRecord& m = room.object(x, y);
@@ -206,6 +207,8 @@ void compileLightning(const Room& room, const CellIndex& cells, ProgramWriter& w
         w.byte(0);
         for (int slot = 0; slot < 4; ++slot) {
             const CellRecord* machine = s.links[slot][0] < 0 ? nullptr : linkedRecord(room, s, slot);
+            // The byte holds number * 8: a later machine would read back as another one.
+            if (machine && (machine->number < 0 || machine->number >= kMaxSwitchedMachines)) ++farMachineLinks;
             w.byte(machine ? machine->number * kMachineEntryStride : kFreeSwitchSlot);
         }
     });
@@ -350,22 +353,48 @@ void compileFrankensteins(const Room& room, const CellIndex& cells, ProgramWrite
 }
 
 void compileTexts(Room& room, const CellIndex& cells, ProgramWriter& w) {
-    w.tag(kListText);
+    // A text beginning with a space reads back as camouflage: it is written
+    // from its first other letter, which stands a letter's width (two
+    // columns) further right per space. Letters past the right edge are
+    // never drawn, so such a text writes nothing, as does one without letters.
+    struct TextEntry {
+        int cell;  // where the letters begin
+        int anchor;
+        size_t spaces;
+    };
+    std::vector<TextEntry> texts;
+    for (int k = cells.first(kText); k < cells.first(kText) + cells.count(kText); ++k) {
+        const int anchor = cells.cell(k);
+        CellRecord& t = room.object(anchor % kColumns, anchor / kColumns);
+        if (t.text[0] == '\0') continue;
+        const std::string upper = upperAscii(recordText(t));
+        setRecordText(t, upper);
+        const size_t spaces = upper.find_first_not_of(' ');
+        if (spaces == std::string::npos) continue;
+        const int column = anchor % kColumns + 2 * static_cast<int>(spaces);
+        if (spaces > 0 && column > kColumns - 2) continue;
+        texts.push_back({anchor + 2 * static_cast<int>(spaces), anchor, spaces});
+    }
+    // In scan order of where the letters stand, as reading back places them.
+    std::stable_sort(texts.begin(), texts.end(), [](const TextEntry& a, const TextEntry& b) { return a.cell < b.cell; });
+
     // Every cell is looked at for both a camouflage patch and a text, so a
     // text standing on the left half of a patch is not lost: the patches and
-    // the texts of the index are taken in scan order, a patch first.
+    // the texts are taken in scan order, a patch first.
     std::array<int16_t, kCellsPerRoom> patches;
     int patchCount = 0;
     for (int i = 0; i < kCellsPerRoom; ++i) {
         patches[static_cast<size_t>(patchCount)] = static_cast<int16_t>(i);
         patchCount += room.camouflageLayer[static_cast<size_t>(i)] == 1 ? 1 : 0;
     }
+    // Texts that write no letters leave no list: reading it back gives none either.
+    if (patchCount == 0 && texts.empty()) return;
+    w.tag(kListText);
     int nextPatch = 0;
-    int nextText = cells.first(kText);
-    const int endText = nextText + cells.count(kText);
-    while (nextPatch < patchCount || nextText < endText) {
+    size_t nextText = 0;
+    while (nextPatch < patchCount || nextText < texts.size()) {
         const int patch = nextPatch < patchCount ? patches[static_cast<size_t>(nextPatch)] : kCellsPerRoom;
-        const int textCell = nextText < endText ? cells.cell(nextText) : kCellsPerRoom;
+        const int textCell = nextText < texts.size() ? texts[nextText].cell : kCellsPerRoom;
         if (patch <= textCell) {
             w.position(patch % kColumns, patch / kColumns);
             w.byte(0);
@@ -374,14 +403,10 @@ void compileTexts(Room& room, const CellIndex& cells, ProgramWriter& w) {
             ++nextPatch;
             continue;
         }
-        ++nextText;
-        const int x = textCell % kColumns;
-        const int y = textCell / kColumns;
-        CellRecord& t = room.object(x, y);
-        if (t.text[0] == '\0') continue;
-        const std::string text = upperAscii(recordText(t));
-        setRecordText(t, text);
-        w.position(x, y);
+        const TextEntry& e = texts[nextText++];
+        const CellRecord& t = room.object(e.anchor % kColumns, e.anchor / kColumns);
+        const std::string text = recordText(t).substr(e.spaces);
+        w.position(e.cell % kColumns, e.cell / kColumns);
         w.byte(t.colour);
         w.byte(kTextSingleHeight + static_cast<long long>(t.variant));
         // Only the last character may carry bit 7: it ends the text in the game.
@@ -411,8 +436,8 @@ int findRunTop(const AppState& app, int x, int y, int* column, int* top) {
 }
 
 void compileRoom(CastleModel& castle, int roomIndex, std::vector<uint8_t>& out, int* doorEntries, int* bellEntries,
-                 const RoomTypes* types) {
-    int doors = 0, bells = 0;
+                 const RoomTypes* types, int* farMachineLinks) {
+    int doors = 0, bells = 0, farMachines = 0;
     if (isValidRoom(roomIndex)) {
         Room& room = castle.room(roomIndex);
         const auto& count = room.roomObjectCount;
@@ -426,7 +451,7 @@ void compileRoom(CastleModel& castle, int roomIndex, std::vector<uint8_t>& out, 
             if (count[kLadder] != 0) compileVerticalRuns(room, runs, w, kListLadder, kLadder);
         }
         if (count[kDoorBell] != 0) compileDoorBells(room, cells, w, bells);
-        if (count[kLightningMachine] != 0) compileLightning(room, cells, w);
+        if (count[kLightningMachine] != 0) compileLightning(room, cells, w, farMachines);
         if (count[kForceField] != 0) compileForceFields(room, cells, w);
         if (count[kMummy] != 0) compileMummies(room, cells, w);
         if (count[kKey] != 0) compileKeys(room, cells, w);
@@ -442,6 +467,7 @@ void compileRoom(CastleModel& castle, int roomIndex, std::vector<uint8_t>& out, 
     }
     if (doorEntries) *doorEntries = doors;
     if (bellEntries) *bellEntries = bells;
+    if (farMachineLinks) *farMachineLinks = farMachines;
 }
 
 CastleTypes::CastleTypes(const CastleModel& castle)
@@ -493,7 +519,7 @@ std::optional<std::vector<uint8_t>> buildCastleProgram(CastleModel& castle, cons
         const MapRect& m = room.roomMapRect;
         const long long width = static_cast<long long>(m.right) - m.left;
         const long long height = static_cast<long long>(m.bottom) - m.top;
-        out.push_back(low8(room.roomColour));
+        out.push_back(static_cast<uint8_t>(roomColourByte(room.roomColour)));
         out.push_back(low8(m.left / kMapCellPixels * 4LL + 16));
         out.push_back(low8(m.top / kMapCellPixels * 8LL));
         out.push_back(low8((width / kMapCellPixels) * 8 | (height / kMapCellPixels)));
@@ -508,10 +534,14 @@ std::optional<std::vector<uint8_t>> buildCastleProgram(CastleModel& castle, cons
         putWord(out, entry + kRoomEntryDataPlus2, c64AddressOfOffset(p) + 2);
         putWord(out, entry + kRoomEntryData, c64AddressOfOffset(p));
         if (beforeRoom) beforeRoom(r);
-        int doors = 0, bells = 0;
-        compileRoom(castle, r, out, &doors, &bells, types ? &types->room(r) : nullptr);
+        int doors = 0, bells = 0, farMachines = 0;
+        compileRoom(castle, r, out, &doors, &bells, types ? &types->room(r) : nullptr, &farMachines);
         if (doors > kMaxCountByte || bells > kMaxCountByte) {
             fail("Error: Room " + std::to_string(r + 1) + " has more than 255 doors or door bell links.");
+            ok = false;
+        }
+        if (farMachines > 0) {
+            fail("Error: Room " + std::to_string(r + 1) + ": a Lightning Switch is linked to a machine after the 32nd.");
             ok = false;
         }
     }
@@ -520,7 +550,8 @@ std::optional<std::vector<uint8_t>> buildCastleProgram(CastleModel& castle, cons
     out.insert(out.end(), endRoom.begin(), endRoom.begin() + kEndRoomSize);
     const size_t length = out.size();
     if (length > kMaxProgramSize) {
-        fail("Error: castle program too large (" + std::to_string(length) + " bytes, at most 65535).");
+        fail("Error: castle program too large (" + std::to_string(length) + " bytes, at most " +
+             std::to_string(kMaxProgramSize) + ").");
         ok = false;
     }
     putWord(out, kHeaderLengthOffset, static_cast<long long>(length));

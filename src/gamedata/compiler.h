@@ -40,9 +40,11 @@ int findRunTop(const AppState& app, int x, int y, int* column, int* top);  // cu
 
 // Appends one room's object lists and the closing $00 $00 to out.
 // Expects the room recounted and renumbered. Returns the number of door
-// entries and door-bell entries written through the two pointers (which may be null).
+// entries and door-bell entries written, and the number of Lightning Switch
+// links to a machine numbered 32 or more (which its byte cannot name),
+// through the pointers (which may be null).
 void compileRoom(CastleModel& castle, int room, std::vector<uint8_t>& out, int* doorEntries = nullptr,
-                 int* bellEntries = nullptr, const RoomTypes* types = nullptr);
+                 int* bellEntries = nullptr, const RoomTypes* types = nullptr, int* farMachineLinks = nullptr);
 
 // Builds the whole castle program in memory: header, room table, the rooms in
 // use up to the first gap, then the first 545 bytes of endRoom. Expects the
@@ -51,7 +53,9 @@ void compileRoom(CastleModel& castle, int room, std::vector<uint8_t>& out, int* 
 // number before that room is compiled.
 // Returns nullopt and fills errors (log lines) when the program cannot be
 // built: end-room data shorter than 545 bytes, a room with more than 255
-// doors or door-bell links, or a program longer than 65535 bytes.
+// doors or door-bell links, a Lightning Switch linked to a machine after the
+// 32nd, or a program longer than 34,818 bytes (past that, rooms would start
+// beyond $FFFF).
 std::optional<std::vector<uint8_t>> buildCastleProgram(CastleModel& castle, const std::vector<uint8_t>& endRoom,
                                                        std::vector<std::string>* errors = nullptr,
                                                        const std::function<void(int)>& beforeRoom = {},

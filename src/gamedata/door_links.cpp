@@ -70,7 +70,9 @@ void connectDoorAt(AppState& app, int x, int y) {
     d->destDoor = e.number;
     d->destX = e.x;
     d->destY = e.y;
-    e.destRoom = d->room;
+    // The room the pending door stands in, not its record's room field, which
+    // an older room file may have brought from another room.
+    e.destRoom = app.pendingDoorRoom;
     e.destDoor = d->number;
     e.destX = d->x;
     e.destY = d->y;

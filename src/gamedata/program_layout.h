@@ -43,7 +43,9 @@ inline constexpr uint8_t kRoomTableEndAlt = 0x40;
 inline constexpr int kMapCellPixels = 16;
 
 inline constexpr size_t kEndRoomSize = 545;
-inline constexpr size_t kMaxProgramSize = 65535;  // the length word's limit
+// The program is loaded at $7800 and every pointer in it is 16 bits wide: a
+// longer file would put room data past $FFFF, where pointers wrap.
+inline constexpr size_t kMaxProgramSize = 0x10000 - kProgramLoadAddress + 2;  // 34,818 bytes
 inline constexpr int kMaxCountByte = 255;         // door and door-bell count bytes
 
 // Object lists. Each starts with the tag (code, $08); a room ends with $00 $00.
@@ -106,11 +108,15 @@ inline constexpr uint8_t kMachineOn = 0x40, kMachineOff = 0x00;
 inline constexpr uint8_t kSwitchOn = 0xC0, kSwitchOff = 0x80;
 inline constexpr uint8_t kFreeSwitchSlot = 0xFF;
 inline constexpr int kMachineEntryStride = 8;  // a switch names a machine by its entry offset
+inline constexpr int kMaxSwitchedMachines = 32;  // machine number times 8 must fit the switch's byte
 inline constexpr uint8_t kTextSingleHeight = 0x21;
 inline constexpr uint8_t kCamouflageCharacter = 0xA0;  // a space with bit 7 set
 inline constexpr uint8_t kLastCharacterBit = 0x80;
 inline constexpr int kKeyCodeOffset = 80;
 inline constexpr int kLockCodeOffset = 87;
+
+// A room's colour is a C64 colour: only its low four bits are stored or read.
+constexpr int roomColourByte(int colour) { return colour & 0x0F; }
 
 // Cell positions as the game stores them.
 constexpr int xByteOfColumn(int column) { return column * 4 + 16; }

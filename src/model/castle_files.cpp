@@ -178,7 +178,10 @@ void readCastleImage(CastleModel& castle, const uint8_t* data, size_t size) {
     }
 recount:
     // Counts, ordinals, positions and run lengths are derived: make them current.
-    for (int r = 0; r < kRooms; ++r) recountRoom(castle, r);
+    for (int r = 0; r < kRooms; ++r) {
+        dropStaleMarkers(castle.room(r));
+        recountRoom(castle, r);
+    }
 }
 
 bool saveCastleFileTo(const CastleModel& castle, const std::string& path) {
@@ -241,6 +244,10 @@ int saveProject(AppState& app) {
     return writeCastleFile(app, path);
 }
 
+bool isRoomFileSize(long long size) {
+    return size == static_cast<long long>(kRoomLayoutSize) || size == static_cast<long long>(kRoomFileSize);
+}
+
 std::vector<uint8_t> roomFileImage(const CastleModel& castle, int roomIndex) {
     std::vector<uint8_t> out(kRoomFileSize);
     const Room& room = castle.room(roomIndex);
@@ -250,6 +257,12 @@ std::vector<uint8_t> roomFileImage(const CastleModel& castle, int roomIndex) {
         putRecord(p + kRecordImageSize, room.vertical(x, y));
         putI32(p + 2 * kRecordImageSize, room.walkway(x, y));
         p += 2 * kRecordImageSize + 4;
+    });
+    std::memcpy(p, "CAMO", 4);
+    p += 4;
+    forEachFileCell([&](int x, int y) {
+        putI32(p, room.camouflage(x, y));
+        p += 4;
     });
     return out;
 }
@@ -264,8 +277,19 @@ void readRoomImage(CastleModel& castle, int roomIndex, const uint8_t* data, size
         getRecord(room.object(x, y), p);
         getRecord(room.vertical(x, y), p + kRecordImageSize);
         room.walkway(x, y) = getI32(p + 2 * kRecordImageSize);
+        // The objects now stand in this room, whichever room they were exported from.
+        if (isObjectType(room.object(x, y).type)) room.object(x, y).room = roomIndex;
         p += 2 * kRecordImageSize + 4;
     });
+    // Patches belong to the room they came with: a file without them leaves none
+    // of the old room's under the new objects.
+    const bool withCamouflage = static_cast<size_t>(end - p) >= kRoomCamouflageSectionSize && std::memcmp(p, "CAMO", 4) == 0;
+    if (withCamouflage) p += 4;
+    forEachFileCell([&](int x, int y) {
+        room.camouflage(x, y) = withCamouflage ? getI32(p) : 0;
+        if (withCamouflage) p += 4;
+    });
+    dropStaleMarkers(room);
     recountRoom(castle, roomIndex);
 }
 
@@ -284,7 +308,7 @@ int importRoom(AppState& app) {
     if (!path) return 0;
     if (!canOpenForReading(*path)) return 0;
     const auto bytes = readWholeFile(*path, kRoomFileSize);
-    if (!bytes || bytes->size() != kRoomFileSize) {
+    if (!bytes || !isRoomFileSize(static_cast<long long>(bytes->size()))) {
         app.ui.message("Not a room file: " + *path, kCaptionKvt);
         return 0;
     }

@@ -17,7 +17,10 @@ constexpr size_t kProjectLayoutSize = kProjectHeaderSize + 64 * 1000 * kProjectC
 // The vertical layer, which the layout lacks, follows as "VERT" and one i32 type per cell.
 constexpr size_t kVerticalSectionSize = 4 + 64 * 1000 * 4;
 constexpr size_t kProjectFileSize = kProjectLayoutSize + kVerticalSectionSize;  // 22,785,546
-constexpr size_t kRoomFileSize = 1000 * (2 * kRecordImageSize + 4);            // 692,000
+constexpr size_t kRoomLayoutSize = 1000 * (2 * kRecordImageSize + 4);          // 692,000
+// The camouflage layer, which the layout lacks, follows as "CAMO" and one i32 per cell.
+constexpr size_t kRoomCamouflageSectionSize = 4 + 1000 * 4;
+constexpr size_t kRoomFileSize = kRoomLayoutSize + kRoomCamouflageSectionSize;  // 696,004
 
 const FileFilter kCastleFilter{"Grusk Castles", "*.cas"};
 const FileFilter kRoomFilter{"Grusk Rooms", "*.crm"};
@@ -47,7 +50,11 @@ int importRoom(AppState& app);
 // refuses a file of another size with "Not a castle file: %s".
 int loadProjectFrom(AppState& app, const std::string& path);
 
+bool isRoomFileSize(long long size);
+// The room file image of a room (with the camouflage section).
 std::vector<uint8_t> roomFileImage(const CastleModel& castle, int room);
+// Reads a room file image over the room: its objects take the room as theirs;
+// an image without the camouflage section leaves the room without camouflage.
 void readRoomImage(CastleModel& castle, int room, const uint8_t* data, size_t size);
 
 }  // namespace grusk

@@ -125,6 +125,16 @@ void resetRoomRecords(CastleModel& castle, int roomIndex) {
     finishCopies();
 }
 
+void dropStaleMarkers(Room& room) {
+    for (CellRecord& rec : room.objectLayer) {
+        if (!isCoveredMarker(rec.type)) continue;
+        const int index = rec.type - kCoveredBase;
+        const int ax = index / 40, ay = index % 40;
+        if (isInsideRoom(ax, ay) && isObjectType(room.object(ax, ay).type)) continue;
+        rec.reset();
+    }
+}
+
 void clearCastleRecords(CastleModel& castle) {
     // What clearRoom does to each room, then every record reset in full: the
     // full reset overwrites all of clearRoom's record work, so it is done once.

@@ -130,6 +130,9 @@ void clearRoom(CastleModel& castle, int room);
 // map rectangle and in-use flag stay.
 void resetRoomRecords(CastleModel& castle, int room);
 void recountRoom(CastleModel& castle, int room);
+// Empties every covered-cell marker whose anchor lies outside the room or
+// holds no object: such a marker covers nothing (a damaged file, a forced overlap).
+void dropStaleMarkers(Room& room);
 
 // The types and marks of a room's records, gathered in one pass for work that
 // looks at many cells but changes no type: a record is 344 bytes, so reading
