@@ -21,8 +21,12 @@ namespace {
 // lists without end (and point all 64 rooms at them), so the placements and
 // walkway shapings are bounded by the file's size. The compiler's richest
 // entry, a ladder run, is three bytes for at most 25 placements, and no two
-// rooms share data: ten per byte reads any program it writes whole.
+// rooms share data: ten per byte reads any program it writes whole. Shaping
+// a room's walkways costs about as much as 25 placements; the compiler
+// writes one walkway list per room, which the header and the end-room data
+// alone pay for.
 constexpr long long kWorkPerByte = 10;
+constexpr long long kShapingWork = 25;
 
 long long workBudget(size_t size) { return kWorkPerByte * static_cast<long long>(size); }
 
@@ -98,12 +102,13 @@ private:
     std::array<int, kObjectTypes> anchors_{};
     std::array<int, kObjectTypes> runTops_{};
 
-    bool spend() {
-        if (budget_ <= 0) {
+    bool spend(long long work = 1) {
+        if (budget_ < work) {
+            budget_ = 0;
             outOfWork_ = true;
             return false;
         }
-        --budget_;
+        budget_ -= work;
         return true;
     }
 
@@ -244,7 +249,7 @@ private:
             for (int j = 0; j < n && x + j < kColumns; ++j)
                 if (isInsideRoom(x + j, y)) room_.walkway(x + j, y) = kWalkway;
         }
-        if (!spend()) return false;
+        if (!spend(kShapingWork)) return false;
         shapeWalkways(app_);
         return true;
     }

@@ -62,12 +62,23 @@ TEST_F(TestRunTest, BuildsTheTestDiskAndStartsTheEmulatorOnIt) {
 }
 
 TEST_F(TestRunTest, ACastleWithErrorsBuildsAndStartsNothing) {
+    // An older program from an earlier run must not outlive a failed build.
+    test::writeBytes((dir.path() / "resource" / "ztest00.prg").string(), {0, 0x78, 9, 9});
     testCastle(app);  // no rooms at all
     EXPECT_TRUE(ui.started.empty());
     EXPECT_FALSE(fs::exists(image()));
     EXPECT_FALSE(fs::exists(dir.path() / "resource" / "ztest00.prg"));
     ASSERT_FALSE(ui.log.empty());
     EXPECT_NE(ui.log[0].find("No Rooms defined"), std::string::npos);
+}
+
+TEST_F(TestRunTest, AProgramThatCannotBeWrittenStartsNothing) {
+    buildSampleCastle(app);
+    ui.messages.clear();
+    fs::create_directories(dir.path() / "resource" / "ztest00.prg" / "inside");  // cannot be replaced
+    testCastle(app);
+    EXPECT_TRUE(ui.started.empty());
+    EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"File cannot be written!"});
 }
 
 TEST_F(TestRunTest, AnImageThatCannotBeBuiltIsReported) {

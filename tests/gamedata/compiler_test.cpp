@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "gamedata/program_layout.h"
@@ -10,32 +11,15 @@
 namespace grusk {
 namespace {
 
+using test::buildUnchecked;
 using test::GameFixture;
+using test::roomData;
+using test::word;
 using Bytes = std::vector<uint8_t>;
 
 Bytes slice(const Bytes& b, size_t from, size_t n) {
     if (from + n > b.size()) return {};
     return Bytes(b.begin() + static_cast<long>(from), b.begin() + static_cast<long>(from + n));
-}
-
-int word(const Bytes& b, size_t at) { return b[at] | (b[at + 1] << 8); }
-
-// The data of room r, from the address in its room entry up to its $00 $00.
-Bytes roomData(const Bytes& program, int r) {
-    const size_t start = static_cast<size_t>(offsetOfC64Address(word(program, 258 + 8 * r + 6)));
-    const size_t next = r + 1 < 64 && program[258 + 8 * (r + 1)] != 0xFF
-                            ? static_cast<size_t>(offsetOfC64Address(word(program, 258 + 8 * (r + 1) + 6)))
-                            : static_cast<size_t>(offsetOfC64Address(word(program, 97)));
-    return slice(program, start, next - start);
-}
-
-// Prepares a recounted, renumbered castle without running the whole check.
-Bytes buildUnchecked(GameFixture& f) {
-    for (int r = 0; r < roomsInUseRun(f.castle()); ++r) recountRoom(f.castle(), r);
-    renumberObjects(f.castle());
-    auto program = buildCastleProgram(f.castle(), test::sampleEndRoom());
-    EXPECT_TRUE(program.has_value());
-    return program ? *program : Bytes{};
 }
 
 TEST(ProgramLayout, ConversionsFollowTheGameLayout) {
@@ -367,7 +351,7 @@ TEST(FindRunTop, WalksUpTheRunOfTheSameType) {
     EXPECT_EQ(column, -7);
 }
 
-TEST(Compiler, BuildIsRefusedForMissingEndRoomTooManyLinksOrTooLargeAProgram) {
+TEST(Compiler, BuildIsRefusedForMissingEndRoomOrTooManyLinks) {
     GameFixture f;
     f.useRoom(0);
     f.put(kDoor, 0, 0);
@@ -387,19 +371,64 @@ TEST(Compiler, BuildIsRefusedForMissingEndRoomTooManyLinksOrTooLargeAProgram) {
     EXPECT_EQ(errors, std::vector<std::string>{"Error: Room 1 has more than 255 doors or door bell links."});
     deleteObjectAt(f.app, 4, 10);
     EXPECT_TRUE(buildCastleProgram(f.castle(), test::sampleEndRoom(), &errors));
+}
 
-    // 64 rooms of 500 one-cell walkways each exceed 65535 bytes.
-    GameFixture big;
-    for (int r = 0; r < 64; ++r) {
-        big.useRoom(r);
-        for (int y = 0; y < 25; ++y)
-            for (int x = 0; x < 40; x += 2) big.room(r).walkway(x, y) = kWalkway;
+TEST(Compiler, ProgramsPastTheLastLoadableAddressAreRefused) {
+    // Rooms of one-cell walkways, then a text whose length brings the program
+    // to exactly 34,818 bytes: the last byte is loaded at $FFFF.
+    GameFixture f;
+    for (int r = 0; r < 23; ++r) {
+        f.useRoom(r);
+        for (int run = 0; run < (r < 22 ? 500 : 230); ++run) f.room(r).walkway(run % 20 * 2, run / 20) = kWalkway;
     }
-    errors.clear();
-    EXPECT_FALSE(buildCastleProgram(big.castle(), test::sampleEndRoom(), &errors));
-    const size_t expectedSize = 258 + 64 * 8 + 1 + 64 * (2 + 1500 + 1 + 2) + 545;
-    EXPECT_EQ(errors, std::vector<std::string>{"Error: castle program too large (" + std::to_string(expectedSize) +
-                                               " bytes, at most 65535)."});
+    f.enter(0);
+    f.put(kText, 0, 0);
+    std::vector<std::string> errors;
+    const size_t withoutText = buildUnchecked(f).size() - (3 + 4 + 4);  // the list of "TEXT" taken off
+    const size_t letters = 34818 - withoutText - 7;
+    ASSERT_LE(letters, 20u);
+    setRecordText(f.at(0, 0), std::string(letters, 'A'));
+    const auto atLimit = buildCastleProgram(f.castle(), test::sampleEndRoom(), &errors);
+    ASSERT_TRUE(atLimit.has_value());
+    EXPECT_EQ(atLimit->size(), 34818u);
+    EXPECT_EQ(word(*atLimit, 2), 34818);
+    EXPECT_EQ(word(*atLimit, 97), 0x10000 - 545);
+
+    setRecordText(f.at(0, 0), std::string(letters + 1, 'A'));
+    EXPECT_FALSE(buildCastleProgram(f.castle(), test::sampleEndRoom(), &errors));
+    EXPECT_EQ(errors, std::vector<std::string>{"Error: castle program too large (34819 bytes, at most 34818)."});
+}
+
+TEST(Compiler, ALightningSwitchCanNameOnlyTheFirst32Machines) {
+    // A switch names a machine by its number times 8 in one byte.
+    GameFixture f;
+    f.useRoom(0);
+    f.enter(0);
+    for (int m = 0; m < 33; ++m) f.put(kLightningMachine, 3 * (m % 13), 4 * (m / 13));
+    f.put(kLightningSwitch, 0, 20);
+    f.link(0, 20, 0, 8);  // machine 26
+    f.link(0, 20, 15, 8);  // machine 31
+    const Bytes program = buildUnchecked(f);
+    const Bytes data = roomData(program, 0);
+    const Bytes slots{0x00, 0xD0, 0xF8, 0xFF, 0xFF, 0x20};
+    EXPECT_TRUE(std::search(data.begin(), data.end(), slots.begin(), slots.end()) != data.end());
+
+    f.link(0, 20, 18, 8);  // machine 32
+    std::vector<std::string> errors;
+    EXPECT_FALSE(buildCastleProgram(f.castle(), test::sampleEndRoom(), &errors));
+    EXPECT_EQ(errors, std::vector<std::string>{"Error: Room 1: a Lightning Switch is linked to a machine after the 32nd."});
+}
+
+TEST(Compiler, RoomColoursAreWrittenAsTheirLowFourBits) {
+    GameFixture f;
+    for (int r = 0; r < 2; ++r) {
+        f.useRoom(r);
+        f.room(r).roomColour = r == 0 ? 0x4F : 0xFF;  // as a damaged project may hold them
+    }
+    const Bytes program = buildUnchecked(f);
+    EXPECT_EQ(program[258], 0x0F);
+    EXPECT_EQ(program[266], 0x0F);
+    EXPECT_EQ(program[274], 0xFF);  // the table ends after both rooms
 }
 
 // compileCastle against files: a program folder with the end-room data.

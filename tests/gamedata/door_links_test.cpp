@@ -37,6 +37,22 @@ TEST(Connect, DoorsAreConnectedBothWaysAcrossRooms) {
     EXPECT_FALSE(f.ui.windowVisible[WindowId::SelectDoor]);
 }
 
+TEST(Connect, TheClickedDoorLeadsToTheRoomThePendingDoorStandsIn) {
+    // A door whose record names another room, as a room file of an older
+    // editor brought it in.
+    GameFixture f;
+    f.enter(2);
+    f.put(kDoor, 0, 0);
+    f.at(0, 0).room = 5;
+    f.app.popupCell = {0, 0};
+    startConnecting(f.app);
+    f.enter(4);
+    f.put(kDoor, 10, 10);
+    connectDoorAt(f.app, 10, 10);
+    EXPECT_EQ(f.room(4).object(10, 10).destRoom, 2);
+    EXPECT_EQ(f.room(2).object(0, 0).destRoom, 4);
+}
+
 TEST(Connect, ClickBesideADoorEndsTheModeSilently) {
     GameFixture f;
     f.put(kDoor, 0, 0);

@@ -81,6 +81,28 @@ struct GameFixture {
 
 };
 
+inline int word(const std::vector<uint8_t>& b, size_t at) { return b[at] | (b[at + 1] << 8); }
+
+// The data of room r of a castle program, from the address in its room entry
+// up to its $00 $00.
+inline std::vector<uint8_t> roomData(const std::vector<uint8_t>& program, int r) {
+    const size_t start = static_cast<size_t>(offsetOfC64Address(word(program, 258 + 8 * r + 6)));
+    const size_t next = r + 1 < 64 && program[258 + 8 * (r + 1)] != 0xFF
+                            ? static_cast<size_t>(offsetOfC64Address(word(program, 258 + 8 * (r + 1) + 6)))
+                            : static_cast<size_t>(offsetOfC64Address(word(program, 97)));
+    if (next < start || next > program.size()) return {};
+    return std::vector<uint8_t>(program.begin() + static_cast<long>(start), program.begin() + static_cast<long>(next));
+}
+
+// Prepares a recounted, renumbered castle without running the whole check, and builds it.
+inline std::vector<uint8_t> buildUnchecked(GameFixture& f) {
+    for (int r = 0; r < roomsInUseRun(f.castle()); ++r) recountRoom(f.castle(), r);
+    renumberObjects(f.castle());
+    auto program = buildCastleProgram(f.castle(), sampleEndRoom());
+    EXPECT_TRUE(program.has_value());
+    return program ? *program : std::vector<uint8_t>{};
+}
+
 // Two rooms that together hold every object type the palette offers, with
 // links of every kind, connected doors, states off their defaults and texts.
 inline void buildEveryTypeCastle(GameFixture& f) {

@@ -189,9 +189,9 @@ TEST(QuickReading, DamagedProgramsReadTheSame) {
 }
 
 TEST(QuickReading, WorkLimitStopsBothReadingsAtTheSamePlace) {
-    // 64 rooms of long ladder runs, each placed three times: more placements
-    // than the reader makes for one program. The later rooms end with a door
-    // forced onto another, so that they are read twice where the limit falls.
+    // Every room points at the same long ladder runs, each placed three
+    // times: more placements than a file of its size may cause. They end
+    // with a door forced onto another, so that each room is read twice.
     Bytes lists{kListLadder, kListTagHigh};
     for (int k = 0; k < 3 * kColumns; ++k) {
         lists.push_back(kRows);
@@ -199,12 +199,26 @@ TEST(QuickReading, WorkLimitStopsBothReadingsAtTheSamePlace) {
         lists.push_back(yb(0));
     }
     lists.push_back(0);
-    Bytes ending = lists;
     const Bytes doors{kListDoor, kListTagHigh, 2, xb(5), yb(5), 1, 0, 0, 0, 0, 0, xb(4), yb(4), 1, 0, 0, 0, 0, 0};
-    ending.insert(ending.end(), doors.begin(), doors.end());
-    std::vector<Bytes> rooms(kRooms, lists);
-    for (int r = 45; r < kRooms; ++r) rooms[static_cast<size_t>(r)] = ending;
-    expectSameReading(programOf(rooms), "work limit");
+    lists.insert(lists.end(), doors.begin(), doors.end());
+    Bytes program = programOf({lists});
+    const Bytes entry(program.begin() + kRoomTableOffset, program.begin() + kRoomTableOffset + kRoomEntrySize);
+    program.insert(program.begin() + kRoomTableOffset, (kRooms - 1) * kRoomEntrySize, 0);
+    for (int r = 0; r < kRooms; ++r)
+        std::copy(entry.begin(), entry.end(), program.begin() + kRoomTableOffset + r * kRoomEntrySize);
+    const size_t shift = (kRooms - 1) * kRoomEntrySize;  // the data moved with the longer table
+    for (int r = 0; r < kRooms; ++r) {
+        uint8_t* e = program.data() + kRoomTableOffset + r * kRoomEntrySize + kRoomEntryData;
+        const long address = (e[0] | (e[1] << 8)) + static_cast<long>(shift);
+        e[0] = static_cast<uint8_t>(address);
+        e[1] = static_cast<uint8_t>(address >> 8);
+    }
+    GameFixture f;
+    readCastleProgramBytes(f.app, program.data(), program.size());
+    const int rooms = roomsInUseRun(f.castle());
+    EXPECT_GT(rooms, 1);
+    EXPECT_LT(rooms, kRooms);
+    expectSameReading(program, "work limit");
 }
 
 TEST(QuickChecking, SameLogAndCastleWithGatheredTypes) {

@@ -11,7 +11,9 @@
 namespace grusk {
 namespace {
 
+using test::buildUnchecked;
 using test::GameFixture;
+using test::roomData;
 using Bytes = std::vector<uint8_t>;
 
 // A program with the given header settings and one room entry per data block;
@@ -37,6 +39,11 @@ Bytes programOf(const std::vector<Bytes>& rooms, Bytes settings = {0, 0, 0, 0, 3
         p.push_back(0);
         p.push_back(0);
     }
+    const long endRoom = c64AddressOfOffset(static_cast<long>(p.size()));
+    p[97] = static_cast<uint8_t>(endRoom);
+    p[98] = static_cast<uint8_t>(endRoom >> 8);
+    const Bytes endRoomData = test::sampleEndRoom();
+    p.insert(p.end(), endRoomData.begin(), endRoomData.end());
     return p;
 }
 
@@ -46,33 +53,6 @@ int objectsOfType(const Room& room, int type) {
     int n = 0;
     for (const CellRecord& rec : room.objectLayer) n += rec.type == type ? 1 : 0;
     return n;
-}
-
-TEST(Reader, HeaderSettingsAndRoomEntries) {
-    GameFixture f;
-    Bytes p = programOf({{0x06, 0x08, 0x00}, {0x06, 0x08, 0x00}}, {1, 2, 3, 4, 5, 6});
-    p[258 + 8] = 13;    // room 1 colour
-    p[258 + 9] = 0x20;  // map X
-    p[258 + 10] = 0x30; // map Y
-    p[258 + 11] = 0x3A; // 7 wide, 2 high
-    read(f, p);
-    const CastleSettings& s = f.castle().settings;
-    EXPECT_EQ(s.playerStartRoom[0], 1);
-    EXPECT_EQ(s.playerStartRoom[1], 2);
-    EXPECT_EQ(s.playerStartDoor[0], 3);
-    EXPECT_EQ(s.playerStartDoor[1], 4);
-    EXPECT_EQ(s.playerLives[0], 5);
-    EXPECT_EQ(s.playerLives[1], 6);
-    EXPECT_EQ(f.room(0).roomColour, 2);
-    const MapRect r0 = f.room(0).roomMapRect;
-    EXPECT_EQ((std::vector<int>{r0.left, r0.top, r0.right, r0.bottom}), (std::vector<int>{32, 48, 80, 80}));
-    EXPECT_EQ(f.room(1).roomColour, 13);
-    const MapRect r1 = f.room(1).roomMapRect;
-    EXPECT_EQ((std::vector<int>{r1.left, r1.top, r1.right, r1.bottom}), (std::vector<int>{64, 96, 176, 128}));
-    EXPECT_TRUE(f.room(0).roomInUse && f.room(1).roomInUse);
-    EXPECT_FALSE(f.room(2).roomInUse);
-    EXPECT_EQ(f.castle().currentRoom, 0);
-    EXPECT_TRUE(f.app.skipNextMouseMove);
 }
 
 TEST(Reader, TableEndsAtFFOr40) {
@@ -125,28 +105,6 @@ TEST(Reader, DoorsKeepTheirFieldsAndExitVariant) {
     EXPECT_EQ(b.number, 0);
 }
 
-TEST(Reader, BellAndLockEntriesAtOneCellBuildOneObjectWithSeveralLinks) {
-    GameFixture f;
-    read(f, programOf({{0x03, 0x08, 2, 16, 0, 0, 0, 0, 0, 0, 0, 56, 0, 0, 0, 0, 0, 0, 0,  //
-                        0x06, 0x08, 0x00,                                                  //
-                        0x0F, 0x08, 2, 36, 40, 0, 36, 40, 1,                               //
-                        0x1E, 0x08, 3, 90, 1, 60, 40, 3, 90, 0, 60, 40, 0x00}}));
-    const Room& room = f.room(0);
-    EXPECT_EQ(objectsOfType(room, kDoorBell), 1);
-    const CellRecord& bell = room.object(5, 5);
-    EXPECT_EQ(bell.links[0][0], 0);
-    EXPECT_EQ(bell.links[1][0], 10);
-    EXPECT_EQ(bell.links[2][0], -1);
-    EXPECT_EQ(bell.mark, kMarkPlain);
-    EXPECT_EQ(objectsOfType(room, kLock), 1);
-    const CellRecord& lock = room.object(11, 5);
-    EXPECT_EQ(lock.links[0][0], 10);
-    EXPECT_EQ(lock.links[1][0], 0);
-    EXPECT_EQ(lock.colour, 3);
-    EXPECT_EQ(lock.picture, 48);  // Lock_c
-    EXPECT_EQ(lock.mark, kMarkPlain);
-}
-
 TEST(Reader, TextsAndCamouflage) {
     GameFixture f;
     read(f, programOf({{0x06, 0x08, 0x00, 0x33, 0x08,
@@ -169,48 +127,6 @@ TEST(Reader, TextsAndCamouflage) {
     EXPECT_EQ(text.colour, 5);
     EXPECT_EQ(room.object(10, 10).type, kText);
     EXPECT_EQ(recordText(room.object(10, 10)), "");
-}
-
-TEST(Reader, StatesOfConveyorsTrapsMachinesAndFrankenstein) {
-    GameFixture f;
-    read(f, programOf({{0x06, 0x08, 0x00,
-                        0x12, 0x08, 0x00, 20, 24, 1, 0, 0, 0, 0,  // machine off at (0, 4) with one suspension
-                        0x80, 100, 0, 0, 0x00, 0xFF, 0xFF, 0xFF,  // switch off, linked to machine 0
-                        0x20,
-                        0x2A, 0x08, 0, 16, 160, 28, 160, 1, 56, 160, 68, 160, 0x80,
-                        0x2D, 0x08, 3, 16, 176, 52, 176, 1, 16, 192, 60, 184, 0x80,
-                        0x30, 0x08, 1, 120, 0, 0, 0, 0, 0, 0x80}}));
-    const Room& room = f.room(0);
-    const CellRecord& machine = room.object(0, 4);
-    EXPECT_EQ(machine.type, kLightningMachine);
-    EXPECT_EQ(machine.variant, 1);
-    EXPECT_EQ(machine.picture, kPicLightningOff);
-    EXPECT_EQ(machine.length, 1);
-    EXPECT_EQ(room.object(1, 3).type, kLightningSuspension);
-    const CellRecord& sw = room.object(21, 0);
-    EXPECT_EQ(sw.variant, 1);
-    EXPECT_EQ(sw.links[0][0], 0);
-    EXPECT_EQ(sw.links[0][1], 4);
-    EXPECT_EQ(sw.links[1][0], -1);  // $FF names no machine
-    EXPECT_EQ(sw.mark, kMarkPlain);
-
-    const CellRecord& closed = room.object(0, 20);
-    EXPECT_EQ(closed.variant, 1);
-    EXPECT_EQ(closed.picture, kPicTrapClosed);
-    EXPECT_EQ(room.object(3, 20).picture, kPicTrapSwitchClosed);
-    EXPECT_EQ(closed.links[0][0], 3);
-    const CellRecord& open = room.object(10, 20);
-    EXPECT_EQ(open.variant, 0);
-    EXPECT_EQ(room.object(13, 20).picture, kPicTrapSwitchOpen);
-
-    EXPECT_EQ(room.object(0, 22).variant, 1);  // flag 3: runs left
-    EXPECT_EQ(room.object(9, 22).picture, kPicConveyorSwitchLeft);
-    EXPECT_EQ(room.object(9, 22).links[0][0], 0);
-    EXPECT_EQ(room.object(0, 24).variant, 2);  // flag 1: runs right
-    EXPECT_EQ(room.object(11, 23).picture, kPicConveyorSwitchRight);
-
-    EXPECT_EQ(room.object(26, 0).variant, 1);
-    EXPECT_EQ(room.object(26, 0).picture, kPicFrankensteinRight);
 }
 
 TEST(Reader, UnknownListCodesArePassedOverByTheirTag) {
@@ -290,15 +206,21 @@ TEST(Reader, EveryTruncationOfAValidProgramGivesAPartialCastle) {
     // The whole file: every length through the settings and the room table
     // (the zero areas between them read alike and are sampled), then a stride
     // through the room data and the end-room data.
+    // A room is in use once its data begins inside the file, and only when
+    // every room before it was read to its end; the log names where it stopped.
     int roomsSeen = 0;
-    for (size_t n = 0; n <= full.size(); n += n < 12 || (n >= 256 && n <= room0 + 2) ? 1 : 23) {
+    for (size_t n = 0; n <= full.size(); n += n < 12 || (n >= 256 && n <= room0 + 2) || n + 560 > full.size() ? 1 : 23) {
+        f.ui.clearRecords();
         readCastleProgramBytes(f.app, full.data(), n);
         const int rooms = roomsInUseRun(f.castle());
-        ASSERT_LE(rooms, 2);
-        EXPECT_EQ(rooms, n < 258 + 8 ? 0 : n < 258 + 16 ? 1 : 2) << n;
+        EXPECT_EQ(rooms, n <= room0 ? 0 : n <= room1 ? 1 : 2) << n;
+        const int damagedAt = n < room1 ? 1 : n < dataEnd ? 2 : n < full.size() ? 3 : 0;
+        EXPECT_EQ(f.ui.log, damagedAt == 0 ? std::vector<std::string>{}
+                                           : std::vector<std::string>{"Error: castle program damaged at room " +
+                                                                      std::to_string(damagedAt) + "."})
+            << n;
         roomsSeen = std::max(roomsSeen, rooms);
     }
-    readCastleProgramBytes(f.app, full.data(), full.size());
     EXPECT_EQ(f.build(), full);
 
     // Each room's lists cut at every byte.
@@ -348,16 +270,139 @@ TEST(Reader, RandomBytesNeverMakeItFail) {
 }
 
 TEST(Reader, RepeatedListsCannotStallTheReader) {
-    // Every room entry points at one long run of walkway lists.
+    // Every room entry points at one long run of walkway lists: far more work
+    // than a file of this size can hold, so reading stops and says where.
     Bytes p(258, 0);
     for (int r = 0; r < 64; ++r) p.insert(p.end(), {2, 16, 0, 0x11, 0, 0, 0x0B, 0x7A});
     p.push_back(0xFF);
     p.resize(static_cast<size_t>(offsetOfC64Address(0x7A0B)), 0);
-    while (p.size() < 60000) p.insert(p.end(), {0x06, 0x08, 40, 16, 0, 0});
+    while (p.size() < 60000) p.insert(p.end(), {0x06, 0x08, 40, 16, 0});
+    p.insert(p.end(), {0, 0});
     GameFixture f;
     readCastleProgramBytes(f.app, p.data(), p.size());
     EXPECT_EQ(f.room(0).walkway(39, 0), kWalkway);
-    EXPECT_EQ(roomsInUseRun(f.castle()), 64);
+    const int rooms = roomsInUseRun(f.castle());
+    EXPECT_GE(rooms, 2);
+    EXPECT_LT(rooms, 64);
+    EXPECT_EQ(f.ui.log, std::vector<std::string>{"Error: castle program damaged at room " + std::to_string(rooms) + "."});
+}
+
+TEST(Reader, AProgramAsLargeAsTheGameLoadsReadsBackWhole) {
+    // 64 rooms of ladders from top to bottom and 56 Gun Controls sharing a
+    // rail of 25 cells: over 157,000 placements from 34,404 bytes.
+    GameFixture f;
+    for (int r = 0; r < kRooms; ++r) {
+        f.useRoom(r);
+        f.enter(r);
+        Room& room = f.room(r);
+        for (int y = 0; y < kRows; ++y) {
+            room.vertical(0, y).type = kGunRailLeft;
+            for (int x = 2; x < kColumns; ++x) room.vertical(x, y).type = kLadder;
+        }
+        f.put(kGunLeft, 1, 12);
+        for (int c = 0; c < 56; ++c) {
+            f.put(kGunControl, 3 + c % 37, 2 * (c / 37));
+            f.link(3 + c % 37, 2 * (c / 37), 1, 12);
+        }
+    }
+    const Bytes program = buildUnchecked(f);
+    ASSERT_EQ(program.size(), 34404u);
+    GameFixture back;
+    read(back, program);
+    EXPECT_TRUE(back.ui.log.empty());
+    EXPECT_EQ(buildUnchecked(back), program);
+}
+
+TEST(Reader, DamageIsReportedAndTheRoomsAfterItAreNotInUse) {
+    GameFixture f;
+    const Bytes valid = programOf({{0x03, 0x08, 1, 16, 0, 0, 0, 0, 0, 0, 0}, {0x03, 0x08, 1, 16, 0, 0, 0, 0, 0, 0, 0}});
+    struct Case {
+        const char* what;
+        size_t at;
+        std::vector<uint8_t> bytes;
+        int rooms;
+        std::string log;
+    };
+    const std::vector<Case> cases{
+        {"sound", 0, {}, 2, ""},
+        {"second room's data past the end of the file", 258 + 8 + 6, {0xFF, 0xFF}, 1, "Error: castle program damaged at room 2."},
+        {"first room's data before the load address", 258 + 6, {0x00, 0x10}, 0, "Error: castle program damaged at room 1."},
+        {"end-room data past the end of the file", 97, {0xF0, 0xFF}, 2, "Error: castle program damaged at room 3."},
+    };
+    for (const Case& c : cases) {
+        Bytes p = valid;
+        std::copy(c.bytes.begin(), c.bytes.end(), p.begin() + static_cast<long>(c.at));
+        f.ui.clearRecords();
+        read(f, p);
+        EXPECT_EQ(roomsInUseRun(f.castle()), c.rooms) << c.what;
+        EXPECT_EQ(f.ui.log, c.log.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.log}) << c.what;
+        if (!c.log.empty()) {
+            EXPECT_GE(f.ui.logShown, 1) << c.what;
+        }
+    }
+}
+
+TEST(Reader, ConveyorsComeBackInTheStateEverySwitchRepeats) {
+    // One conveyor running right with three switches, one running left with two.
+    GameFixture f;
+    f.useRoom(0);
+    f.enter(0);
+    f.put(kConveyor, 0, 10);
+    f.put(kConveyor, 20, 10);
+    for (int k = 0; k < 3; ++k) {
+        f.put(kConveyorSwitch, 2 * k, 0);
+        f.link(2 * k, 0, 0, 10);
+    }
+    for (int k = 0; k < 2; ++k) {
+        f.put(kConveyorSwitch, 20 + 2 * k, 0);
+        f.link(20 + 2 * k, 0, 20, 10);
+    }
+    toggleObjectState(f.app, 0, 10);
+    toggleObjectState(f.app, 0, 10);
+    toggleObjectState(f.app, 20, 10);
+    const Bytes program = buildUnchecked(f);
+    GameFixture back;
+    read(back, program);
+    EXPECT_EQ(back.room(0).object(0, 10).variant, 2);
+    EXPECT_EQ(back.room(0).object(0, 10).picture, kPicConveyorRight);
+    EXPECT_EQ(back.room(0).object(20, 10).variant, 1);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(back.room(0).object(2 * k, 0).picture, kPicConveyorSwitchRight);
+    EXPECT_EQ(buildUnchecked(back), program);
+}
+
+TEST(Reader, TextsWithLeadingSpacesComeBackWhereTheirLettersStood) {
+    GameFixture f;
+    f.useRoom(0);
+    f.enter(0);
+    f.put(kText, 4, 3);
+    setRecordText(f.at(4, 3), "  ab");  // as an older project file may hold it
+    f.put(kText, 0, 6);
+    setRecordText(f.at(0, 6), "   ");
+    f.put(kText, 30, 9);
+    setRecordText(f.at(30, 9), "     X");  // its letter would stand past the right edge
+    const Bytes program = buildUnchecked(f);
+    EXPECT_EQ(recordText(f.at(4, 3)), "  AB");
+    GameFixture back;
+    read(back, program);
+    const Room& room = back.room(0);
+    EXPECT_EQ(objectsOfType(room, kText), 1);
+    EXPECT_EQ(room.object(8, 3).type, kText);
+    EXPECT_EQ(recordText(room.object(8, 3)), "AB");
+    for (int x = 0; x < kColumns; ++x) EXPECT_EQ(room.camouflage(x, 3), 0);
+    EXPECT_EQ(buildUnchecked(back), program);
+
+    // Spaces alone write no text and no list.
+    setRecordText(f.at(4, 3), " ");
+    const Bytes data = roomData(buildUnchecked(f), 0);
+    EXPECT_EQ(std::find(data.begin(), data.end(), kListText), data.end());
+}
+
+TEST(Reader, RoomColoursAreReadAsTheirLowFourBits) {
+    GameFixture f;
+    Bytes p = programOf({{0x06, 0x08, 0x00}});
+    p[258] = 0x3C;
+    read(f, p);
+    EXPECT_EQ(f.room(0).roomColour, 12);
 }
 
 }  // namespace

@@ -105,18 +105,38 @@ TEST_F(EditingTest, ControlClicksRemoveCamouflageThenObjectThenWalkway) {
     EXPECT_EQ(room().vertical(10, 2).length, 2);
 }
 
-TEST_F(EditingTest, DeletingSwitchesAndTargetsUnlinksTheirSources) {
-    placeObject(app, kForceFieldSwitch, 0, 0);
-    placeObject(app, kForceField, 2, 0);
-    placeObject(app, kForceField, 4, 0);
-    link(2, 0, 0, 0, 0);
-    link(4, 0, 0, 0, 0);
-    deleteObjectAt(app, 0, 1);  // the switch's lower cell
-    for (int x : {2, 4}) {
-        EXPECT_EQ(room().object(x, 0).mark, kMarkUnlinked);
-        EXPECT_EQ(room().object(x, 0).links[0][0], -1);
+TEST_F(EditingTest, DeletingAnObjectTakesAlongOnlyTheLinksNamingIt) {
+    // Two targets of each kind in one room, each with its own source; the
+    // first target is deleted, then something new is placed on its anchor.
+    struct Case {
+        int source, target;
+        int sourceX, targetX;  // columns of the first pair; the second is 8 rows below
+    };
+    const Case cases[] = {
+        {kForceField, kForceFieldSwitch, 0, 2},  {kMummy, kMummySwitch, 4, 7},       {kTrap, kTrapSwitch, 9, 12},
+        {kConveyorSwitch, kConveyor, 0, 14},     {kLightningSwitch, kLightningMachine, 24, 26},
+        {kGunControl, kGunLeft, 30, 32},         {kDoorBell, kDoor, 35, 36},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(objectTypeName(c.target));
+        clearCastle(app);
+        for (int pair = 0; pair < 2; ++pair) {
+            const int y = 8 * pair;
+            ASSERT_EQ(placeObject(app, c.source, c.sourceX, y + 4), 1);
+            ASSERT_EQ(placeObject(app, c.target, c.targetX, y), 1);
+            link(c.sourceX, y + 4, 0, c.targetX, y);
+        }
+        deleteObjectAt(app, c.targetX, 0);
+        EXPECT_EQ(room().object(c.sourceX, 4).links[0][0], -1);
+        EXPECT_EQ(room().object(c.sourceX, 4).mark, kMarkUnlinked);
+        EXPECT_EQ(room().object(c.sourceX, 12).links[0][0], c.targetX);
+        EXPECT_EQ(room().object(c.sourceX, 12).mark, kMarkPlain);
+        ASSERT_EQ(placeObject(app, c.target, c.targetX, 0), 1);
+        EXPECT_EQ(room().object(c.sourceX, 4).links[0][0], -1);
     }
 
+    // A source with several targets keeps the others, and its mark while it has one.
+    clearCastle(app);
     placeObject(app, kTransmitter, 10, 0);
     placeObject(app, kTransmitterTarget, 14, 0);
     placeObject(app, kTransmitterTarget, 14, 2);
@@ -128,16 +148,19 @@ TEST_F(EditingTest, DeletingSwitchesAndTargetsUnlinksTheirSources) {
     EXPECT_EQ(room().object(10, 0).links[1][0], 14);
     deleteObjectAt(app, 14, 2);
     EXPECT_EQ(room().object(10, 0).mark, kMarkUnlinked);
-
-    // Removing a door leaves the links pointing at it.
-    placeObject(app, kDoor, 20, 10);
-    placeObject(app, kDoorBell, 25, 10);
-    link(25, 10, 0, 20, 10);
-    deleteObjectAt(app, 20, 10);
-    EXPECT_EQ(room().object(25, 10).links[0][0], 20);
-    EXPECT_EQ(room().object(25, 10).mark, 0);
 }
 
+TEST_F(EditingTest, StaleCoveredCellsCanBeRemovedAndPlacedOver) {
+    // Markers naming an empty anchor and an anchor below the room.
+    room().object(6, 5).type = kCoveredBase + 5 * 40 + 5;
+    room().object(8, 5).type = kCoveredBase + 8 * 40 + 30;
+    room().walkway(6, 5) = kWalkway;
+    EXPECT_EQ(deleteObjectAt(app, 6, 5), kEmpty);
+    EXPECT_EQ(room().object(6, 5).type, kEmpty);
+    EXPECT_EQ(room().walkway(6, 5), kWalkway);  // one thing per click
+    EXPECT_EQ(placeObject(app, kKey, 7, 5), 1);
+    EXPECT_EQ(room().object(8, 5).type, kCoveredBase + 7 * 40 + 5);
+}
 TEST_F(EditingTest, EveryStateCycle) {
     placeObject(app, kConveyor, 0, 0);
     std::vector<int> pictures;
@@ -231,6 +254,8 @@ TEST_F(EditingTest, TextDialogCutsAndUppercases) {
     EXPECT_EQ(recordText(room().object(0, 0)), "ABCDEFGHIJKLMNOPQRST");
     textDialogOk(app, "\xe4-x");  // only a..z change case
     EXPECT_EQ(recordText(room().object(0, 0)), "\xe4-X");
+    textDialogOk(app, "  a b ");  // a leading space would read back as camouflage
+    EXPECT_EQ(recordText(room().object(0, 0)), "A B ");
 }
 
 TEST_F(EditingTest, WalkwayShaping) {

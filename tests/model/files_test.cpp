@@ -207,11 +207,15 @@ TEST_F(FilesTest, RoomFileExportAndImport) {
     EXPECT_EQ(ui.fileDialogs.back().second.pattern, "*.crm");
     EXPECT_EQ(ui.fileDialogs.back().second.label, "Grusk Rooms");
     const auto bytes = readBytes(dir.file("room.crm"));
-    ASSERT_EQ(bytes.size(), 692000u);
+    ASSERT_EQ(bytes.size(), 696004u);
     // Cell (4, 6): object record, vertical record, walkway value; 692 bytes per cell.
     EXPECT_EQ(i32At(bytes, (4 * 25 + 6) * 692), kDoor);
     EXPECT_EQ(i32At(bytes, (30 * 25 + 10) * 692 + 344), kLadder);
     EXPECT_EQ(i32At(bytes, (3 * 25 + 20) * 692 + 688), kWalkway);
+    // Then "CAMO" and the camouflage of every cell in the same order.
+    EXPECT_EQ(std::string(bytes.begin() + 692000, bytes.begin() + 692004), "CAMO");
+    EXPECT_EQ(i32At(bytes, 692004 + (7 * 25 + 21) * 4), 1);
+    EXPECT_EQ(i32At(bytes, 692004 + (8 * 25 + 21) * 4), 2);
 
     ui.files.push_back(dir.file("ROOM.CRM"));
     ASSERT_EQ(exportRoom(app), 1);
@@ -232,8 +236,12 @@ TEST_F(FilesTest, RoomFileExportAndImport) {
     EXPECT_EQ(seven.object(4, 6).type, kDoor);
     EXPECT_EQ(seven.vertical(30, 10).type, kLadder);
     EXPECT_EQ(seven.vertical(30, 10).length, 4);
-    EXPECT_EQ(seven.camouflage(0, 0), 1);  // camouflage and colour stay
-    EXPECT_EQ(seven.roomColour, 9);
+    EXPECT_EQ(seven.object(4, 6).room, 7);  // the door stands in room 7 now
+    EXPECT_EQ(seven.camouflage(0, 0), 0);  // the room's own patches go, the file's come
+    EXPECT_EQ(seven.camouflage(7, 21), 1);
+    EXPECT_EQ(seven.camouflage(8, 21), 2);
+    EXPECT_EQ(seven.roomObjectCount[kCamouflage], 1);
+    EXPECT_EQ(seven.roomColour, 9);  // colour and flag stay
     EXPECT_EQ(seven.roomInUse, 0);
     // No other room changed: compare the images outside room 7's cells.
     const auto after = castleFileImage(castle);
@@ -241,6 +249,38 @@ TEST_F(FilesTest, RoomFileExportAndImport) {
     const size_t end = start + 1000 * 352;
     EXPECT_TRUE(std::equal(after.begin(), after.begin() + start, otherRooms.begin()));
     EXPECT_TRUE(std::equal(after.begin() + end, after.begin() + 22529546, otherRooms.begin() + end));
+
+    // A room file of the older size has no camouflage: the room is left without.
+    writeBytes(dir.file("old.crm"), std::vector<uint8_t>(bytes.begin(), bytes.begin() + 692000));
+    castle.room(7).camouflage(20, 20) = 1;
+    ui.files.push_back(dir.file("old.crm"));
+    ASSERT_EQ(importRoom(app), 1);
+    EXPECT_EQ(seven.object(4, 6).type, kDoor);
+    for (int32_t c : seven.camouflageLayer) ASSERT_EQ(c, 0);
+    for (const size_t size : {size_t{691999}, size_t{692001}, size_t{696003}}) {
+        writeBytes(dir.file("odd.crm"), std::vector<uint8_t>(size, 0));
+        ui.files.push_back(dir.file("odd.crm"));
+        EXPECT_EQ(importRoom(app), 0) << size;
+    }
+}
+
+TEST_F(FilesTest, LoadingTurnsStaleCoveredCellsIntoEmptyCells) {
+    // Markers naming an empty anchor, an anchor below the room and a real one.
+    placeObject(app, kKey, 10, 10);
+    castle.room(0).object(3, 3).type = kCoveredBase + 2 * 40 + 3;
+    castle.room(0).object(4, 3).type = kCoveredBase + 4 * 40 + 30;
+    const auto project = castleFileImage(castle);
+    const auto room = roomFileImage(castle, 0);
+    for (int kind = 0; kind < 2; ++kind) {
+        clearCastle(app);
+        if (kind == 0)
+            readCastleImage(castle, project.data(), project.size());
+        else
+            readRoomImage(castle, 0, room.data(), room.size());
+        EXPECT_EQ(castle.room(0).object(3, 3).type, kEmpty) << kind;
+        EXPECT_EQ(castle.room(0).object(4, 3).type, kEmpty) << kind;
+        EXPECT_EQ(castle.room(0).object(11, 10).type, kCoveredBase + 10 * 40 + 10) << kind;
+    }
 }
 
 // Random bytes of the right size must load, and every later operation must stay inside the records.
