@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "gamedata/program_layout.h"
 #include "ui/fake_platform.h"
 
 namespace grusk::bench {
@@ -35,11 +36,9 @@ public:
 // room becomes the current room and is marked in use.
 void buildDenseRoom(AppState& app, int room);
 
-// The largest castle whose program the game can load: it is loaded at $7800,
-// so every room's data must start below $10000, which the length word's limit
-// of 65535 bytes does not ensure; past 34,818 bytes the room addresses wrap.
-inline constexpr size_t kLoadableProgramLimit = 0x10000 - 0x7800 + 2;  // 34,818 bytes
-inline constexpr size_t kLengthWordLimit = 65535;
+// The largest castle whose program the game can load (and the compiler
+// writes): it is loaded at $7800, and past 34,818 bytes the addresses wrap.
+inline constexpr size_t kLoadableProgramLimit = kMaxProgramSize;
 
 // The largest castle: every room dense, doors connected from room to room,
 // texts added until the castle program is within four bytes of programLimit.

@@ -86,21 +86,6 @@ void BM_QuietCompile64Rooms(benchmark::State& state) {
 }
 BENCHMARK(BM_QuietCompile64Rooms)->Unit(benchmark::kMillisecond);
 
-// The same 64 rooms with texts up to the length word's limit of 65535 bytes:
-// the compiler accepts it, though the game cannot load rooms past $FFFF.
-void BM_QuietCompile64RoomsAtLengthLimit(benchmark::State& state) {
-    static QuietPlatform ui;
-    static AppState app(ui);
-    static const size_t length = [] {
-        app.programFolder = world().programFolder;
-        return largestCastleProgram(app, world().endRoom, kLengthWordLimit).size();
-    }();
-    for (auto _ : state) benchmark::DoNotOptimize(compileCastle(app, false));
-    state.SetLabel(std::to_string(length) + " bytes");
-    if (!compileCastle(app, false)) state.SkipWithError("the castle was not compiled");
-}
-BENCHMARK(BM_QuietCompile64RoomsAtLengthLimit)->Unit(benchmark::kMillisecond);
-
 void BM_BuildCastleProgramInMemory(benchmark::State& state) {
     BenchWorld& w = world();
     for (auto _ : state) benchmark::DoNotOptimize(buildCastleProgram(w.app.castle, w.endRoom));

@@ -19,6 +19,15 @@ constexpr char kOldFileLetters[] = "abcdefghijklmnopqrstuvwxyzABCXYZ019.!?,- ";
 
 bool isAnchor(const Room& room, int x, int y, int type) { return room.object(x, y).type == type; }
 
+// The bytes a Text at column x writes: its letters after any leading spaces,
+// none when they would begin past column 38.
+size_t writtenLetters(const CellRecord& t, int x) {
+    const std::string text = recordText(t);
+    const size_t lead = text.find_first_not_of(' ');
+    if (lead == std::string::npos || (lead > 0 && x + 2 * static_cast<int>(lead) > kColumns - 2)) return 0;
+    return text.size() - lead;
+}
+
 }  // namespace
 
 void resetRooms(CastleModel& castle, int rooms) {
@@ -296,15 +305,6 @@ bool CastleGenerator::addText(int length, int* placedX, int* placedY) {
     return true;
 }
 
-// The bytes a Text at column x writes: its letters after any leading spaces,
-// none when they would begin past column 38.
-size_t writtenLetters(const CellRecord& t, int x) {
-    const std::string text = recordText(t);
-    const size_t lead = text.find_first_not_of(' ');
-    if (lead == std::string::npos || (lead > 0 && x + 2 * static_cast<int>(lead) > kColumns - 2)) return 0;
-    return text.size() - lead;
-}
-
 void CastleGenerator::fillToLimit(size_t limit) {
     // Texts of the right length bring the program to the limit or just under
     // it. A text costs four bytes and its letters, and three more for the
@@ -341,8 +341,13 @@ GeneratedCastle CastleGenerator::generate(uint32_t seed) {
     rng_.seed(seed);
     resetRooms(app_.castle, usedRooms_);
     const int kind = pick(0, 99);
-    // Mostly small castles, so that thousands run in seconds; now and then all 64 rooms.
-    const int rooms = kind < 70 ? 1 : kind < 90 ? pick(2, 4) : kind < 98 ? pick(5, 16) : kind < 99 ? pick(17, 63) : kRooms;
+    // Mostly small castles, so that thousands run in seconds; every hundredth
+    // seed all 64 rooms, every fortieth filled up to the size limit.
+    const int rooms = seed % 100 == 7 ? kRooms
+                      : kind < 70     ? 1
+                      : kind < 90     ? pick(2, 4)
+                      : kind < 98     ? pick(5, 16)
+                                      : pick(17, 63);
     usedRooms_ = rooms;
 
     // Rooms are built until the program would pass the limit; a room that
@@ -394,7 +399,7 @@ GeneratedCastle CastleGenerator::generate(uint32_t seed) {
         app_.castle.settings.playerLives[player - 1] = static_cast<uint8_t>(pick(0, 255));
     }
 
-    if (chance(0.03)) fillToLimit(kMaxProgramSize);
+    if (seed % 40 == 3) fillToLimit(kMaxProgramSize);
     settleLeadingSpaces(rooms);
     app_.popupCell = {};
     selectRoom(app_, 0);
