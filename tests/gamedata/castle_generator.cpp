@@ -341,9 +341,9 @@ GeneratedCastle CastleGenerator::generate(uint32_t seed) {
     rng_.seed(seed);
     resetRooms(app_.castle, usedRooms_);
     const int kind = pick(0, 99);
-    // Mostly small castles, so that thousands run in seconds; every hundredth
-    // seed all 64 rooms, every fortieth filled up to the size limit.
-    const int rooms = seed % 100 == 7 ? kRooms
+    // Mostly small castles, so that thousands run in seconds; every 200th
+    // seed all 64 rooms, every 80th filled up to the size limit.
+    const int rooms = seed % 200 == 7 ? kRooms
                       : kind < 70     ? 1
                       : kind < 90     ? pick(2, 4)
                       : kind < 98     ? pick(5, 16)
@@ -399,7 +399,7 @@ GeneratedCastle CastleGenerator::generate(uint32_t seed) {
         app_.castle.settings.playerLives[player - 1] = static_cast<uint8_t>(pick(0, 255));
     }
 
-    if (seed % 40 == 3) fillToLimit(kMaxProgramSize);
+    if (seed % 80 == 3) fillToLimit(kMaxProgramSize);
     settleLeadingSpaces(rooms);
     app_.popupCell = {};
     selectRoom(app_, 0);

@@ -8,7 +8,9 @@
 #include <malloc.h>
 #endif
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
