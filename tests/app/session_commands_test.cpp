@@ -387,7 +387,8 @@ TEST_F(SessionTest, CommandLineFileIsAProjectByItsSizeOrElseACastleProgram) {
 
 TEST_F(SessionTest, CommandLineRoomFileGoesIntoTheCurrentRoomAsUnsavedWork) {
     buildSampleCastle(app);
-    const std::vector<uint8_t> room = roomFileImage(app.castle, 1);
+    // Room 0 goes back into room 0: imported objects take the room they land in.
+    const std::vector<uint8_t> room = roomFileImage(app.castle, 0);
     const std::string file = dir.file("room.crm");
     test::writeBytes(file, room);
     run(kCmdNew);
