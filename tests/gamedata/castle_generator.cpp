@@ -342,8 +342,11 @@ GeneratedCastle CastleGenerator::generate(uint32_t seed) {
     resetRooms(app_.castle, usedRooms_);
     const int kind = pick(0, 99);
     // Mostly small castles, so that thousands run in seconds; every 200th
-    // seed all 64 rooms, every 80th filled up to the size limit.
+    // seed all 64 rooms, every 80th filled up to the size limit (with rooms
+    // enough to hold that much).
+    const bool toTheLimit = seed % 80 == 3;
     const int rooms = seed % 200 == 7 ? kRooms
+                      : toTheLimit    ? pick(48, 63)
                       : kind < 70     ? 1
                       : kind < 90     ? pick(2, 4)
                       : kind < 98     ? pick(5, 16)
@@ -399,7 +402,7 @@ GeneratedCastle CastleGenerator::generate(uint32_t seed) {
         app_.castle.settings.playerLives[player - 1] = static_cast<uint8_t>(pick(0, 255));
     }
 
-    if (seed % 80 == 3) fillToLimit(kMaxProgramSize);
+    if (toTheLimit) fillToLimit(kMaxProgramSize);
     settleLeadingSpaces(rooms);
     app_.popupCell = {};
     selectRoom(app_, 0);
