@@ -7,12 +7,15 @@
 #include <random>
 
 #include "app/castle_builder.h"
+#include "app/castle_program_commands.h"
+#include "app/disk_commands.h"
+#include "app/door_links.h"
+#include "app/object_commands.h"
 #include "disk/game_disk.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
 #include "gamedata/castle_check.h"
 #include "gamedata/compiler.h"
-#include "gamedata/door_links.h"
 #include "gamedata/program_layout.h"
 #include "model/safe_file.h"
 

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "app/castle_program_commands.h"
+#include "app/project_commands.h"
 #include "bench_castles.h"
 #include "gamedata/compiler.h"
 #include "model/castle_files.h"

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <random>
 
+#include "app/castle_program_commands.h"
 #include "gamedata/compiler.h"
 #include "gamedata/program_layout.h"
 

@@ -4,6 +4,8 @@
 // 2 ms, reading under 20 ms, the quiet look under 2 ms.
 #include <benchmark/benchmark.h>
 
+#include "app/castle_program_commands.h"
+#include "app/object_commands.h"
 #include "bench_world.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"

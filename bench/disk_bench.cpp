@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <sstream>
 
+#include "app/disk_commands.h"
 #include "bench_world.h"
 #include "disk/disk_image.h"
-#include "disk/game_disk.h"
 #include "disk/image_ops.h"
 #include "model/safe_file.h"
 

@@ -113,7 +113,8 @@ void BM_PaintCanvasWithGridAndGhost(benchmark::State& state) {
     const PictureSet pictures = benchPictures();
     RasterImage canvas(640, 400);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(paintCanvas(canvas, app, pictures, CanvasPaintOptions{CellPos{10, 10}}));
+        benchmark::DoNotOptimize(paintCanvas(canvas, app.castle, pictures,
+                                             CanvasPaintOptions{CellPos{10, 10}, app.placeType, app.showGrid}));
     }
 }
 BENCHMARK(BM_PaintCanvasWithGridAndGhost)->Unit(benchmark::kMicrosecond);

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "app/project_commands.h"
 #include "bench_world.h"
 #include "model/castle_files.h"
 #include "model/safe_file.h"

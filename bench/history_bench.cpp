@@ -9,6 +9,7 @@
 
 #include "app/dialog_host.h"
 #include "app/editor_session.h"
+#include "app/object_commands.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
 #include "model/edit_history.h"

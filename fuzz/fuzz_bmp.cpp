@@ -2,6 +2,7 @@
 // picture used as the editor uses a loaded object picture: its header size
 // goes to the catalogue (it decides how many cells the object covers), and
 // a room holding such objects is edited, drawn and compiled.
+#include "app/object_commands.h"
 #include "editor/catalogue.h"
 #include "editor/draw/bmp.h"
 #include "editor/draw/palette.h"

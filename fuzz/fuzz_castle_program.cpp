@@ -1,5 +1,6 @@
 // A castle program into the reader ("Load Castle..."), then the error check,
 // the compiler and the drawing of every room read.
+#include "app/castle_program_commands.h"
 #include "fuzz_support.h"
 #include "gamedata/castle_reader.h"
 #include "gamedata/program_layout.h"

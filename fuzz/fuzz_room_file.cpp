@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "app/object_commands.h"
 #include "editor/draw/room_renderer.h"
 #include "editor/room_editing.h"
 #include "fuzz_support.h"

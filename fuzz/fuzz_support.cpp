@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "app/castle_program_commands.h"
 #include "editor/catalogue.h"
 #include "editor/draw/map_renderer.h"
 #include "editor/draw/palette.h"

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "app/castle_program_commands.h"
+#include "app/project_commands.h"
 #include "editor/catalogue.h"
 #include "gamedata/castle_reader.h"
 #include "model/castle_files.h"

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/program_folders.h"
+#include "disk/game_disk.h"
 
 namespace grusk {
 
@@ -46,11 +47,6 @@ void clearCastle(AppState& app) {
     clearCastleRecords(app.castle);
     app.ui.setCaption(app.castle.castleTitle);
     selectRoom(app, 0);
-}
-
-PixelRect cellRect(int x, int y, int widthCells, int heightCells) {
-    return PixelRect{kCanvasLeft + x * kCellPixels, kCanvasTop + y * kCellPixels,
-                     kCanvasLeft + (x + widthCells) * kCellPixels, kCanvasTop + (y + heightCells) * kCellPixels};
 }
 
 void invalidateCells(AppState& app, int x, int y, int widthCells, int heightCells, bool erase) {

@@ -6,26 +6,14 @@
 #include <memory>
 #include <string>
 
+#include "editor/draw/canvas_geometry.h"
 #include "model/castle_model.h"
+#include "model/geometry.h"
 #include "ui/platform.h"
 
 namespace grusk {
 
-struct CellPos {
-    int x = -1;
-    int y = -1;
-    bool operator==(const CellPos&) const = default;
-};
-
 enum MouseMode : int { kMouseNormal = 0, kMouseLinking = 2, kMouseConnecting = 3 };
-
-// Canvas geometry in main-window client pixels.
-constexpr int kCanvasLeft = 9;
-constexpr int kCanvasTop = 11;
-constexpr int kCellPixels = 16;
-constexpr int kCanvasWidth = 640;
-constexpr int kCanvasHeight = 400;
-constexpr PixelRect kCanvasRect{kCanvasLeft, kCanvasTop, kCanvasLeft + kCanvasWidth, kCanvasTop + kCanvasHeight};
 
 struct AppState {
     explicit AppState(Platform& platform);
@@ -90,8 +78,6 @@ void selectRoom(AppState& app, int room);
 // Empties the whole castle, shows "<NO CASTLE LOADED>" and selects room 0.
 void clearCastle(AppState& app);
 
-// Window rectangle of a block of cells on the canvas.
-PixelRect cellRect(int x, int y, int widthCells = 1, int heightCells = 1);
 void invalidateCells(AppState& app, int x, int y, int widthCells, int heightCells, bool erase);
 void invalidateWholeCanvas(AppState& app, bool erase);
 

@@ -5,10 +5,11 @@
 #include <string>
 #include <utility>
 
+#include "app/door_links.h"
+#include "app/object_commands.h"
 #include "app/room_map_input.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
-#include "gamedata/door_links.h"
 
 namespace grusk {
 

@@ -1,8 +1,9 @@
 #include "app/castle_builder.h"
 
+#include "app/door_links.h"
+#include "app/object_commands.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
-#include "gamedata/door_links.h"
 
 namespace grusk {
 

@@ -2,7 +2,12 @@
 // by its id, dispatched to the part of the editor that owns it.
 #include <filesystem>
 
+#include "app/castle_program_commands.h"
+#include "app/disk_commands.h"
+#include "app/door_links.h"
 #include "app/editor_session.h"
+#include "app/object_commands.h"
+#include "app/project_commands.h"
 #include "app/room_navigation.h"
 #include "app/test_run.h"
 #include "disk/game_disk.h"
@@ -11,7 +16,6 @@
 #include "gamedata/castle_check.h"
 #include "gamedata/castle_reader.h"
 #include "gamedata/compiler.h"
-#include "gamedata/door_links.h"
 #include "model/castle_files.h"
 #include "model/safe_file.h"
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <random>
 
+#include "app/project_commands.h"
 #include "editor/catalogue.h"
 #include "editor/object_info.h"
 #include "editor/draw/room_renderer.h"
@@ -27,7 +28,11 @@ bool EditorSession::create(const std::string& programFolder) { return create(sin
 bool EditorSession::create(const ProgramFolders& folders) {
     app_.programFolder = folders.userFolder;
     app_.dataFolder = folders.installed ? folders.dataFolder : std::string();
-    if (!pictures_.loadObjectPictures(app_.shippedFolder(), ui_)) return false;
+    std::string failure;
+    if (!pictures_.loadObjectPictures(app_.shippedFolder(), &failure)) {
+        ui_.message(failure, kCaptionKvt);
+        return false;
+    }
     // Without it the editor still edits; only test runs and disks fail later.
     std::string problem;
     if (!prepareUserFolder(folders, &problem)) ui_.message(problem, kCaptionKvt);
@@ -65,9 +70,11 @@ const RasterImage& EditorSession::paintCanvas() {
     titleScreen_ = false;
     CanvasPaintOptions options;
     if (mouse_.pointerOnCanvas()) options.mouseCell = mouse_.mouseCell();
+    options.placeType = app_.placeType;
+    options.showGrid = app_.showGrid;
     options.showLinks = app_.showLinks;
     if (frameRoom_ >= 0 && frameRoom_ == app_.castle.currentRoom) options.problemObject = frameCell_;
-    const PixelRect ghost = grusk::paintCanvas(canvas_, app_, pictures_, options);
+    const PixelRect ghost = grusk::paintCanvas(canvas_, app_.castle, pictures_, options);
     const Selection& selection = mouse_.selection();
     if (!selection.empty() || mouse_.selectionBand())
         drawSelectionFrames(canvas_, app_.castle.current(), selection,

@@ -19,7 +19,7 @@
 #include "app/room_map_input.h"
 #include "app/session_platform.h"
 #include "app/startup.h"
-#include "disk/d64_manager.h"
+#include "app/d64_manager.h"
 #include "editor/draw/picture_set.h"
 #include "editor/draw/raster_image.h"
 #include "gamedata/castle_problems.h"

@@ -55,14 +55,6 @@ ProgramFolders locateProgramFolders(const FolderEnvironment& env, FolderPreferen
     return singleProgramFolder(workingFirst ? env.executableFolder : env.workingFolder);
 }
 
-std::string gameFilePath(const std::string& userFolder, const std::string& dataFolder, const std::string& name) {
-    const fs::path own = fs::path(userFolder) / "d64" / name;
-    if (dataFolder.empty() || dataFolder == userFolder) return own.string();
-    std::error_code ec;
-    if (fs::is_regular_file(own, ec)) return own.string();
-    return (fs::path(dataFolder) / "d64" / name).string();
-}
-
 bool prepareUserFolder(const ProgramFolders& folders, std::string* message) {
     if (!folders.installed) return true;
     for (const char* sub : {"resource", "d64"}) {

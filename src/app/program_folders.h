@@ -53,10 +53,6 @@ ProgramFolders locateProgramFolders(const FolderEnvironment& env, FolderPreferen
 // Both folders the same: --program-folder and the tests.
 ProgramFolders singleProgramFolder(const std::string& folder);
 
-// The copy of a game file (host name in d64/) to use: the user's when it is a
-// file, else the shipped stand-in.
-std::string gameFilePath(const std::string& userFolder, const std::string& dataFolder, const std::string& name);
-
 // Makes the user folder with resource/ and d64/ when installed. False with a
 // message naming the folder when it cannot be made.
 bool prepareUserFolder(const ProgramFolders& folders, std::string* message);

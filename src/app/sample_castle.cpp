@@ -2,11 +2,13 @@
 
 #include "app/castle_builder.h"
 
+#include "app/castle_program_commands.h"
+#include "app/door_links.h"
+#include "app/object_commands.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
 #include "gamedata/castle_check.h"
 #include "gamedata/compiler.h"
-#include "gamedata/door_links.h"
 
 namespace grusk {
 

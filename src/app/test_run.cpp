@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include "app/castle_program_commands.h"
+#include "app/disk_commands.h"
 #include "disk/game_disk.h"
 #include "disk/image_ops.h"
 #include "gamedata/compiler.h"

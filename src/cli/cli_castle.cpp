@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "app/castle_program_commands.h"
+#include "app/project_commands.h"
 #include "cli/cli_commands.h"
 #include "gamedata/castle_check.h"
 #include "gamedata/castle_problems.h"

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/disk_commands.h"
 #include "cli/cli_commands.h"
 #include "disk/game_disk.h"
 #include "disk/image_ops.h"

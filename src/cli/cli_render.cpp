@@ -75,10 +75,10 @@ int writePng(const RasterImage& image, const std::string& path) {
 }
 
 // The editor's pictures, as the program loads them at start.
-bool loadPictures(const CliContext& ctx, FakePlatform& ui, PictureSet& pictures) {
-    if (!pictures.loadObjectPictures(ctx.shippedFolder(), ui)) {
-        for (const std::string& text : ui.messageTexts())
-            std::fprintf(stderr, "%s (program folder %s)\n", text.c_str(), ctx.shippedFolder().c_str());
+bool loadPictures(const CliContext& ctx, PictureSet& pictures) {
+    std::string failure;
+    if (!pictures.loadObjectPictures(ctx.shippedFolder(), &failure)) {
+        std::fprintf(stderr, "%s (program folder %s)\n", failure.c_str(), ctx.shippedFolder().c_str());
         return false;
     }
     pictures.loadStartupGraphics(ctx.shippedFolder(), 0);
@@ -128,17 +128,15 @@ int runRender(const CliContext& ctx, const std::vector<std::string>& givenArgs) 
     FakePlatform ui;
     PictureSet pictures;
     // Pictures first: their sizes decide how many cells each object covers.
-    if (!loadPictures(ctx, ui, pictures)) return 1;
+    if (!loadPictures(ctx, pictures)) return 1;
     AppState app(ui);
     ctx.applyTo(app);
     if (!loadCastleArgument(app, args[0])) return 2;
     app.castle.currentRoom = room - 1;
-    app.showGrid = false;
-    app.placeType = -1;
     RasterImage canvas;
     CanvasPaintOptions options;
     options.showLinks = links;
-    paintCanvas(canvas, app, pictures, options);
+    paintCanvas(canvas, app.castle, pictures, options);
     return writePng(canvas, args[2]);
 }
 
@@ -152,7 +150,7 @@ int runRenderMap(const CliContext& ctx, const std::vector<std::string>& givenArg
     }
     FakePlatform ui;
     PictureSet pictures;
-    if (!loadPictures(ctx, ui, pictures)) return 1;
+    if (!loadPictures(ctx, pictures)) return 1;
     AppState app(ui);
     ctx.applyTo(app);
     if (!loadCastleArgument(app, args[0])) return 2;

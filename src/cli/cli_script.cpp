@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/castle_builder.h"
+#include "app/object_commands.h"
 #include "cli/cli_commands.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"

@@ -1,6 +1,6 @@
 // Game disks: a freshly formatted D64 holding the game's own program files
-// from the program folder's d64/ folder, and the "Save to D64..." command
-// that compiles the castle and puts it on such a disk as ZCASTLE.
+// from the program folder's d64/ folder, and the compiled castle put on such
+// a disk as ZCASTLE.
 #pragma once
 
 #include <array>
@@ -8,9 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "disk/image_ops.h"
-#include "ui/platform.h"
 
 namespace grusk {
 
@@ -23,47 +21,42 @@ inline constexpr std::array<const char*, 13> kGameFiles = {
     "music5.prg",  "music6.prg", "music7.prg", "music8.prg", "object.prg", "pic a title.prg",
 };
 
-inline const FileFilter kD64Filter{"D64 Images", "*.d64"};
+// The folders a game disk is made from: the user's (the compiled castle in
+// resource/, the user's own game files in d64/) and the shipped one (stand-in
+// game files in d64/; empty when it is the user's).
+struct GameDiskFolders {
+    std::string userFolder;
+    std::string dataFolder;
+};
 
-inline constexpr const char* kImageCreationFailed = "Image Creation failed";
-inline constexpr const char* kCouldNotCreateImage = "Could not create image!";
-inline constexpr const char* kGameFileUnusable = "Game file missing or unusable: ";  // + the file's name
-inline constexpr const char* kCastleNotStored = "Write error!";
+// The game file of that host name in d64/: the user's when it is a file,
+// else the shipped stand-in.
+std::string gameFilePath(const std::string& userFolder, const std::string& dataFolder, const std::string& name);
 
-// Lets the user choose a save name for an image; ".d64" appended unless the
-// name already ends in it (any case). Empty when cancelled.
-std::string askImageSaveName(AppState& app);
+// Makes a game disk at path from the game files in d64/, with more files put on
+// after the game files; the image is written once, when all are in, and not
+// at all when one of them fails. The formatting report goes to report.
+// Gives makeImageWithFiles' result: 0 when made; kMakeFileFailed when a file
+// could not go on whole (*unusableGameFile then gets the index of a game file
+// that failed, else -1); anything else when the image could not be made.
+// moreResults gets the more files' insertFile results when the disk was made
+// or one of them failed.
+int makeGameDisk(const GameDiskFolders& folders, const std::string& path, std::ostream& report,
+                 const std::vector<HostFile>& moreFiles = {}, std::vector<int>* moreResults = nullptr,
+                 int* unusableGameFile = nullptr);
 
-// Makes a game disk at imagePath (askForName false) or at a path the user
-// chooses (askForName true; on success the path is written back). The
-// formatting report of the image goes to report. 1 when the disk was made.
-// Every game file must go on whole: one that is missing, unreadable or too
-// large stops the build with a log line naming it, and the image file is
-// then as it was (or not there).
-int buildGameDisk(AppState& app, std::string& imagePath, bool askForName, std::ostream& report);
-// The same with more files put on after the game files (moreResults gets
-// their insertFile results); the image is written once, when all are in, and
-// not at all when one of them fails.
-int buildGameDisk(AppState& app, std::string& imagePath, bool askForName, std::ostream& report,
-                  const std::vector<HostFile>& moreFiles, std::vector<int>* moreResults);
-int buildGameDisk(AppState& app, std::string& imagePath, bool askForName);
+// Renames <programFolder>/resource/ztest00.prg to resource/zcastle.prg
+// (replacing an earlier one) and copies it into the image, where it is stored
+// as ZCASTLE, replacing a castle of that name. Gives the replaceFileAs
+// result, or -3 when there was no compiled castle to rename.
+int storeCompiledCastle(const std::string& programFolder, const std::string& imagePath);
 
-// Renumbers and compiles the castle quietly into resource/ztest00.prg (an
-// older one is removed first). True when a fresh program is there.
-bool compileCastleForDisk(AppState& app);
-
-// Renames resource/ztest00.prg to resource/zcastle.prg (replacing an earlier
-// one) and copies it into the image, where it is stored as ZCASTLE, replacing
-// a castle of that name. Gives the replaceFileAs result, or -3 when there was
-// no compiled castle to rename.
-int storeCompiledCastle(AppState& app, const std::string& imagePath);
-
-// buildGameDisk and then storeCompiledCastle for a new disk at imagePath, with
-// the image written once: the castle goes on with the game files. 1 when the
-// disk was made; *castleResult gets what storeCompiledCastle would return.
-int buildGameDiskWithCastle(AppState& app, std::string& imagePath, std::ostream& report, int* castleResult);
-
-// The whole "Save to D64..." command.
-void saveToD64(AppState& app);
+// makeGameDisk and then storeCompiledCastle for a new disk at path, with the
+// image written once: the castle goes on with the game files. Gives
+// makeGameDisk's result; *castleResult gets what storeCompiledCastle would
+// return (when the disk could not be made, the castle's own failure if it was
+// the one, else kInsertDone).
+int makeGameDiskWithCastle(const GameDiskFolders& folders, const std::string& path, std::ostream& report,
+                           int* castleResult, int* unusableGameFile = nullptr);
 
 }  // namespace grusk

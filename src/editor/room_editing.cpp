@@ -94,29 +94,29 @@ FoundObject findObjectAt(const CastleModel& castle, int x, int y, int roomIndex)
 
 Size placementCells(int type) { return blockCells(type); }
 
-CellRecord* placeObjectNoRecount(AppState& app, int type, int x, int y, bool force, int* result) {
+CellRecord* placeObjectNoRecount(CastleModel& castle, int type, int x, int y, bool force, int* result,
+                                 TouchedCells* touched) {
     if (result) *result = 0;
     if (!isInsideRoom(x, y)) return nullptr;
-    CastleModel& castle = app.castle;
     Room& room = castle.current();
     CellRecord* placed = nullptr;
     int outcome = 1;
 
-    // Every placement asks for its cells to be redrawn: runs drawn with the
+    // Every placement names its cells to be redrawn: runs drawn with the
     // button held must show at once, not at the release.
     if (isVerticalType(type)) {
         placed = &room.vertical(x, y);
         placed->type = type;
-        invalidateCells(app, x, y, 1, 1, true);
+        if (touched) *touched = TouchedCells{x, y, 1, 1};
     } else if (type == kWalkway) {
         room.walkway(x, y) = kWalkway;
-        invalidateCells(app, x, y, 1, 1, true);
+        if (touched) *touched = TouchedCells{x, y, 1, 1};
     } else if (type == kCamouflage) {
         const bool rightFree = x >= kColumns - 1 || room.camouflage(x + 1, y) == 0;
         if (room.camouflage(x, y) == 0 && rightFree) {
             room.camouflage(x, y) = 1;
             if (x < kColumns - 1) room.camouflage(x + 1, y) = 2;
-            invalidateCells(app, x, y, 2, 1, true);
+            if (touched) *touched = TouchedCells{x, y, 2, 1};
         }
     } else if (isObjectType(type)) {
         const Size s = blockCells(type);
@@ -148,7 +148,7 @@ CellRecord* placeObjectNoRecount(AppState& app, int type, int x, int y, bool for
                 setRecordText(*placed, "TEXT");
                 placed->colour = 1;
             }
-            invalidateCells(app, x, y, s.width, s.height, true);
+            if (touched) *touched = TouchedCells{x, y, s.width, s.height};
         }
     } else {
         outcome = 0;  // not an object type
@@ -157,17 +157,19 @@ CellRecord* placeObjectNoRecount(AppState& app, int type, int x, int y, bool for
     return placed;
 }
 
-int placeObject(AppState& app, int type, int x, int y, int number) {
+int placeObject(CastleModel& castle, int type, int x, int y, int number, TouchedCells* touched) {
     if (!isInsideRoom(x, y)) return 0;
     int result = 0;
-    CellRecord* placed = placeObjectNoRecount(app, type, x, y, number >= 0, &result);
-    recountRoom(app.castle, app.castle.currentRoom);
+    CellRecord* placed = placeObjectNoRecount(castle, type, x, y, number >= 0, &result, touched);
+    recountRoom(castle, castle.currentRoom);
     if (placed) placed->number = static_cast<int8_t>(number >= 0 ? number : placed->typeCount - 1);
     return result;
 }
 
-int deleteObjectAt(AppState& app, int x, int y) {
-    CastleModel& castle = app.castle;
+int deleteObjectAt(CastleModel& castle, int x, int y, TouchedCells* touched) {
+    auto repaint = [&](int bx, int by, int w, int h) {
+        if (touched) *touched = TouchedCells{bx, by, w, h};
+    };
     Room& room = castle.current();
     if (isInsideRoom(x, y)) {
         const int camo = room.camouflage(x, y);
@@ -175,13 +177,13 @@ int deleteObjectAt(AppState& app, int x, int y) {
             room.camouflage(x, y) = 0;
             const int other = camo == 2 ? x - 1 : x + 1;
             if (other >= 0 && other < kColumns) room.camouflage(other, y) = 0;
-            invalidateCells(app, std::min(x, other), y, 2, 1, true);
+            repaint(std::min(x, other), y, 2, 1);
             return 1;
         }
     }
     if (isInsideRoom(x, y) && isStaleMarker(room, x, y)) {
         room.object(x, y).reset();
-        invalidateCells(app, x, y, 1, 1, true);
+        repaint(x, y, 1, 1);
         recountRoom(castle, castle.currentRoom);
         return kEmpty;
     }
@@ -193,7 +195,7 @@ int deleteObjectAt(AppState& app, int x, int y) {
     }
     if (t == kEmpty) {
         room.walkway(x, y) = kEmpty;
-        invalidateCells(app, x, y, 1, 1, true);
+        repaint(x, y, 1, 1);
         recountRoom(castle, castle.currentRoom);
         return kEmpty;
     }
@@ -207,25 +209,25 @@ int deleteObjectAt(AppState& app, int x, int y) {
             for (int by = a.y; by < a.y + s.height; ++by)
                 for (int bx = a.x; bx < a.x + s.width; ++bx)
                     if (isInsideRoom(bx, by)) room.object(bx, by).reset();
-            invalidateCells(app, a.x, a.y, s.width, s.height, true);
+            repaint(a.x, a.y, s.width, s.height);
         } else {
             // A broken record from a damaged file: remove what can be reached.
             room.object(a.x, a.y).reset();
             room.object(x, y).reset();
-            invalidateWholeCanvas(app, true);
+            if (touched) touched->whole = true;
         }
     } else {
         room.vertical(x, y).reset();
-        invalidateCells(app, x, y, 1, 1, true);
+        repaint(x, y, 1, 1);
     }
     recountRoom(castle, castle.currentRoom);
     return t;
 }
 
-void toggleObjectState(AppState& app, int x, int y) {
-    const FoundObject found = findObjectAt(app.castle, x, y);
+void toggleObjectState(CastleModel& castle, int x, int y) {
+    const FoundObject found = findObjectAt(castle, x, y);
     if (!isObjectType(found.type)) return;
-    Room& room = app.castle.current();
+    Room& room = castle.current();
     CellRecord& rec = room.object(found.anchor.x, found.anchor.y);
     if (rec.type != found.type) return;  // a vertical piece has no cycle
     switch (rec.type) {
@@ -279,26 +281,15 @@ void toggleObjectState(AppState& app, int x, int y) {
     }
 }
 
-ObjectMenuChoice objectMenuFor(const AppState& app, int x, int y) {
-    const FoundObject found = findObjectAt(app.castle, x, y);
+ObjectMenuChoice objectMenuFor(const CastleModel& castle, int x, int y) {
+    const FoundObject found = findObjectAt(castle, x, y);
     if (found.type == -1 || found.type == kEmpty) return {};
     ObjectMenuChoice choice;
     choice.anchor = found.anchor;
-    const int anchorType = app.castle.current().object(found.anchor.x, found.anchor.y).type;
+    const int anchorType = castle.current().object(found.anchor.x, found.anchor.y).type;
     choice.menuId = popupMenuOf(anchorType);
     choice.stepsState = choice.menuId == 0;
     return choice;
-}
-
-int showObjectMenu(AppState& app, int x, int y) {
-    const ObjectMenuChoice choice = objectMenuFor(app, x, y);
-    if (choice.anchor.x < 0) return 0;
-    app.popupCell = choice.anchor;
-    if (choice.stepsState) {
-        toggleObjectState(app, x, y);
-        return 0;
-    }
-    return app.ui.popupMenu(choice.menuId);
 }
 
 void shapeWalkways(CastleModel& castle, int roomIndex) {
@@ -360,20 +351,12 @@ void shapeWalkways(CastleModel& castle, int roomIndex) {
     }
 }
 
-void shapeWalkways(AppState& app) { shapeWalkways(app.castle, app.castle.currentRoom); }
-
-void setObjectColour(AppState& app, int commandId) {
-    CellRecord* rec = app.popupRecord();
-    if (!rec) return;
-    rec->colour = colourFromCommand(commandId);
-    if (rec->type == kKey || rec->type == kLock) rec->picture = keyLockPicture(rec->type, rec->colour);
+void setObjectColour(CellRecord& rec, int commandId) {
+    rec.colour = colourFromCommand(commandId);
+    if (rec.type == kKey || rec.type == kLock) rec.picture = keyLockPicture(rec.type, rec.colour);
 }
 
-void toggleDoubleHeight(AppState& app) {
-    CellRecord* rec = app.popupRecord();
-    if (!rec) return;
-    rec->variant = rec->variant != 1 ? 1 : 0;
-}
+void toggleDoubleHeight(CellRecord& rec) { rec.variant = rec.variant != 1 ? 1 : 0; }
 
 std::string textDialogInitial(const CellRecord& record) {
     return upperAscii(recordText(record).substr(0, kMaxTextLength));
@@ -384,14 +367,11 @@ std::string textDialogOnChange(const std::string& typed) {
     return s.size() >= 21 ? s.substr(0, kMaxTextLength) : s;
 }
 
-void textDialogOk(AppState& app, const std::string& typed) {
-    CellRecord* rec = app.popupRecord();
-    if (!rec) return;
+void textDialogOk(CellRecord& record, const std::string& typed) {
     // A text beginning with a space would read back from a castle program as camouflage.
     std::string text = upperAscii(typed.substr(0, kMaxTextLength));
     text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
-    setRecordText(*rec, text);
-    invalidateWholeCanvas(app, false);
+    setRecordText(record, text);
 }
 
 }  // namespace grusk

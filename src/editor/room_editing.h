@@ -4,8 +4,9 @@
 
 #include <string>
 
-#include "app/app_state.h"
 #include "editor/catalogue.h"
+#include "model/castle_model.h"
+#include "model/geometry.h"
 
 namespace grusk {
 
@@ -17,25 +18,33 @@ struct FoundObject {
 // Looks a cell up in the given room (the current room by default),
 // resolving covered cells to their anchor.
 FoundObject findObjectAt(const CastleModel& castle, int x, int y, int room = -1);
-inline FoundObject findObjectAt(const AppState& app, int x, int y) { return findObjectAt(app.castle, x, y); }
+
+// The cells an edit changed, for the caller to repaint (erasing them); whole
+// asks for the whole canvas. Empty when nothing needs repainting.
+struct TouchedCells {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool whole = false;
+    bool any() const { return whole || (width > 0 && height > 0); }
+};
 
 // Places an object with its anchor at (x, y) in the current room. number -1
 // numbers it automatically and refuses occupied cells; number >= 0 forces the
 // placement with that number. Returns 0 when an objectLayer placement was refused.
-int placeObject(AppState& app, int type, int x, int y, int number = -1);
+int placeObject(CastleModel& castle, int type, int x, int y, int number = -1, TouchedCells* touched = nullptr);
 // placeObject without its recount and number, for readers that place many
-// objects and recount once: the writes and the repaint request only. force
+// objects and recount once: the writes only. force
 // places over occupied cells (as a number >= 0 does). Returns the record that
 // took the type (nullptr when refused, or for walkway and camouflage); *result
 // gets what placeObject would return.
-CellRecord* placeObjectNoRecount(AppState& app, int type, int x, int y, bool force, int* result = nullptr);
+CellRecord* placeObjectNoRecount(CastleModel& castle, int type, int x, int y, bool force, int* result = nullptr,
+                                 TouchedCells* touched = nullptr);
 // The cells a placement of the type writes: its size, at least one cell each way.
 Size placementCells(int type);
 // Removes one thing at the cell: camouflage first, then an object, then a walkway.
 // Returns the type removed (255 walkway or nothing, -1 outside, 1 camouflage).
-int deleteObjectAt(AppState& app, int x, int y);
-// One step along the object's state cycle. Does not repaint.
-void toggleObjectState(AppState& app, int x, int y);
+int deleteObjectAt(CastleModel& castle, int x, int y, TouchedCells* touched = nullptr);
+// One step along the object's state cycle, in the current room.
+void toggleObjectState(CastleModel& castle, int x, int y);
 
 // What a right click on an object does: open a popup menu, step its state, or nothing.
 struct ObjectMenuChoice {
@@ -43,22 +52,18 @@ struct ObjectMenuChoice {
     bool stepsState = false; // types without a menu step their state
     CellPos anchor;
 };
-ObjectMenuChoice objectMenuFor(const AppState& app, int x, int y);
-// Sets popupCell and opens the popup (or steps the state). Returns the chosen command id or 0;
-// the caller routes the command through the command table after the button release.
-int showObjectMenu(AppState& app, int x, int y);
+ObjectMenuChoice objectMenuFor(const CastleModel& castle, int x, int y);
 
-void shapeWalkways(AppState& app);
 void shapeWalkways(CastleModel& castle, int room);
 
-// Popup commands on the popupCell object.
-void setObjectColour(AppState& app, int commandId);  // 1284..1290
-void toggleDoubleHeight(AppState& app);
+// Popup commands on an object's record.
+void setObjectColour(CellRecord& record, int commandId);  // 1284..1290
+void toggleDoubleHeight(CellRecord& record);
 
 // The Enter Text dialog's rules.
 std::string textDialogInitial(const CellRecord& record);    // cut to 20, upper case
 std::string textDialogOnChange(const std::string& typed);   // cut a 21+ char text to 20
-void textDialogOk(AppState& app, const std::string& typed);  // store upper case, at most 20, no leading spaces
+void textDialogOk(CellRecord& record, const std::string& typed);  // store upper case, at most 20, no leading spaces
 
 std::string upperAscii(std::string s);
 

@@ -2,17 +2,23 @@
 // left unlinked and objects in rooms that are not part of the castle.
 #pragma once
 
-#include "app/app_state.h"
+#include <string>
+#include <vector>
+
+#include "model/castle_model.h"
 
 namespace grusk {
 
-// Lists its findings in the log window, numbered, and returns the number of
-// errors (warnings are not counted). show opens the log window and adds
-// "No errors found." when there are none. Leaves the rooms in use recounted
-// and the castle renumbered.
-int checkCastle(AppState& app, bool show);
-// The same with the castle's types gathered beforehand (they must be current).
 class CastleTypes;
-int checkCastle(AppState& app, bool show, const CastleTypes& types);
+
+struct CastleCheck {
+    int errors = 0;                  // warnings are not counted
+    std::vector<std::string> lines;  // the findings, numbered, for the log
+};
+
+// Checks the castle. Leaves the rooms in use recounted and the castle
+// renumbered. types, when given, must be current (the castle's types gathered
+// beforehand).
+CastleCheck checkCastle(CastleModel& castle, const CastleTypes* types = nullptr);
 
 }  // namespace grusk

@@ -75,8 +75,8 @@ private:
 // (aborted()), and the room is read again the careful way.
 class RoomListReader {
 public:
-    RoomListReader(AppState& app, ByteReader& in, long long& budget, bool quick)
-        : app_(app), room_(app.castle.current()), in_(in), budget_(budget), quick_(quick) {}
+    RoomListReader(CastleModel& castle, ByteReader& in, long long& budget, bool quick)
+        : castle_(castle), room_(castle.current()), in_(in), budget_(budget), quick_(quick) {}
 
     bool aborted() const { return aborted_; }
 
@@ -90,7 +90,7 @@ public:
     }
 
 private:
-    AppState& app_;
+    CastleModel& castle_;
     Room& room_;
     ByteReader& in_;
     long long& budget_;
@@ -117,7 +117,7 @@ private:
         if (!isInsideRoom(x, y)) return true;  // refused without any work
         if (!spend()) return false;
         if (quick_) return placeQuickly(type, x, y, number);
-        placeObject(app_, type, x, y, number);
+        placeObject(castle_, type, x, y, number);
         return true;
     }
 
@@ -137,7 +137,7 @@ private:
                 if (y + 1 < kRows && room_.vertical(x, y + 1).type == type) return giveUp();
                 if (y == 0 || room_.vertical(x, y - 1).type != type) ++runTops_[static_cast<size_t>(type)];
             }
-            CellRecord* placed = placeObjectNoRecount(app_, type, x, y, true);
+            CellRecord* placed = placeObjectNoRecount(castle_, type, x, y, true);
             placed->number = static_cast<int8_t>(number >= 0 ? number : runTops_[static_cast<size_t>(type)] - 1);
             return true;
         }
@@ -160,7 +160,7 @@ private:
                 if (!force && t != kEmpty) return true;  // refused, nothing written
             }
         const bool newAnchor = room_.object(x, y).type != type;
-        CellRecord* placed = placeObjectNoRecount(app_, type, x, y, force);
+        CellRecord* placed = placeObjectNoRecount(castle_, type, x, y, force);
         if (newAnchor) ++anchors_[static_cast<size_t>(type)];
         placed->number = static_cast<int8_t>(force ? number : anchors_[static_cast<size_t>(type)] - 1);
         return true;
@@ -250,7 +250,7 @@ private:
                 if (isInsideRoom(x + j, y)) room_.walkway(x + j, y) = kWalkway;
         }
         if (!spend(kShapingWork)) return false;
-        shapeWalkways(app_);
+        shapeWalkways(castle_, castle_.currentRoom);
         return true;
     }
 
@@ -290,7 +290,7 @@ private:
                 if (x > 0) {
                     if (!place(kLightningMachine, x - 1, y + n, machines)) return false;
                     if (flag == kMachineOff && anchor(kLightningMachine, x - 1, y + n))
-                        toggleObjectState(app_, x - 1, y + n);
+                        toggleObjectState(castle_, x - 1, y + n);
                 }
                 for (int j = 0; j < n; ++j)
                     if (!place(kLightningSuspension, x, y + j)) return false;
@@ -299,7 +299,7 @@ private:
             } else {
                 if (!place(kLightningSwitch, x, y)) return false;
                 CellRecord* sw = anchor(kLightningSwitch, x, y);
-                if (sw && flag == kSwitchOff) toggleObjectState(app_, x, y);
+                if (sw && flag == kSwitchOff) toggleObjectState(castle_, x, y);
                 if (!in_.skip(1)) return false;
                 for (int slot = 0; slot < 4; ++slot) {
                     int b = 0;
@@ -462,7 +462,7 @@ private:
             if (!in_.byte(flag)) return false;
             if (flag == 0x80) return true;
             if (!in_.cell(x, y) || !place(kFrankenstein, x, y)) return false;
-            if (flag != 0 && anchor(kFrankenstein, x, y)) toggleObjectState(app_, x, y);
+            if (flag != 0 && anchor(kFrankenstein, x, y)) toggleObjectState(castle_, x, y);
             if (!in_.skip(4)) return false;
         }
     }
@@ -503,36 +503,30 @@ private:
 
 // roomIsClear: the room is as clearing the castle left it, so that it can be
 // read quickly and be put back that way when the quick reading gives up.
-ListsEnd readLists(AppState& app, int room, const uint8_t* data, size_t size, long long offset, long long& budget,
-                   bool roomIsClear) {
+ListsEnd readLists(CastleModel& castle, int room, const uint8_t* data, size_t size, long long offset,
+                   long long& budget, bool roomIsClear) {
     if (!isValidRoom(room)) return ListsEnd::Closed;
-    app.castle.currentRoom = room;
+    castle.currentRoom = room;
     if (roomIsClear) {
         const long long budgetBefore = budget;
         ByteReader in(data, size, offset);
-        RoomListReader quick(app, in, budget, true);
+        RoomListReader quick(castle, in, budget, true);
         const ListsEnd end = quick.run();
         if (!quick.aborted()) {
-            recountRoom(app.castle, room);
+            recountRoom(castle, room);
             return end;
         }
-        resetRoomRecords(app.castle, room);
+        resetRoomRecords(castle, room);
         budget = budgetBefore;
     }
     ByteReader in(data, size, offset);
-    const ListsEnd end = RoomListReader(app, in, budget, false).run();
+    const ListsEnd end = RoomListReader(castle, in, budget, false).run();
     // Camouflage and links were written directly; bring the counts up to date.
-    recountRoom(app.castle, room);
+    recountRoom(castle, room);
     return end;
 }
 
-void reportDamage(AppState& app, int room) {
-    app.ui.addLogLine("Error: castle program damaged at room " + std::to_string(room + 1) + ".");
-    app.ui.showLog();
-}
-
-void readProgram(AppState& app, const uint8_t* data, size_t size, RoomReading reading = RoomReading::Quick) {
-    CastleModel& castle = app.castle;
+ProgramRead readProgram(CastleModel& castle, const uint8_t* data, size_t size, RoomReading reading) {
     CastleSettings& s = castle.settings;
     auto at = [&](size_t offset, uint8_t& field) {
         if (offset < size) field = data[offset];
@@ -546,15 +540,14 @@ void readProgram(AppState& app, const uint8_t* data, size_t size, RoomReading re
     long long budget = workBudget(size);
     size_t entry = kRoomTableOffset;
     int rooms = 0;
-    bool damaged = false;
+    int damagedAt = -1;
     for (int r = 0; r < kRooms; ++r, entry += kRoomEntrySize) {
         // A table that the file cuts off, a room whose data lies outside the
         // file or lists that stop before their end: the rooms from there on
         // are not shown as rooms in use.
         if (entry >= size || (data[entry] != kRoomTableEnd && data[entry] != kRoomTableEndAlt &&
                               size - entry < kRoomEntrySize)) {
-            reportDamage(app, r);
-            damaged = true;
+            damagedAt = r;
             break;
         }
         const uint8_t colour = data[entry];
@@ -563,8 +556,7 @@ void readProgram(AppState& app, const uint8_t* data, size_t size, RoomReading re
         const long address = e[kRoomEntryData] | (e[kRoomEntryData + 1] << 8);
         const long offset = offsetOfC64Address(address);
         if (offset < 0 || static_cast<size_t>(offset) >= size) {
-            reportDamage(app, r);
-            damaged = true;
+            damagedAt = r;
             break;
         }
         Room& room = castle.room(r);
@@ -575,33 +567,33 @@ void readProgram(AppState& app, const uint8_t* data, size_t size, RoomReading re
         m.right = m.left + (e[kRoomEntryMapSize] >> 3) * kMapCellPixels;
         m.bottom = m.top + (e[kRoomEntryMapSize] & 7) * kMapCellPixels;
         // Clearing the castle emptied the room; nothing has been read into it yet.
-        const ListsEnd end = readLists(app, r, data, size, offset, budget, reading == RoomReading::Quick);
+        const ListsEnd end = readLists(castle, r, data, size, offset, budget, reading == RoomReading::Quick);
         // A room read in part keeps what it holds.
         room.roomInUse = 1;
         rooms = r + 1;
-        shapeWalkways(app);
-        selectRoom(app, r + 1);
+        shapeWalkways(castle, r);
         if (end != ListsEnd::Closed) {
-            reportDamage(app, r);
-            damaged = true;
+            damagedAt = r;
             break;
         }
     }
-    if (!damaged && size > kRoomTableOffset) {
+    if (damagedAt < 0 && size > kRoomTableOffset) {
         // The end-room data follows the last room; its address must lead to all of it.
         const long address = data[kHeaderEndRoomAddressOffset] | (data[kHeaderEndRoomAddressOffset + 1] << 8);
         const long offset = offsetOfC64Address(address);
         if (offset < static_cast<long>(kRoomTableOffset) || static_cast<size_t>(offset) + kEndRoomSize > size)
-            reportDamage(app, rooms);
+            damagedAt = rooms;
     }
 
     renumberObjects(castle);
-    selectRoom(app, 0);
-    shapeWalkways(app);
-    app.skipNextMouseMove = true;
+    castle.currentRoom = 0;
+    shapeWalkways(castle, 0);
+    return ProgramRead{rooms, damagedAt};
 }
 
-std::optional<std::vector<uint8_t>> readProgramFile(const std::string& path) {
+}  // namespace
+
+std::optional<std::vector<uint8_t>> readCastleProgramFile(const std::string& path) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
     std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -618,46 +610,23 @@ std::optional<std::vector<uint8_t>> readProgramFile(const std::string& path) {
     return bytes;
 }
 
-int loadProgramFile(AppState& app, const std::string& path) {
-    const auto bytes = readProgramFile(path);
-    if (!bytes) {
-        app.ui.addLogLine("Couldn't open " + path);
-        app.ui.showLog();
-        return 0;
-    }
-    clearCastle(app);
-    app.castle.castleTitle = path;
-    app.ui.setCaption(path);
-    readProgram(app, bytes->data(), bytes->size());
-    return 1;
+std::string programDamageLine(int room) {
+    return "Error: castle program damaged at room " + std::to_string(room + 1) + ".";
 }
 
-}  // namespace
-
-void readRoomLists(AppState& app, int room, const uint8_t* data, size_t size, long long offset) {
+void readRoomLists(CastleModel& castle, int room, const uint8_t* data, size_t size, long long offset) {
     long long budget = workBudget(size);
-    readLists(app, room, data, size, offset, budget, false);
+    readLists(castle, room, data, size, offset, budget, false);
 }
 
-void readCastleProgramBytes(AppState& app, const uint8_t* data, size_t size, RoomReading reading) {
-    clearCastle(app);
-    readProgram(app, data, size, reading);
+ProgramRead readCastleProgramBytes(CastleModel& castle, const uint8_t* data, size_t size, RoomReading reading) {
+    clearCastleRecords(castle);
+    return readProgram(castle, data, size, reading);
 }
 
-void readCastleProgramIntoClearedCastle(AppState& app, const uint8_t* data, size_t size, RoomReading reading) {
-    readProgram(app, data, size, reading);
-}
-
-int readCastleProgramFrom(AppState& app, const std::string& path) {
-    app.ui.clearLog();
-    return loadProgramFile(app, path);
-}
-
-int readCastleProgram(AppState& app) {
-    app.ui.clearLog();
-    const auto path = app.ui.askOpenFile("", kCastleProgramOpenFilter);
-    if (!path) return 0;
-    return loadProgramFile(app, *path);
+ProgramRead readCastleProgramIntoClearedCastle(CastleModel& castle, const uint8_t* data, size_t size,
+                                               RoomReading reading) {
+    return readProgram(castle, data, size, reading);
 }
 
 }  // namespace grusk

@@ -431,10 +431,6 @@ int findRunTop(const Room& room, int x, int y, int* column, int* top) {
     return type;
 }
 
-int findRunTop(const AppState& app, int x, int y, int* column, int* top) {
-    return findRunTop(app.castle.current(), x, y, column, top);
-}
-
 void compileRoom(CastleModel& castle, int roomIndex, std::vector<uint8_t>& out, int* doorEntries, int* bellEntries,
                  const RoomTypes* types, int* farMachineLinks) {
     int doors = 0, bells = 0, farMachines = 0;
@@ -559,8 +555,8 @@ std::optional<std::vector<uint8_t>> buildCastleProgram(CastleModel& castle, cons
     return out;
 }
 
-std::optional<std::vector<uint8_t>> readEndRoom(const AppState& app) {
-    const std::string path = app.dataPath("resource/endroom.bin");
+std::optional<std::vector<uint8_t>> readEndRoom(const std::string& dataFolder) {
+    const std::string path = (fs::path(dataFolder) / fs::path("resource/endroom.bin")).string();
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) return std::nullopt;
     std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -666,82 +662,6 @@ void renumberObjects(CastleModel& castle, const CastleTypes* types) {
             CellRecord& rec = room.objectLayer[static_cast<size_t>(i)];
             rec.number = static_cast<int8_t>(rec.ordinal & 0xFF);
         }
-    }
-}
-
-CompileOutcome writeCastleProgramTo(AppState& app, const std::string& target, bool interactive,
-                                   const CastleTypes* types) {
-    const fs::path folder = fs::path(target).parent_path();
-    std::error_code ec;
-    if (!folder.empty() && !fs::is_directory(folder, ec)) {
-        app.ui.addLogLine("Could not open " + target);
-        app.ui.showLog();
-        return CompileOutcome::CannotOpen;
-    }
-    app.ui.setCaption(target);
-
-    const auto endRoom = readEndRoom(app);
-    if (!endRoom) {
-        app.ui.message(kEndRoomMissing, kCaptionKvt);
-        return CompileOutcome::EndRoomMissing;
-    }
-
-    const int rememberedRoom = app.castle.currentRoom;
-    std::vector<std::string> errors;
-    const auto program =
-        buildCastleProgram(app.castle, *endRoom, &errors, [&](int r) { selectRoom(app, r); }, types);
-    selectRoom(app, rememberedRoom);
-    if (!program) {
-        for (const std::string& line : errors) app.ui.addLogLine(line);
-        app.ui.showLog();
-        return CompileOutcome::BuildRefused;
-    }
-
-    bool opened = false;
-    const bool written = writeFileAtomically(target, [&](std::FILE* f) {
-        opened = true;
-        return std::fwrite(program->data(), 1, program->size(), f) == program->size();
-    });
-    if (!written && !opened) {
-        app.ui.addLogLine("Could not open " + target);
-        app.ui.showLog();
-        return CompileOutcome::CannotOpen;
-    }
-    if (!written) {
-        app.ui.message(kFileCannotBeWritten, kCaptionKvt);
-        return CompileOutcome::CannotWrite;
-    }
-    if (interactive) app.ui.message(kPrgBuilt, kCaptionKvt);
-    return CompileOutcome::Written;
-}
-
-int compileCastle(AppState& app, bool interactive) {
-    app.ui.clearLog();
-    // The quiet build follows the check directly, so both work from one
-    // gathering of the types; the save dialog gives the user a chance to
-    // change the castle in between, so the interactive build gathers afresh.
-    std::optional<CastleTypes> types;
-    if (!interactive) types.emplace(app.castle);
-    if ((types ? checkCastle(app, false, *types) : checkCastle(app, false)) > 0) {
-        app.ui.showLog();
-        return 0;
-    }
-    std::string target;
-    if (interactive) {
-        const auto chosen = app.ui.askSaveFile("z*.prg", FileFilter{"C-64 Programs", "*.prg"});
-        if (!chosen) return 0;
-        target = castleProgramTarget(*chosen);
-        std::error_code ec;
-        if (fs::exists(target, ec) &&
-            app.ui.ask("File exists. Overwrite?", kCaptionWatchIt, QuestionKind::YesNo) != Reply::Yes)
-            return 0;
-    } else {
-        target = app.programPath("resource/ztest00.prg");
-    }
-    switch (writeCastleProgramTo(app, target, interactive, types ? &*types : nullptr)) {
-        case CompileOutcome::Written:
-        case CompileOutcome::CannotWrite: return 1;
-        default: return 0;
     }
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "model/castle_model.h"
 
 namespace grusk {
 
@@ -36,7 +36,6 @@ void renumberObjects(CastleModel& castle, const CastleTypes* types = nullptr);
 // *column and *top get the column and the top row of the run of that type
 // holding the cell. Outside the room or on an empty cell: 255, outputs untouched.
 int findRunTop(const Room& room, int x, int y, int* column, int* top);
-int findRunTop(const AppState& app, int x, int y, int* column, int* top);  // current room
 
 // Appends one room's object lists and the closing $00 $00 to out.
 // Expects the room recounted and renumbered. Returns the number of door
@@ -65,32 +64,12 @@ inline constexpr const char* kEndRoomMissing = "endroom data missing";
 inline constexpr const char* kFileCannotBeWritten = "File cannot be written!";
 inline constexpr const char* kPrgBuilt = "PRG-file successfully built!";
 
-// The first 545 bytes of resource/endroom.bin, or nullopt when it is missing or short.
-std::optional<std::vector<uint8_t>> readEndRoom(const AppState& app);
+// The first 545 bytes of <programFolder>/resource/endroom.bin, or nullopt
+// when it is missing or short.
+std::optional<std::vector<uint8_t>> readEndRoom(const std::string& programFolder);
 
 // Where a castle program chosen in the save dialog is written: a "z" in front
 // of the name unless it starts with z or Z, ".prg" appended unless present.
 std::string castleProgramTarget(const std::string& chosenPath);
-
-enum class CompileOutcome {
-    Written,         // the program is in place
-    CastleErrors,    // the error check found errors; they are in the log
-    Cancelled,       // save dialog cancelled or overwrite declined
-    EndRoomMissing,  // "endroom data missing" was shown
-    BuildRefused,    // too large or too many doors; the reason is in the log
-    CannotOpen,      // no file could be created beside the target ("Could not open %s" in the log)
-    CannotWrite,     // writing or the final rename failed ("File cannot be written!" shown)
-};
-
-// The build after the target is known: caption, rooms shown one by one, the
-// program written beside the target and renamed over it, the messages.
-// interactive adds the success message. Does not run the check.
-CompileOutcome writeCastleProgramTo(AppState& app, const std::string& target, bool interactive,
-                                   const CastleTypes* types = nullptr);
-
-// "Save Castle..." (interactive) or the quiet build of resource/ztest00.prg.
-// Returns 1 when the build went through to the end (also when the final
-// write failed), 0 on castle errors, cancel, declined overwrite or a refused build.
-int compileCastle(AppState& app, bool interactive);
 
 }  // namespace grusk

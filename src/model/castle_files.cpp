@@ -78,51 +78,33 @@ void writeVerticalSection(uint8_t* p, const CastleModel& castle) {
         });
 }
 
-std::string withExtension(const std::string& path, const std::string& ext) {
-    return endsWithNoCase(path, ext) ? path : path + ext;
+}  // namespace
+
+bool ProjectBytes::read(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    constexpr size_t kCapacity = kProjectFileSize + 1;  // one more shows a file too large
+    constexpr size_t kHugePage = size_t{2} << 20;
+    const size_t rounded = (kCapacity + kHugePage - 1) / kHugePage * kHugePage;
+    bytes_.reset(static_cast<uint8_t*>(std::aligned_alloc(kHugePage, rounded)));
+    if (!bytes_) {
+        std::fclose(f);
+        return false;
+    }
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    madvise(bytes_.get(), rounded, MADV_HUGEPAGE);
+#endif
+    size_ = 0;
+    while (size_ < kCapacity) {
+        const size_t n = std::fread(bytes_.get() + size_, 1, kCapacity - size_, f);
+        if (n == 0) break;
+        size_ += n;
+    }
+    std::fclose(f);
+    return size_ <= kProjectFileSize;
 }
 
-// A project file read whole in one go, as readWholeFile with the project's
-// size as its limit would, into a block offered for huge pages: a fresh 22 MB
-// buffer otherwise costs a page fault per 4 KiB, several times the reading.
-class ProjectBytes {
-public:
-    // false when the file cannot be opened or is larger than a project file.
-    bool read(const std::string& path) {
-        std::FILE* f = std::fopen(path.c_str(), "rb");
-        if (!f) return false;
-        constexpr size_t kCapacity = kProjectFileSize + 1;  // one more shows a file too large
-        constexpr size_t kHugePage = size_t{2} << 20;
-        const size_t rounded = (kCapacity + kHugePage - 1) / kHugePage * kHugePage;
-        bytes_.reset(static_cast<uint8_t*>(std::aligned_alloc(kHugePage, rounded)));
-        if (!bytes_) {
-            std::fclose(f);
-            return false;
-        }
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-        madvise(bytes_.get(), rounded, MADV_HUGEPAGE);
-#endif
-        size_ = 0;
-        while (size_ < kCapacity) {
-            const size_t n = std::fread(bytes_.get() + size_, 1, kCapacity - size_, f);
-            if (n == 0) break;
-            size_ += n;
-        }
-        std::fclose(f);
-        return size_ <= kProjectFileSize;
-    }
-    const uint8_t* data() const { return bytes_.get(); }
-    size_t size() const { return size_; }
-
-private:
-    struct Free {
-        void operator()(uint8_t* p) const { std::free(p); }
-    };
-    std::unique_ptr<uint8_t, Free> bytes_;
-    size_t size_ = 0;
-};
-
-}  // namespace
+void ProjectBytes::Free::operator()(uint8_t* p) const { std::free(p); }
 
 bool isProjectFileSize(long long size) {
     return size == static_cast<long long>(kProjectLayoutSize) || size == static_cast<long long>(kProjectFileSize);
@@ -200,48 +182,11 @@ bool saveCastleFileTo(const CastleModel& castle, const std::string& path) {
     });
 }
 
-int writeCastleFile(AppState& app, const std::string& path) {
-    if (canOpenForReading(path) &&
-        app.ui.ask("File exists. Overwrite?", kCaptionWatchOut, QuestionKind::YesNo) != Reply::Yes)
-        return 0;
-    return saveCastleFileTo(app.castle, path) ? 1 : 0;
-}
-
-int readCastleFile(AppState& app, const std::string& path) {
+int readCastleFile(CastleModel& castle, const std::string& path) {
     ProjectBytes bytes;
     if (!bytes.read(path)) return 0;
-    readCastleImage(app.castle, bytes.data(), bytes.size());
+    readCastleImage(castle, bytes.data(), bytes.size());
     return 1;
-}
-
-int loadProjectFrom(AppState& app, const std::string& path) {
-    // Read first, so that a wrong file leaves the castle in memory untouched.
-    if (!canOpenForReading(path)) return 0;  // skipped silently, as every unreadable file
-    ProjectBytes bytes;
-    if (!bytes.read(path) || !isProjectFileSize(static_cast<long long>(bytes.size()))) {
-        app.ui.message("Not a castle file: " + path, kCaptionKvt);
-        return 0;
-    }
-    clearCastle(app);
-    app.castle.castleTitle = path;
-    app.ui.setCaption(path);
-    readCastleImage(app.castle, bytes.data(), bytes.size());
-    return 1;
-}
-
-int loadProject(AppState& app) {
-    const auto path = app.ui.askOpenFile("", kCastleFilter);
-    if (!path) return 0;
-    return loadProjectFrom(app, *path);
-}
-
-int saveProject(AppState& app) {
-    const auto chosen = app.ui.askSaveFile("", kCastleFilter);
-    if (!chosen) return 0;
-    const std::string path = withExtension(*chosen, ".cas");
-    app.castle.castleTitle = path;
-    app.ui.setCaption(path);
-    return writeCastleFile(app, path);
 }
 
 bool isRoomFileSize(long long size) {
@@ -291,30 +236,6 @@ void readRoomImage(CastleModel& castle, int roomIndex, const uint8_t* data, size
     });
     dropStaleMarkers(room);
     recountRoom(castle, roomIndex);
-}
-
-int exportRoom(AppState& app) {
-    const auto chosen = app.ui.askSaveFile("NewRoom.crm", kRoomFilter);
-    if (!chosen) return 0;
-    const std::string path = withExtension(*chosen, ".crm");
-    if (canOpenForReading(path) &&
-        app.ui.ask("File exists. Overwrite?", kCaptionWatchOut, QuestionKind::YesNo) != Reply::Yes)
-        return 0;
-    return writeFileAtomically(path, roomFileImage(app.castle, app.castle.currentRoom)) ? 1 : 0;
-}
-
-int importRoom(AppState& app) {
-    const auto path = app.ui.askOpenFile("*.crm", kRoomFilter);
-    if (!path) return 0;
-    if (!canOpenForReading(*path)) return 0;
-    const auto bytes = readWholeFile(*path, kRoomFileSize);
-    if (!bytes || !isRoomFileSize(static_cast<long long>(bytes->size()))) {
-        app.ui.message("Not a room file: " + *path, kCaptionKvt);
-        return 0;
-    }
-    readRoomImage(app.castle, app.castle.currentRoom, bytes->data(), bytes->size());
-    invalidateWholeCanvas(app, true);
-    return 1;
 }
 
 }  // namespace grusk

@@ -2,11 +2,13 @@
 // the room file (.crm) holding one room, both straight images of the records.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "model/castle_model.h"
 
 namespace grusk {
 
@@ -22,9 +24,6 @@ constexpr size_t kRoomLayoutSize = 1000 * (2 * kRecordImageSize + 4);          /
 constexpr size_t kRoomCamouflageSectionSize = 4 + 1000 * 4;
 constexpr size_t kRoomFileSize = kRoomLayoutSize + kRoomCamouflageSectionSize;  // 696,004
 
-const FileFilter kCastleFilter{"Grusk Castles", "*.cas"};
-const FileFilter kRoomFilter{"Grusk Rooms", "*.crm"};
-
 bool isProjectFileSize(long long size);
 
 // The project file image of the castle (with the vertical-layer section).
@@ -35,20 +34,26 @@ void readCastleImage(CastleModel& castle, const uint8_t* data, size_t size);
 
 // Writes the project file through a temporary file; no questions.
 bool saveCastleFileTo(const CastleModel& castle, const std::string& path);
-// Asks before overwriting ("Watch out!"); non-zero when the file was written.
-int writeCastleFile(AppState& app, const std::string& path);
 // Reads a project file over the castle; non-zero when it could be opened.
-int readCastleFile(AppState& app, const std::string& path);
+int readCastleFile(CastleModel& castle, const std::string& path);
 
-// The menu commands. Each returns non-zero when it did its work.
-int loadProject(AppState& app);
-int saveProject(AppState& app);
-int exportRoom(AppState& app);
-int importRoom(AppState& app);
+// A project file read whole in one go, as readWholeFile with the project's
+// size as its limit would, into a block offered for huge pages: a fresh 22 MB
+// buffer otherwise costs a page fault per 4 KiB, several times the reading.
+class ProjectBytes {
+public:
+    // false when the file cannot be opened or is larger than a project file.
+    bool read(const std::string& path);
+    const uint8_t* data() const { return bytes_.get(); }
+    size_t size() const { return size_; }
 
-// Loads a project file by path as "Load Project..." does after its dialog:
-// refuses a file of another size with "Not a castle file: %s".
-int loadProjectFrom(AppState& app, const std::string& path);
+private:
+    struct Free {
+        void operator()(uint8_t* p) const;
+    };
+    std::unique_ptr<uint8_t, Free> bytes_;
+    size_t size_ = 0;
+};
 
 bool isRoomFileSize(long long size);
 // The room file image of a room (with the camouflage section).

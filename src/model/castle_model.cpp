@@ -13,7 +13,7 @@
 #include <sys/mman.h>
 #endif
 
-#include "editor/catalogue.h"
+#include "model/object_types.h"
 
 namespace grusk {
 

@@ -8,13 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace grusk {
+#include "model/geometry.h"
 
-// A rectangle in window client pixels (right and bottom exclusive).
-struct PixelRect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-    bool operator==(const PixelRect&) const = default;
-};
+namespace grusk {
 
 enum class WindowId { Main, RoomMap, Log, Inspector, SelectDoor, MapDoor, D64Manager, About, Problems };
 

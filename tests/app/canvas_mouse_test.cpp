@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/canvas_mouse.h"
+#include "app/object_commands.h"
 #include "app/room_map_input.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"

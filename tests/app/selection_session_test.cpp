@@ -7,7 +7,11 @@
 
 #include <functional>
 
+#include "app/castle_program_commands.h"
+#include "app/door_links.h"
 #include "app/editor_session.h"
+#include "app/object_commands.h"
+#include "app/project_commands.h"
 #include "app/sample_castle.h"
 #include "app/scripted_dialogs.h"
 #include "editor/catalogue.h"
@@ -15,7 +19,6 @@
 #include "gamedata/castle_check.h"
 #include "gamedata/castle_reader.h"
 #include "gamedata/compiler.h"
-#include "gamedata/door_links.h"
 #include "gamedata/room_order.h"
 #include "model/castle_files.h"
 #include "support/test_support.h"

@@ -6,15 +6,17 @@
 
 #include <filesystem>
 
+#include "app/door_links.h"
 #include "app/editor_session.h"
+#include "app/object_commands.h"
+#include "app/project_commands.h"
 #include "app/sample_castle.h"
+#include "app/scripted_dialogs.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
-#include "gamedata/door_links.h"
 #include "model/castle_files.h"
 #include "model/safe_file.h"
 #include "support/test_support.h"
-#include "app/scripted_dialogs.h"
 #include "ui/fake_platform.h"
 
 namespace grusk {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <set>
 
+#include "app/castle_program_commands.h"
 #include "app/sample_castle.h"
 #include "app/startup.h"
 #include "editor/catalogue.h"

@@ -7,6 +7,7 @@
 #include "app/scripted_dialogs.h"
 #include "editor/catalogue.h"
 #include "editor/draw/link_overlay.h"
+#include "app/object_commands.h"
 #include "editor/room_editing.h"
 #include "model/castle_files.h"
 #include "ui/fake_platform.h"

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "app/disk_commands.h"
 #include "app/sample_castle.h"
 #include "app/test_run.h"
 #include "disk/game_disk.h"

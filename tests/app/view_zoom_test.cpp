@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/canvas_mouse.h"
+#include "app/object_commands.h"
 #include "app/view_zoom.h"
 #include "editor/catalogue.h"
 #include "editor/draw/palette.h"

@@ -78,7 +78,7 @@ protected:
 TEST_F(CastleCli, EndRoomDataIsAClosingRoom) {
     const Bytes e = realEndRoom();
     test::GameFixture f;
-    readRoomLists(f.app, 0, e.data(), e.size(), 0);
+    readRoomLists(f.castle(), 0, e.data(), e.size(), 0);
     int walkways = 0;
     for (int v : f.room(0).walkwayLayer) walkways += v != kEmpty ? 1 : 0;
     EXPECT_EQ(walkways, 40);

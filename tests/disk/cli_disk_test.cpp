@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/object_commands.h"
+#include "app/project_commands.h"
 #include "disk/disk_fixture.h"
 #include "disk/image_ops.h"
 #include "editor/catalogue.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/disk_commands.h"
 #include "disk/game_disk.h"
 #include "support/test_support.h"
 #include "ui/fake_platform.h"

@@ -7,6 +7,7 @@
 #include <functional>
 #include <sstream>
 
+#include "app/object_commands.h"
 #include "disk/disk_fixture.h"
 #include "disk/image_ops.h"
 #include "editor/catalogue.h"

@@ -8,7 +8,6 @@
 #include "editor/draw/picture_set.h"
 #include "model/castle_model.h"
 #include "support/test_support.h"
-#include "ui/fake_platform.h"
 
 namespace grusk {
 namespace {
@@ -24,13 +23,13 @@ protected:
     std::string resource(const std::string& name) const { return (dir.path() / "resource" / name).string(); }
 
     test::TempDir dir;
-    FakePlatform ui;
+    std::string failure;
     PictureSet set;
 };
 
 TEST_F(PictureSetLoading, LoadsEveryPictureAndTheDoors) {
-    ASSERT_TRUE(set.loadObjectPictures(dir.path().string(), ui));
-    EXPECT_TRUE(ui.messages.empty());
+    ASSERT_TRUE(set.loadObjectPictures(dir.path().string(), &failure));
+    EXPECT_TRUE(failure.empty());
     for (int i = 0; i < kObjectTypes; ++i) {
         ASSERT_FALSE(set.picture(i).empty()) << i;
         EXPECT_EQ(set.picture(i).width(), designedCellSize(i).width * 16);
@@ -44,10 +43,8 @@ TEST_F(PictureSetLoading, LoadsEveryPictureAndTheDoors) {
 
 TEST_F(PictureSetLoading, MissingPictureStopsWithItsName) {
     fs::remove(resource("Force Field.bmp"));
-    EXPECT_FALSE(set.loadObjectPictures(dir.path().string(), ui));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "resource" + sep() + "Force Field.bmp NOT found!!");
-    EXPECT_EQ(ui.messages[0].caption, "KVT");
+    EXPECT_FALSE(set.loadObjectPictures(dir.path().string(), &failure));
+    EXPECT_EQ(failure, "resource" + sep() + "Force Field.bmp NOT found!!");
     EXPECT_FALSE(set.picture(kForceFieldSwitch).empty());
     EXPECT_TRUE(set.picture(kFrankenstein).empty());  // loading stopped at the missing one
 }
@@ -55,10 +52,8 @@ TEST_F(PictureSetLoading, MissingPictureStopsWithItsName) {
 TEST_F(PictureSetLoading, PictureTooBigToHoldStopsWithAllocationMessage) {
     // A sparse file far larger than any picture: it costs no disk space.
     fs::resize_file(resource("Key_w.bmp"), uintmax_t(100) * 1024 * 1024);
-    EXPECT_FALSE(set.loadObjectPictures(dir.path().string(), ui));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "resource" + sep() + "Key_w.bmp could NOT be allocated!!");
-    EXPECT_EQ(ui.messages[0].caption, "KVT");
+    EXPECT_FALSE(set.loadObjectPictures(dir.path().string(), &failure));
+    EXPECT_EQ(failure, "resource" + sep() + "Key_w.bmp could NOT be allocated!!");
 }
 
 TEST_F(PictureSetLoading, HeaderSizesGoToTheCatalogueAndDamagedPicturesStayEmpty) {
@@ -70,8 +65,8 @@ TEST_F(PictureSetLoading, HeaderSizesGoToTheCatalogueAndDamagedPicturesStayEmpty
     noWidth[18] = 0;
     test::writeBytes(resource("Ladder.bmp"), noWidth);
     fs::remove(resource("door2.bmp"));  // door pictures may be missing silently
-    ASSERT_TRUE(set.loadObjectPictures(dir.path().string(), ui));
-    EXPECT_TRUE(ui.messages.empty());
+    ASSERT_TRUE(set.loadObjectPictures(dir.path().string(), &failure));
+    EXPECT_TRUE(failure.empty());
     EXPECT_EQ(pictureSize(kTrap), (Size{48, 16}));
     EXPECT_EQ(cellSize(kTrap), (Size{3, 1}));
     EXPECT_EQ(pictureSize(kMummy), (Size{32, 32}));

@@ -3,12 +3,10 @@
 #include <cstring>
 #include <random>
 
-#include "app/app_state.h"
 #include "draw/draw_support.h"
 #include "editor/catalogue.h"
 #include "editor/draw/palette.h"
 #include "editor/draw/room_renderer.h"
-#include "ui/fake_platform.h"
 
 namespace grusk {
 namespace {
@@ -20,7 +18,7 @@ constexpr Rgb kCyan = c64Palette[3];
 
 class RoomDrawing : public ::testing::Test {
 protected:
-    RoomDrawing() : app(ui), castle(app.castle), room(castle.current()), pictures(test::makeTestPictures()) {}
+    RoomDrawing() : model(allocateCells()), castle(*model), room(castle.current()), pictures(test::makeTestPictures()) {}
 
     // Puts an object's anchor record at (x, y); covered cells draw nothing and are left out.
     CellRecord& put(int type, int x, int y, int picture = -1) {
@@ -44,8 +42,12 @@ protected:
     }
     Rgb at(int x, int y) const { return canvas.pixel(x, y); }
 
-    FakePlatform ui;
-    AppState app;
+    // What the editor tells the canvas paint: the chosen type and the grid.
+    struct {
+        int placeType = -1;
+        bool showGrid = false;
+    } app;
+    std::unique_ptr<CastleModel> model;
     CastleModel& castle;
     Room& room;
     PictureSet pictures;
@@ -162,7 +164,7 @@ TEST_F(RoomDrawing, GridLiesOverTheRoom) {
     room.roomColour = 5;
     for (int x = 2; x < 6; ++x) room.walkway(x, 2) = kWalkway;
     app.showGrid = true;
-    paintCanvas(canvas, app, pictures, {});
+    paintCanvas(canvas, castle, pictures, CanvasPaintOptions{std::nullopt, app.placeType, app.showGrid});
     const Rgb white{255, 255, 255};
     EXPECT_EQ(at(48, 34), kBlack);   // dotted: black and white pixels along each cell's square
     EXPECT_EQ(at(48, 35), white);
@@ -173,7 +175,7 @@ TEST_F(RoomDrawing, GridLiesOverTheRoom) {
     EXPECT_EQ(at(16, 300), kBlack);  // also over the empty background
     EXPECT_EQ(at(16, 301), white);
     app.showGrid = false;
-    paintCanvas(canvas, app, pictures, {});
+    paintCanvas(canvas, castle, pictures, CanvasPaintOptions{std::nullopt, app.placeType, app.showGrid});
     EXPECT_EQ(at(48, 34), c64Palette[5]);
     EXPECT_EQ(at(16, 301), kBlack);
 }
@@ -270,21 +272,21 @@ TEST_F(RoomDrawing, TransparentKeyLeftInTheRoomShowsTheBackground) {
 
 TEST_F(RoomDrawing, GhostFollowsTheMouseCellAndReportsItsRectangle) {
     app.placeType = kDoor;
-    PixelRect ghost = paintCanvas(canvas, app, pictures, CanvasPaintOptions{CellPos{5, 5}});
+    PixelRect ghost = paintCanvas(canvas, castle, pictures, CanvasPaintOptions{CellPos{5, 5}, app.placeType, app.showGrid});
     EXPECT_EQ(ghost, (PixelRect{89, 91, 137, 139}));
     EXPECT_EQ(at(80 + 5, 80 + 5), test::pictureColour(kDoor));
-    paintCanvas(canvas, app, pictures, CanvasPaintOptions{CellPos{37, 22}});
+    paintCanvas(canvas, castle, pictures, CanvasPaintOptions{CellPos{37, 22}, app.placeType, app.showGrid});
     EXPECT_EQ(at(639, 399), test::pictureColour(kDoor));  // just fits
-    paintCanvas(canvas, app, pictures, CanvasPaintOptions{CellPos{5, 23}});
+    paintCanvas(canvas, castle, pictures, CanvasPaintOptions{CellPos{5, 23}, app.placeType, app.showGrid});
     EXPECT_EQ(at(85, 380), kBlack);  // would pass the bottom: not drawn
-    ghost = paintCanvas(canvas, app, pictures, CanvasPaintOptions{CellPos{38, 5}});
+    ghost = paintCanvas(canvas, castle, pictures, CanvasPaintOptions{CellPos{38, 5}, app.placeType, app.showGrid});
     EXPECT_EQ(ghost, (PixelRect{617, 91, 665, 139}));  // remembered, though not drawn
     EXPECT_EQ(at(620, 85), kBlack);
     EXPECT_TRUE(hasGhost(ghost));
     app.placeType = -1;
-    EXPECT_FALSE(hasGhost(paintCanvas(canvas, app, pictures, CanvasPaintOptions{CellPos{5, 5}})));
+    EXPECT_FALSE(hasGhost(paintCanvas(canvas, castle, pictures, CanvasPaintOptions{CellPos{5, 5}, app.placeType, app.showGrid})));
     app.placeType = kDoor;
-    EXPECT_FALSE(hasGhost(paintCanvas(canvas, app, pictures, {})));
+    EXPECT_FALSE(hasGhost(paintCanvas(canvas, castle, pictures, CanvasPaintOptions{std::nullopt, app.placeType, app.showGrid})));
 }
 
 TEST_F(RoomDrawing, TitleScreenShowsTitleAndStartPictureWithWhiteTransparent) {
@@ -322,7 +324,7 @@ TEST_F(RoomDrawing, GarbageFromADamagedFileStaysInsideTheCanvas) {
         pictures.setPicture(kPicGlyphA, RasterImage(7, 3));  // a glyph of the wrong size
         app.showGrid = true;
         app.placeType = int(rng() % 153);
-        paintCanvas(canvas, app, pictures, CanvasPaintOptions{CellPos{int(rng() % 100) - 50, int(rng() % 100) - 50}});
+        paintCanvas(canvas, castle, pictures, CanvasPaintOptions{CellPos{int(rng() % 100) - 50, int(rng() % 100) - 50}, app.placeType, app.showGrid});
         EXPECT_EQ(canvas.width(), 640);
         EXPECT_EQ(canvas.height(), 400);
     }

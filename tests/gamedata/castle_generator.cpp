@@ -5,9 +5,10 @@
 #include <vector>
 
 #include "editor/catalogue.h"
+#include "app/door_links.h"
+#include "app/object_commands.h"
 #include "editor/room_editing.h"
 #include "gamedata/compiler.h"
-#include "gamedata/door_links.h"
 #include "gamedata/program_layout.h"
 
 namespace grusk::test {

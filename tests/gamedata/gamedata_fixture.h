@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/castle_program_commands.h"
+#include "app/door_links.h"
+#include "app/object_commands.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
 #include "gamedata/castle_check.h"
 #include "gamedata/compiler.h"
-#include "gamedata/door_links.h"
 #include "gamedata/program_layout.h"
 #include "ui/fake_platform.h"
 

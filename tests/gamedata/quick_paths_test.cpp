@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 
+#include "app/castle_program_commands.h"
 #include "gamedata/castle_reader.h"
 #include "gamedata/program_layout.h"
 #include "gamedata_fixture.h"

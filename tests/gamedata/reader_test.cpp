@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 
+#include "app/castle_program_commands.h"
 #include "gamedata/castle_reader.h"
 #include "gamedata/program_layout.h"
 #include "gamedata_fixture.h"
@@ -228,7 +229,7 @@ TEST(Reader, EveryTruncationOfAValidProgramGivesAPartialCastle) {
         const size_t from = r == 0 ? room0 : room1, to = r == 0 ? room1 : dataEnd;
         for (size_t n = from; n <= to; ++n) {
             clearRoom(f.castle(), r);
-            readRoomLists(f.app, r, full.data(), n, static_cast<long long>(from));
+            readRoomLists(f.castle(), r, full.data(), n, static_cast<long long>(from));
             ASSERT_EQ(f.castle().currentRoom, r);
         }
     }
@@ -261,7 +262,7 @@ TEST(Reader, RandomBytesNeverMakeItFail) {
             data[i + 1] = kListTagHigh;
         }
         clearRoom(f.castle(), 3);
-        readRoomLists(f.app, 3, data.data(), data.size(), 0);
+        readRoomLists(f.castle(), 3, data.data(), data.size(), 0);
         for (const CellRecord& rec : f.room(3).objectLayer) {
             ASSERT_TRUE(rec.type == kEmpty || isObjectType(rec.type) || rec.type >= kCoveredBase);
             ASSERT_GE(rec.usedLinkCount(), 0);

@@ -19,13 +19,16 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/d64_manager.h"
+#include "app/disk_commands.h"
+#include "app/door_links.h"
+#include "app/object_commands.h"
+#include "app/project_commands.h"
 #include "app/sample_castle.h"
-#include "disk/d64_manager.h"
 #include "disk/game_disk.h"
 #include "disk/image_ops.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
-#include "gamedata/door_links.h"
 #include "gui/gui_support.h"
 #include "model/castle_files.h"
 #include "model/safe_file.h"

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "editor/catalogue.h"
+#include "app/object_commands.h"
 #include "editor/room_editing.h"
 #include "gui/gui_support.h"
 #include "support/test_support.h"

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/editor_session.h"
+#include "app/object_commands.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
 #include "gui/gui_support.h"

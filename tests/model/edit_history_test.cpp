@@ -5,6 +5,8 @@
 #include <random>
 
 #include "app/app_state.h"
+#include "app/object_commands.h"
+#include "app/project_commands.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
 #include "model/castle_files.h"

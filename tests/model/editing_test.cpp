@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/object_commands.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
 #include "ui/fake_platform.h"

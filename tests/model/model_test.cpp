@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app_state.h"
+#include "app/object_commands.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
 #include "ui/fake_platform.h"

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "app/app_state.h"
+#include "app/object_commands.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
 #include "editor/selection.h"

@@ -5,10 +5,10 @@
 
 #include <optional>
 
-#include "app/app_state.h"
 #include "editor/draw/picture_set.h"
 #include "editor/draw/raster_image.h"
 #include "model/castle_model.h"
+#include "model/geometry.h"
 
 namespace grusk {
 

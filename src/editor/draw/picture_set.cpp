@@ -68,13 +68,13 @@ void PictureSet::loadDoorPictures(const std::string& programFolder) {
         doors_[size_t(k)] = bitmapFromFile(resourceFile(programFolder, doorPictureFiles[size_t(k)]));
 }
 
-bool PictureSet::loadObjectPictures(const std::string& programFolder, Platform& ui) {
+bool PictureSet::loadObjectPictures(const std::string& programFolder, std::string* failure) {
     loadDoorPictures(programFolder);
     for (int i = 0; i < int(pictures_.size()); ++i) {
         const std::string file = std::string(objectTypeName(i)) + ".bmp";
         const std::string path = resourceFile(programFolder, file);
         if (fileSize(path) < 0 || !canOpenForReading(path)) {
-            ui.message(resourceDisplayPath(file) + " NOT found!!", kCaptionKvt);
+            if (failure) *failure = resourceDisplayPath(file) + " NOT found!!";
             return false;
         }
         const long long size = fileSize(path);
@@ -82,7 +82,7 @@ bool PictureSet::loadObjectPictures(const std::string& programFolder, Platform& 
                                ? readWholeFile(path, kMaxPictureFileSize)
                                : std::nullopt;
         if (!bytes) {
-            ui.message(resourceDisplayPath(file) + " could NOT be allocated!!", kCaptionKvt);
+            if (failure) *failure = resourceDisplayPath(file) + " could NOT be allocated!!";
             return false;
         }
         // The header's size decides how many cells the object covers, even

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "editor/draw/raster_image.h"
-#include "ui/platform.h"
 
 namespace grusk {
 
@@ -35,10 +34,10 @@ public:
     // Loads the six door pictures (silently skipping missing ones), then the
     // 153 object pictures in order from <programFolder>/resource/<name>.bmp.
     // Each file's header size goes to the catalogue. On the first picture that
-    // is missing or cannot be read into memory, shows "resource/<name>.bmp NOT
-    // found!!" or "... could NOT be allocated!!" (caption "KVT") and returns
-    // false; the program then quits. A damaged picture loads as empty.
-    bool loadObjectPictures(const std::string& programFolder, Platform& ui);
+    // is missing or cannot be read into memory, puts "resource/<name>.bmp NOT
+    // found!!" or "... could NOT be allocated!!" into *failure and returns
+    // false; the program then shows it and quits. A damaged picture loads as empty.
+    bool loadObjectPictures(const std::string& programFolder, std::string* failure);
     void loadDoorPictures(const std::string& programFolder);
 
     // Player markers, a start picture (startPictureIndex 0..2, or -1 for a

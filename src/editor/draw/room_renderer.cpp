@@ -152,28 +152,28 @@ void drawRoom(RasterImage& canvas, CastleModel& castle, const PictureSet& pictur
     canvas.blit(off, 0, 0, kTransparentKey);
 }
 
-PixelRect paintCanvas(RasterImage& canvas, AppState& app, const PictureSet& pictures,
+PixelRect paintCanvas(RasterImage& canvas, CastleModel& castle, const PictureSet& pictures,
                       const CanvasPaintOptions& options) {
     ensureCanvas(canvas);
     canvas.fill(Rgb{0, 0, 0});
-    drawRoom(canvas, app.castle, pictures);
-    if (app.showGrid) {
+    drawRoom(canvas, castle, pictures);
+    if (options.showGrid) {
         for (int r = 0; r < kRows; ++r)
             for (int c = 0; c < kColumns; ++c)
                 canvas.frameRect(c * kCell, r * kCell, kCell, kCell, kGridPen, PenStyle::Dotted);
     }
-    if (options.showLinks) drawLinkOverlay(canvas, app.castle, app.castle.currentRoom);
-    if (options.problemObject && isValidRoom(app.castle.currentRoom))
-        drawProblemFrame(canvas, app.castle.current(), options.problemObject->x, options.problemObject->y);
-    if (!isObjectType(app.placeType) || !options.mouseCell) return kNoGhost;
+    if (options.showLinks) drawLinkOverlay(canvas, castle, castle.currentRoom);
+    if (options.problemObject && isValidRoom(castle.currentRoom))
+        drawProblemFrame(canvas, castle.current(), options.problemObject->x, options.problemObject->y);
+    if (!isObjectType(options.placeType) || !options.mouseCell) return kNoGhost;
     if (options.mouseCell->x < -kColumns || options.mouseCell->x > 2 * kColumns ||
         options.mouseCell->y < -kRows || options.mouseCell->y > 2 * kRows)
         return kNoGhost;
-    const Size size = pictureSize(app.placeType);
+    const Size size = pictureSize(options.placeType);
     const int x = options.mouseCell->x * kCell, y = options.mouseCell->y * kCell;
     // The test is in window coordinates and lets the ghost reach a little past the canvas.
     if (x + size.width + kCanvasLeft < 657 && y + size.height + kCanvasTop < 417)
-        drawPicture(canvas, pictures.picture(app.placeType), x, y, size.width, size.height, kKeyBlack);
+        drawPicture(canvas, pictures.picture(options.placeType), x, y, size.width, size.height, kKeyBlack);
     return PixelRect{x + kCanvasLeft, y + kCanvasTop, x + kCanvasLeft + size.width, y + kCanvasTop + size.height};
 }
 

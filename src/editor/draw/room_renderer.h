@@ -5,10 +5,11 @@
 
 #include <optional>
 
-#include "app/app_state.h"
+#include "editor/draw/canvas_geometry.h"
 #include "editor/draw/picture_set.h"
 #include "editor/draw/raster_image.h"
 #include "model/castle_model.h"
+#include "model/geometry.h"
 
 namespace grusk {
 
@@ -16,8 +17,10 @@ inline constexpr PixelRect kNoGhost{0, 0, -1, -1};  // width and height -1: no g
 inline bool hasGhost(const PixelRect& r) { return r.right - r.left >= 0 && r.bottom - r.top >= 0; }
 
 struct CanvasPaintOptions {
-    // Cell under the mouse, where the ghost of app.placeType is drawn; none: no ghost.
+    // Cell under the mouse, where the ghost of placeType is drawn; none: no ghost.
     std::optional<CellPos> mouseCell;
+    int placeType = -1;     // the type chosen in the object list, -1 none
+    bool showGrid = false;
     // The room's link lines and door labels over the room (and the grid).
     bool showLinks = false;
     // Anchor of an object to frame in the current room (a problem gone to).
@@ -31,12 +34,12 @@ struct CanvasPaintOptions {
 void drawRoom(RasterImage& canvas, CastleModel& castle, const PictureSet& pictures);
 
 // The whole canvas paint: black background, the room, the grid when
-// app.showGrid is set, the links and the problem frame when asked, and the
-// ghost of app.placeType at options.mouseCell.
+// options.showGrid is set, the links and the problem frame when asked, and the
+// ghost of options.placeType at options.mouseCell.
 // The canvas is made 640 x 400 when it has another size. Returns the ghost
 // rectangle in window coordinates (also when the ghost did not fit and was
 // not drawn), or kNoGhost when no type is chosen or no mouse cell is given.
-PixelRect paintCanvas(RasterImage& canvas, AppState& app, const PictureSet& pictures,
+PixelRect paintCanvas(RasterImage& canvas, CastleModel& castle, const PictureSet& pictures,
                       const CanvasPaintOptions& options);
 
 // The first paint after start: the title picture over the top 280 rows and

@@ -5,7 +5,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "disk/d64_manager.h"
+#include "app/d64_manager.h"
 #include "ui/qt/qt_platform.h"
 
 namespace grusk {

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gamedata/door_links.h"
+#include "app/door_links.h"
 
 namespace grusk {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "gamedata_fixture.h"
+#include "gamedata/gamedata_fixture.h"
 
 namespace grusk {
 namespace {

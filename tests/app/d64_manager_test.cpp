@@ -6,7 +6,7 @@
 #include <functional>
 #include <sstream>
 
-#include "disk/d64_manager.h"
+#include "app/d64_manager.h"
 #include "disk/disk_fixture.h"
 #include "disk/image_ops.h"
 

@@ -1,10 +1,10 @@
-#include "gamedata/door_links.h"
+#include "app/door_links.h"
 
 #include <cctype>
 #include <climits>
 
+#include "app/object_commands.h"
 #include "editor/catalogue.h"
-#include "editor/room_editing.h"
 
 namespace grusk {
 

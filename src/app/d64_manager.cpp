@@ -1,4 +1,4 @@
-#include "disk/d64_manager.h"
+#include "app/d64_manager.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,6 +6,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "app/disk_commands.h"
 #include "disk/game_disk.h"
 #include "disk/image_ops.h"
 #include "model/safe_file.h"
