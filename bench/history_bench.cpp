@@ -24,6 +24,7 @@ struct NoDialogs : DialogHost {
     void runD64Manager(D64Manager&) override {}
     void runAbout(const RasterImage&) override {}
     std::optional<std::string> runTextDialog(const std::string&) override { return std::nullopt; }
+    std::optional<int> runRoomNumberDialog(int) override { return std::nullopt; }
     void quit() override {}
 };
 
