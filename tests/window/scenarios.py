@@ -46,7 +46,17 @@ class Stage:
     def start(self, castle=None, empty_bottom=True):
         args = [castle] if castle else []
         caption = re.escape(os.path.basename(castle)) if castle else "NO CASTLE LOADED"
-        self.editor = Editor(self.display, self.program, args, cwd=self.work, expect_caption=caption)
+        # The editor starts in a program folder of its own, without the view
+        # (size, place, zoom) an earlier run remembered there.
+        prog = os.path.join(self.work, "prog")
+        if not os.path.isdir(prog):
+            os.mkdir(prog)
+            for item in ("resource", "d64", "help.txt"):
+                os.symlink(os.path.join(os.path.dirname(self.program), item), os.path.join(prog, item))
+        for name in os.listdir(prog):
+            if name.lower().endswith(".ini"):
+                os.remove(os.path.join(prog, name))
+        self.editor = Editor(self.display, self.program, args, cwd=prog, expect_caption=caption)
         e = self.editor
         # The window gets the keyboard focus as on any desktop: the list must
         # not take that as a choice.
@@ -54,7 +64,6 @@ class Stage:
         e.click_cell(39, 24)  # ends the title screen
         if empty_bottom:
             e.wait_cells(0, 20, 40, 5, False, "the room instead of the title screen")
-        self.calibrate_list()
         return e
 
     def stop(self):
@@ -62,43 +71,8 @@ class Stage:
             self.editor.stop()
             self.editor = None
 
-    def calibrate_list(self):
-        """Finds where the list's rows lie (fonts and pictures decide their
-        height): the selection band of the row a click chooses and of the row
-        below it, chosen with Down; Esc gives the choice up again."""
-        e = self.editor
-        top = e.client_y - e.geometry()[1]
-        # Right of the longest name, left of the scroll bar at the list's right edge.
-        column = e.geometry()[2] - 10 - 22
-
-        def band_top(shot):
-            background = shot.pixel(column, top + 11 + 250)
-            for y in range(top + 12, top + 11 + 250):
-                if shot.pixel(column, y) != background:
-                    return y - top
-            return None
-
-        e.display.click(*e.client(662 + 75, 11 + 22))
-        first = wait_until(lambda: band_top(e.screenshot()), "a list row to be selected")
-        e.display.key("Down")
-        second = wait_until(lambda: (band_top(e.screenshot()) or 0) > first and band_top(e.screenshot()),
-                            "the next list row to be selected")
-        e.list_row_height = second - first
-        # The click chose the first or the second row.
-        index = round((first - 13) / e.list_row_height)
-        e.list_top = first - index * e.list_row_height
-        check(8 <= e.list_row_height <= 60, "odd list row height %d" % e.list_row_height)
-        self.escape()
-
     def choose(self, row):
-        """Chooses a row by the keyboard from the list's first row, so that
-        rows below the visible part work too."""
-        e = self.editor
-        x, _ = e.client(662 + 75, 0)
-        e.display.click(x, e.client_y + e.list_top + e.list_row_height // 2)
-        e.display.key("Home")
-        for _ in range(row):
-            e.display.key("Down")
+        self.editor.choose(row)
 
     def escape(self):
         self.editor.focus()
@@ -133,7 +107,7 @@ def scenario_startup_click_places_nothing(s):
     time.sleep(0.3)  # nothing is to happen: give it the time to do it wrongly
     after = e.screenshot()
     check(e.lit(after, 0, 0, 40, 25) == 0, "a click after start-up drew something")
-    # The canvas only: the status line follows the pointer.
+    # Only the canvas: the status line names the cell under the pointer.
     canvas = e.cell_rect(0, 0, 40, 25)
     check(before.region(*canvas) == after.region(*canvas), "the canvas changed")
     s.no_star()
@@ -191,8 +165,7 @@ def scenario_runs_of_ladder_and_walkway(s):
     # Each piece shows before the next move, at the column of the first move.
     e.drag_cells([(5, 5), (5, 6), (6, 7), (7, 8), (8, 9)],
                  lambda c, r: e.wait_cells(5, r, 1, 1, True, "the ladder at row %d" % r))
-    s.choose(LADDER)  # the list takes the keyboard again
-    e.display.key("End")  # Walkway, the list's last row
+    s.choose(WALKWAY)
     e.drag_cells([(2, 12), (3, 12), (4, 13), (5, 11), (6, 12), (7, 13), (8, 12)],
                  lambda c, r: e.wait_cells(c, 12, 1, 1, True, "the walkway at column %d" % c))
     s.escape()

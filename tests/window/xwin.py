@@ -23,9 +23,12 @@ STATUS_HEIGHT = 22
 CANVAS_LEFT = 9
 CANVAS_TOP = 11
 CELL = 16
-# The object list (1206) right of the canvas.
+# The object list (1206) right of the canvas, its top level with the
+# canvas; its width and row height follow the font and the pictures.
 LIST_LEFT = 9 + 640 + 13
-LIST_WIDTH = 150
+# A point on the first visible row's picture: every row is at least as
+# high as the 32-pixel pictures.
+LIST_FIRST_ROW = (LIST_LEFT + 16, CANVAS_TOP + 12)
 
 BLACK = (0, 0, 0)
 # Between pointer moves with a button held whose effect cannot be seen.
@@ -125,9 +128,6 @@ class Image:
             for x in range(max(left, 0), min(left + width, self.width)):
                 out.append(self.pixel(x, y))
         return out
-
-    def same_as(self, other):
-        return (self.width, self.height, self.data) == (other.width, other.height, other.data)
 
     def lit(self, left, top, width, height):
         """How many pixels of the rectangle are not black (whole rows at a time)."""
@@ -323,13 +323,6 @@ class Editor(Window):
         """A point of a canvas cell, by default its middle."""
         return self.client(CANVAS_LEFT + column * CELL + dx, CANVAS_TOP + row * CELL + dy)
 
-    def list_row(self, row, first_row_height=None):
-        """The middle of an object list row (the list starts at the canvas top)."""
-        height = first_row_height or self.list_row_height
-        return self.client(LIST_LEFT + LIST_WIDTH // 2, CANVAS_TOP + 2 + row * height + height // 2)
-
-    list_row_height = 18
-
     # Looking at the canvas.
     def canvas_shot(self):
         return self.screenshot()
@@ -382,8 +375,14 @@ class Editor(Window):
             self.display.xdotool("mouseup", 1)
 
     def choose(self, row):
-        """Chooses a type with a click on its row in the object list."""
-        self.display.click(*self.list_row(row))
+        """Chooses a type by the keyboard: Esc drops the choice and the
+        selection (the arrow keys would move a selection), a click on the
+        list's first visible row gives the list the focus, Home and Down move
+        to the row. No pixel of the list has to be known."""
+        self.focus()
+        self.display.key("Escape")
+        self.display.click(*self.client(*LIST_FIRST_ROW))
+        self.display.key("Home", *(["Down"] * row))
 
     def new_window(self, before, what, timeout=10):
         """Waits for a visible top-level window that was not in before."""
