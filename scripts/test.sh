@@ -7,7 +7,7 @@ scripts/deps.sh
 scripts/build.sh -DGRUSK_WERROR=ON
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 ctest --test-dir build --output-on-failure -j"$(nproc)"
-# Further stages (sanitizer build, short fuzz runs, window smoke test) are
+# Further stages (sanitizer build, short fuzz runs, real-window stage) are
 # listed in scripts/test.d and run in order.
 if [ -d scripts/test.d ]; then
   for stage in scripts/test.d/*.sh; do
