@@ -1,6 +1,4 @@
 #!/usr/bin/env bash
-# Run by hand for now: remembered window and map geometry in the program
-# folder make the room map scenario depend on earlier runs.
 # The editor in a real X window: starts its own Xvfb and drives the built
 # gruskedit with xdotool through short scenarios (placing, runs, dragging,
 # linking, connecting, the room map, clicks after menus and message boxes),
@@ -8,7 +6,7 @@
 # bounded, so a broken build fails instead of hanging.
 # Run a few scenarios only: scripts/test.d/55-window.sh NAME...
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 BUILD_DIR=${BUILD_DIR:-build}
 for tool in python3 Xvfb xdotool xwd import; do
   command -v "$tool" >/dev/null || { echo "window: $tool is missing (scripts/deps.sh installs it)"; exit 1; }
