@@ -214,7 +214,10 @@ class Display:
         return int(values["X"]), int(values["Y"])
 
     def move(self, x, y):
-        self.xdotool("mousemove", "--sync", x, y)
+        # --sync waits for the pointer to move, which it never does when it
+        # stands there already.
+        if self.pointer() != (x, y):
+            self.xdotool("mousemove", "--sync", x, y)
 
     def click(self, x, y, button=1, modifiers=()):
         self.move(x, y)
