@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The editor in a real X window: starts its own Xvfb and drives the built
 # gruskedit with xdotool through short scenarios (placing, runs, dragging,
-# linking, connecting, the room map, clicks after menus and message boxes),
-# checked by screenshot pixels, captions and saved castles. Every wait is
+# linking, connecting, the room map, clicks after menus and message boxes,
+# zoom, a file dropped from another program, the Problems window), checked by screenshot pixels, captions and saved castles. Every wait is
 # bounded, so a broken build fails instead of hanging.
 # Run a few scenarios only: scripts/test.d/55-window.sh NAME...
 set -euo pipefail

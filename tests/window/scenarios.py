@@ -8,18 +8,20 @@ usage: scenarios.py PROGRAM_DIR [SCENARIO...]
 import os
 import re
 import shutil
+import subprocess
 import sys
 import tempfile
 import time
 import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from xwin import (BLACK, CELL, MOVE_PAUSE, Display, Editor, StageFailure, check,  # noqa: E402
-                  run_script, wait_until)
+from xwin import (BLACK, CANVAS_LEFT, CANVAS_TOP, CELL, CLIENT_HEIGHT, MOVE_PAUSE, STATUS_HEIGHT,  # noqa: E402
+                  Display, Editor, StageFailure, check, run_script, wait_until)
 
 # Object list rows (type codes).
-CONVEYOR_SWITCH, DOOR, KEY, LADDER, WALKWAY = 0, 3, 7, 9, 27
+CONVEYOR_SWITCH, DOOR, FORCE_FIELD, KEY, LADDER, WALKWAY = 0, 3, 5, 7, 9, 27
 RED = (137, 64, 54)  # map colour of new rooms
+YELLOW = (255, 255, 0)  # the frame around a problem's object
 
 # Two rooms: a door in each, a lightning switch and its machine, and a key to
 # drag. Everything keeps clear of the canvas middle, where Qt puts the
@@ -44,7 +46,7 @@ class Stage:
         self.editor = None
         self.saves = 0
 
-    def start(self, castle=None, empty_bottom=True, view=None):
+    def start(self, castle=None, empty_bottom=True, view=None, scale=None):
         view = view or {}
         args = [castle] if castle else []
         caption = re.escape(os.path.basename(castle)) if castle else "NO CASTLE LOADED"
@@ -66,6 +68,15 @@ class Stage:
         with open(os.path.join(config, "views.ini"), "w") as views:
             views.write("[View]\n" + "".join("%s=%s\n" % item for item in view.items()))
         self.display.env["XDG_CONFIG_HOME"] = os.path.dirname(config)
+        if scale:
+            # A screen of this device pixel ratio; nothing but the canvas's
+            # pixels is looked at.
+            self.display.env["QT_SCALE_FACTOR"] = str(scale)
+            try:
+                self.editor = Editor(self.display, self.program, args, cwd=prog, expect_caption=caption)
+            finally:
+                self.display.env.pop("QT_SCALE_FACTOR")
+            return self.editor
         self.editor = Editor(self.display, self.program, args, cwd=prog, expect_caption=caption)
         e = self.editor
         # The window gets the keyboard focus as on any desktop: the list must
@@ -411,14 +422,180 @@ def scenario_room_map(s):
 
 
 def scenario_sample_castle_opens_and_ctrl_q_ends(s):
-    sample = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "examples", "sample.prg"))
-    e = s.start(sample, empty_bottom=False)
+    e = s.start(SAMPLE, empty_bottom=False)
     check(e.lit(e.screenshot(), 0, 0, 40, 25) > 1000, "the sample castle's room is not on the canvas")
     s.no_star()
     e.focus()
     e.display.key("ctrl+q")
     wait_until(lambda: not e.running(), "the editor to end on Ctrl+Q")
     check(e.proc.returncode == 0, "the editor ended with status %d" % e.proc.returncode)
+
+
+SAMPLE = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "examples", "sample.prg"))
+
+
+def zoomed(e, zoom, column, row, width=1, height=1):
+    """A rectangle of cells at a zoom, in window pixels (for screenshots)."""
+    top = e.client_y - e.geometry()[1]
+    size = CELL * zoom
+    return (CANVAS_LEFT + column * size, top + CANVAS_TOP + row * size, width * size, height * size)
+
+
+def zoomed_point(e, zoom, column, row):
+    """The middle of a cell at a zoom, on the screen."""
+    size = CELL * zoom
+    return e.client(CANVAS_LEFT + column * size + size // 2, CANVAS_TOP + row * size + size // 2)
+
+
+def follow_window(e):
+    """After the window changed its size (and, without a window manager,
+    its place): the client area below the same menu bar."""
+    x, y, _, _ = e.geometry()
+    e.client_y += y - e.window_y
+    e.client_x, e.window_y = x, y
+
+
+def lit_share(e, rect):
+    _, _, width, height = rect
+    return e.screenshot().lit(*rect) / float(width * height)
+
+
+def scenario_zoomed_drop_drag_place_and_follow(s):
+    """At 200%: a project file dragged from another program loads, an object
+    is dragged and Ctrl-clicked away, a type is placed, a door double click
+    puts the pointer on the door it leads to; Ctrl+0 brings back 640 x 400."""
+    dropped = os.path.join(s.work, "dropped.cas")
+    out = subprocess.run([s.cli, "decompile", SAMPLE, dropped], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    check(out.returncode == 0, "decompile: " + out.stdout.decode(errors="replace"))
+    dropsource = os.path.join(os.path.dirname(s.program), "..", "tools", "dropsource", "dropsource")
+    check(os.access(dropsource, os.X_OK), dropsource + " is not built")
+    e = s.start(SAMPLE, empty_bottom=False)
+    d = e.display
+    _, e.window_y, width, height = e.geometry()
+    e.focus()
+    d.key("ctrl+plus")
+    d.key("ctrl+plus")
+    wait_until(lambda: e.geometry()[3] >= height + 400, "the window to grow for 200%")
+    follow_window(e)
+    at = lambda column, row: zoomed_point(e, 2, column, row)  # noqa: E731
+
+    source = subprocess.Popen([dropsource, dropped], env=d.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        wait_until(lambda: d.visible_windows("^dropsource$"), "the drag source's window")
+        time.sleep(0.3)
+        d.move(60, 40)
+        d.xdotool("mousedown", 1)
+        tx, ty = at(20, 16)
+        for i in range(1, 13):
+            d.move(60 + (tx - 60) * i // 12, 40 + (ty - 40) * i // 12)
+            time.sleep(MOVE_PAUSE / 2)
+        d.xdotool("mouseup", 1)
+        e.wait_caption(r"dropped\.cas", "the dropped project file to load")
+    finally:
+        source.terminate()
+        source.wait()
+
+    # The hall's Frankenstein (two cells wide, three high, at (25, 21)) is
+    # dragged by its lower right cell to (8, 14).
+    e.focus()
+    d.move(*at(26, 23))
+    d.xdotool("mousedown", 1)
+    d.move(*at(26, 22))
+    time.sleep(MOVE_PAUSE)
+    (fx, fy), (gx, gy) = at(25, 21), at(8, 14)
+    for i in range(1, 11):
+        d.move(fx + (gx - fx) * i // 10, fy + (gy - fy) * i // 10)
+        time.sleep(MOVE_PAUSE / 3)
+    d.xdotool("mouseup", 1)
+    d.move(*at(14, 19))
+    wait_until(lambda: lit_share(e, zoomed(e, 2, 8, 14, 2, 3)) > 0.05, "the dragged object at (8, 14)")
+    check(lit_share(e, zoomed(e, 2, 25, 21, 2, 3)) < 0.01, "the dragged object is still at (25, 21)")
+    d.click(*at(9, 15), modifiers=("ctrl",))
+    d.move(*at(14, 19))
+    wait_until(lambda: lit_share(e, zoomed(e, 2, 8, 14, 2, 3)) < 0.01, "the Ctrl-click to remove the object")
+
+    # A key placed at (8, 16) from the list (right of the wider canvas); a
+    # right click on an empty cell drops the choice.
+    e.focus()
+    d.key("Escape")
+    d.click(*e.client(CANVAS_LEFT + 1280 + 13 + 16, CANVAS_TOP + 12))
+    d.key("Home", *(["Down"] * KEY))
+    d.click(*at(8, 16))
+    d.click(*at(3, 18), button=3)
+    wait_until(lambda: lit_share(e, zoomed(e, 2, 8, 16)) > 0.05, "the key at (8, 16)")
+    d.move(*at(12, 17))
+    time.sleep(0.3)
+    check(lit_share(e, zoomed(e, 2, 10, 16)) < 0.01, "something was placed beside the key")
+    check(lit_share(e, zoomed(e, 2, 8, 15, 2, 1)) < 0.01, "something was placed above the key")
+
+    # A double click on the hall's first door (2, 7) goes to the laboratory
+    # and puts the pointer on its door (35, 21), 24 raster pixels into it:
+    # raster pixel (584, 360) at 200%.
+    d.move(*at(3, 8))
+    d.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+    target = e.client(CANVAS_LEFT + 1168, CANVAS_TOP + 720)
+    wait_until(lambda: d.pointer() == target, "the pointer on the destination door (at %s)" % (d.pointer(),))
+
+    # Ctrl+0: the window's first size and a 640 x 400 canvas.
+    d.move(*at(12, 17))
+    e.focus()
+    d.key("ctrl+0")
+    wait_until(lambda: e.geometry()[2:] == (width, height), "Ctrl+0 to bring back the first size")
+    follow_window(e)
+    shot = e.screenshot()
+    canvas = e.cell_rect(0, 0, 40, 25)
+    check(len(set(shot.region(*canvas))) >= 4, "the canvas is blank at 100%")
+    check(shot.count(canvas[0] + 640 + 3, canvas[1] + 100, 8, 200, colour=BLACK) == 0,
+          "the canvas reaches past 640 pixels at 100%")
+
+
+def scenario_crisp_at_device_pixel_ratio_two(s):
+    """The canvas at 100% on a screen of ratio 2: 1280 x 800 device pixels,
+    every room pixel a block of 2 x 2 equal ones."""
+    e = s.start(SAMPLE, scale=2)
+    _, _, _, height = e.geometry()
+    left, top = 2 * CANVAS_LEFT, height - 2 * (STATUS_HEIGHT + CLIENT_HEIGHT - CANVAS_TOP)
+
+    def crisp():
+        shot = e.screenshot()
+        colours, off = set(), 0
+        for row in range(0, 800, 2):
+            upper = shot.region(left, top + row, 1280, 1)
+            lower = shot.region(left, top + row + 1, 1280, 1)
+            colours.update(upper)
+            off += sum(1 for i in range(0, 1280, 2) if not upper[i] == upper[i + 1] == lower[i] == lower[i + 1])
+        return len(colours) >= 4 and (colours, off)
+    colours, off = wait_until(crisp, "the room on the canvas at ratio 2")
+    check(off == 0, "the canvas is not crisp at ratio 2: %d blocks of unequal pixels" % off)
+
+
+def scenario_problems_window_goes_to_the_problem(s):
+    """An unlinked force field placed with the mouse; the Problems window
+    (F8) counts one problem; from another room, a double click on it brings
+    its room back with the force field framed."""
+    e = s.start(SAMPLE, empty_bottom=False)
+    d = e.display
+    s.choose(FORCE_FIELD)
+    e.click_cell(10, 14)
+    s.escape()
+    e.wait_cells(10, 14, 1, 1, True, "the force field")
+    before = d.visible_windows()
+    d.key("F8")
+    problems = e.new_window(before, "the Problems window")
+    wait_until(lambda: problems.caption() == "Problems - 1 problem", "one problem (%s)" % problems.caption())
+    # Out of the way of the main window: nothing manages the windows here.
+    d.xdotool("windowmove", "--sync", problems.wid, 1300, 560, check_rc=False)
+    frame_at = lambda shot: shot.pixel(CANVAS_LEFT + 10 * CELL - 2, e.cell_rect(0, 14)[1] - 2)  # noqa: E731
+    canvas = e.cell_rect(0, 0, 40, 25)
+    first_room = e.screenshot().region(*canvas)
+    e.focus()
+    d.key("Next")
+    wait_until(lambda: e.screenshot().region(*canvas) != first_room, "another room")
+    check(frame_at(e.screenshot()) != YELLOW, "the frame shows before going to the problem")
+    px, py, _, _ = problems.geometry()
+    d.move(px + 30, py + 20)
+    d.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+    wait_until(lambda: frame_at(e.screenshot()) == YELLOW, "the force field framed after the double click")
 
 
 # A lightning switch working its machine in the first room, for selections.
@@ -479,6 +656,9 @@ SCENARIOS = [
     scenario_link_connect_and_follow,
     scenario_room_map,
     scenario_select_copy_paste_keeps_link,
+    scenario_zoomed_drop_drag_place_and_follow,
+    scenario_crisp_at_device_pixel_ratio_two,
+    scenario_problems_window_goes_to_the_problem,
 ]
 
 
@@ -490,7 +670,8 @@ def main(argv):
     wanted = argv[2:]
     failures = 0
     work = tempfile.mkdtemp(prefix="gruskwin-")
-    display = Display(workdir=work)
+    # Room for the main window at 200% and the device pixel ratio 2.
+    display = Display(1920, 1200, workdir=work)
     try:
         for scenario in SCENARIOS:
             name = scenario.__name__[len("scenario_"):]

@@ -80,8 +80,9 @@ class Image:
          _entries, ncolours) = header[:20]
         if pixmap_format != 2 or depth != 24 or bits_per_pixel not in (24, 32):
             raise StageFailure("unexpected screenshot format (depth %d, %d bits)" % (depth, bits_per_pixel))
-        # The root window's dump says 24 bits but holds pixels of four bytes.
-        step = 4 if bits_per_pixel == 32 or bytes_per_line >= width * 4 else 3
+        # A window's dump may hold pixels of three bytes in rows padded to
+        # four bytes a pixel: the row length does not tell the pixel size.
+        step = bits_per_pixel // 8
         start = header_size + ncolours * 12
         data = raw[start:start + bytes_per_line * height]
         if len(data) != bytes_per_line * height:
