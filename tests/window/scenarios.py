@@ -461,7 +461,7 @@ def lit_share(e, rect):
 
 
 def scenario_zoomed_drop_drag_place_and_follow(s):
-    """At 200%: a project file dragged from another program loads, an object
+    """At 200% (Ctrl++ and the wheel): a project file dragged from another program loads, an object
     is dragged and Ctrl-clicked away, a type is placed, a door double click
     puts the pointer on the door it leads to; Ctrl+0 brings back 640 x 400."""
     dropped = os.path.join(s.work, "dropped.cas")
@@ -474,7 +474,9 @@ def scenario_zoomed_drop_drag_place_and_follow(s):
     _, e.window_y, width, height = e.geometry()
     e.focus()
     d.key("ctrl+plus")
-    d.key("ctrl+plus")
+    wait_until(lambda: e.geometry()[3] >= height + 200, "the window to grow for 150%")
+    # One notch of the wheel with Ctrl held: the next step.
+    d.click(*e.client(CANVAS_LEFT + 300, CANVAS_TOP + 200), button=4, modifiers=("ctrl",))
     wait_until(lambda: e.geometry()[3] >= height + 400, "the window to grow for 200%")
     follow_window(e)
     at = lambda column, row: zoomed_point(e, 2, column, row)  # noqa: E731

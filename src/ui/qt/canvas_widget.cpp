@@ -167,21 +167,7 @@ void CanvasWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void CanvasWidget::wheelEvent(QWheelEvent* event) {
-    if (!(event->modifiers() & Qt::ControlModifier) || !onZoomWheel) {
-        event->ignore();  // the scroll area scrolls
-        return;
-    }
-    // One notch is 120; touchpads send smaller parts that add up.
-    wheelRest_ += event->angleDelta().y();
-    while (wheelRest_ >= 120) {
-        wheelRest_ -= 120;
-        onZoomWheel(+1);
-    }
-    while (wheelRest_ <= -120) {
-        wheelRest_ += 120;
-        onZoomWheel(-1);
-    }
-    event->accept();
+    zoomWheel.handle(event);
 }
 
 void CanvasWidget::leaveEvent(QEvent* event) {

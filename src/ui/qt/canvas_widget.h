@@ -10,6 +10,7 @@
 
 #include "app/view_zoom.h"
 #include "editor/draw/raster_image.h"
+#include "ui/qt/zoom_wheel.h"
 
 namespace grusk {
 
@@ -34,8 +35,8 @@ public:
     // The client pixel of the raster under a widget position.
     CellPos clientPixelAt(const QPointF& widgetPos) const;
 
-    // Called with +1 or -1 when the wheel turns with Ctrl held.
-    std::function<void(int steps)> onZoomWheel;
+    // Ctrl+wheel zooms.
+    ZoomWheel zoomWheel;
 
 Q_SIGNALS:
     // Before the first paint of the canvas: the main window's one-time set-up.
@@ -61,7 +62,6 @@ private:
     QtPlatform& platform_;
     int zoom_ = kActualSize;
     RasterImage scaled_;  // the raster at device scale, redone where painted
-    int wheelRest_ = 0;
 };
 
 // Paints a raster scaled by a mapping into the widget: the part inside the

@@ -447,7 +447,7 @@ void MainWindow::buildControls() {
     platform_.setCanvas(canvas_);
     connect(canvas_, &CanvasWidget::firstPaintDue, this, &MainWindow::firstPaint);
     connect(canvas_, &CanvasWidget::mouseHandled, this, &MainWindow::syncWithSession);
-    canvas_->onZoomWheel = [this](int steps) { setZoom(steps > 0 ? zoomInStep(zoom()) : zoomOutStep(zoom())); };
+    canvas_->zoomWheel.onStep = [this](int steps) { setZoom(steps > 0 ? zoomInStep(zoom()) : zoomOutStep(zoom())); };
 
     const int right = kCanvasLeft + kCanvasWidth + kListGap;
     objectList_ = new QListWidget(client_);

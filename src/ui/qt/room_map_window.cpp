@@ -161,20 +161,7 @@ void RoomMapArea::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void RoomMapArea::wheelEvent(QWheelEvent* event) {
-    if (!(event->modifiers() & Qt::ControlModifier) || !onZoomWheel) {
-        event->ignore();
-        return;
-    }
-    wheelRest_ += event->angleDelta().y();
-    while (wheelRest_ >= 120) {
-        wheelRest_ -= 120;
-        onZoomWheel(+1);
-    }
-    while (wheelRest_ <= -120) {
-        wheelRest_ += 120;
-        onZoomWheel(-1);
-    }
-    event->accept();
+    zoomWheel.handle(event);
 }
 
 RoomMapWindow::RoomMapWindow(EditorSession& session, QtPlatform& platform) : QDialog(nullptr), session_(session) {
@@ -191,7 +178,7 @@ RoomMapWindow::RoomMapWindow(EditorSession& session, QtPlatform& platform) : QDi
     platform.setMapArea(area_);
     platform.registerWindow(WindowId::RoomMap, this);
     connect(area_, &RoomMapArea::mouseHandled, this, &RoomMapWindow::changed);
-    area_->onZoomWheel = [this](int steps) { setZoom(steps > 0 ? zoomInStep(zoom()) : zoomOutStep(zoom())); };
+    area_->zoomWheel.onStep = [this](int steps) { setZoom(steps > 0 ? zoomInStep(zoom()) : zoomOutStep(zoom())); };
 
     auto home = [](QWidget* w, const QRect& geometry) {
         w->setProperty(kHomeRect, geometry);

@@ -11,6 +11,7 @@
 
 #include "app/view_zoom.h"
 #include "editor/draw/raster_image.h"
+#include "ui/qt/zoom_wheel.h"
 
 class QLabel;
 class QScrollArea;
@@ -36,8 +37,8 @@ public:
     void updateMapRect(const PixelRect& rect);
     // The map pixel under a widget position.
     CellPos mapPixelAt(const QPointF& widgetPos) const;
-    // Called with +1 or -1 when the wheel turns with Ctrl held.
-    std::function<void(int steps)> onZoomWheel;
+    // Ctrl+wheel zooms.
+    ZoomWheel zoomWheel;
 
 Q_SIGNALS:
     void mouseHandled();
@@ -60,7 +61,6 @@ private:
     int zoom_ = kActualSize;
     RasterImage whole_;   // map, strip and swatch together, for zoomed painting
     RasterImage scaled_;
-    int wheelRest_ = 0;
 };
 
 class RoomMapWindow : public QDialog {
