@@ -2,6 +2,8 @@
 // picture used as the editor uses a loaded object picture: its header size
 // goes to the catalogue (it decides how many cells the object covers), and
 // a room holding such objects is edited, drawn and compiled.
+#include <cstdlib>
+
 #include "app/object_commands.h"
 #include "editor/catalogue.h"
 #include "editor/draw/bmp.h"
@@ -16,6 +18,10 @@ using namespace grusk;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     loadBitmapBytes(data, size);
     const RasterImage picture = bitmapFromBytes(data, size);
+    // A picture never takes more pixels than its file has bits.
+    if (!picture.empty() && (picture.width() > kMaxBitmapSide || picture.height() > kMaxBitmapSide ||
+                             size_t(picture.width()) * size_t(picture.height()) > size * 8))
+        std::abort();
     RasterImage canvas(640, 400);
     canvas.blit(picture, 300, 180, kKeyBlack);
     canvas.blit(picture, 8, 4, picture.width(), picture.height(), -5, 390, kTransparentKey);

@@ -13,7 +13,7 @@
 #include "app/object_commands.h"
 #include "app/project_commands.h"
 #include "app/sample_castle.h"
-#include "app/scripted_dialogs.h"
+#include "app/session_driver.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
 #include "gamedata/castle_check.h"
@@ -27,50 +27,16 @@
 namespace grusk {
 namespace {
 
-struct Editor {
-    FakePlatform ui;
-    test::ScriptedDialogs dialogs;
-    EditorSession session{ui, dialogs};
-    AppState& app = session.app();
-    CastleModel& castle = app.castle;
-
+struct Editor : test::SessionDriver {
     Editor() {
         app.programFolder = test::programDir();
         run(kCmdNew);
     }
-    static int px(int c) { return kCanvasLeft + c * kCellPixels + 8; }
-    static int py(int r) { return kCanvasTop + r * kCellPixels + 8; }
-    void run(int id) { session.runCommand(id); }
     void put(int type, int x, int y) { ASSERT_EQ(placeObject(app, type, x, y), 1); }
     void link(int sx, int sy, int tx, int ty) {
         app.popupCell = {sx, sy};
         startLinking(app);
         linkObjectAt(app, tx, ty);
-    }
-    void hover(int c, int r, MouseButtons held = {}) { session.mouse().mouseMove(px(c), py(r), held); }
-    // A left-button drag from one cell to another, with or without Shift.
-    void drag(int c0, int r0, int c1, int r1, bool shift) {
-        const MouseButtons down{true, false, false, shift};
-        hover(c0, r0);
-        session.mouseButtonPressed();
-        session.mouse().leftDown(px(c0), py(r0), down);
-        hover(c0 + (c1 > c0 ? 1 : c1 < c0 ? -1 : 0), r0 + (r1 > r0 ? 1 : r1 < r0 ? -1 : 0), down);
-        hover(c1, r1, down);
-        session.mouse().leftUp(px(c1), py(r1), {false, false, false, shift});
-        session.mouseButtonReleased();
-    }
-    std::vector<std::pair<int, int>> links(int x, int y) {
-        std::vector<std::pair<int, int>> out;
-        for (const auto& l : castle.current().object(x, y).links)
-            if (l[0] != -1) out.emplace_back(l[0], l[1]);
-        return out;
-    }
-    // The project image without the hover highlight, which only shows where the mouse is.
-    std::vector<uint8_t> image() {
-        for (Room& room : castle.rooms)
-            for (CellRecord& rec : room.objectLayer)
-                if (rec.mark == kMarkHighlighted) rec.mark = kMarkPlain;
-        return castleFileImage(castle);
     }
     std::vector<uint8_t> compile() {
         EXPECT_EQ(checkCastle(app, false), 0);
@@ -94,7 +60,7 @@ struct Editor {
 TEST(SelectionSession, ShiftDragSelectsCopyPasteInAnotherRoomKeepsTheLink) {
     Editor e;
     e.switchAndMachine();
-    e.drag(3, 3, 11, 8, true);
+    e.sweep(3, 3, 11, 8, true);
     const Selection& sel = e.session.mouse().selection();
     EXPECT_EQ(sel.count(), 2u);
     EXPECT_TRUE(sel.has(SelectLayer::Object, 4, 4));
@@ -129,14 +95,14 @@ TEST(SelectionSession, ShiftDragSelectsCopyPasteInAnotherRoomKeepsTheLink) {
 TEST(SelectionSession, DraggingASelectedObjectMovesTheSelectionUnlessItWouldLeaveTheRoom) {
     Editor e;
     e.switchAndMachine();
-    e.drag(3, 3, 11, 8, true);
-    e.drag(8, 5, 10, 8, false);  // grab the machine, move by (2, 3)
+    e.sweep(3, 3, 11, 8, true);
+    e.sweep(8, 5, 10, 8, false);  // grab the machine, move by (2, 3)
     EXPECT_EQ(e.castle.current().object(6, 7).type, kLightningSwitch);
     EXPECT_EQ(e.castle.current().object(10, 7).type, kLightningMachine);
     EXPECT_EQ(e.links(6, 7), (std::vector<std::pair<int, int>>{{10, 7}}));
     EXPECT_EQ(e.session.undoLabel(), "Undo Move 2 objects");
     const std::vector<uint8_t> moved = e.image();
-    e.drag(10, 7, 39, 7, false);  // the machine would pass the right edge
+    e.sweep(10, 7, 39, 7, false);  // the machine would pass the right edge
     EXPECT_EQ(e.image(), moved);
     EXPECT_EQ(e.session.undoLabel(), "Undo Move 2 objects");
     // Arrow keys nudge by one cell; at the top edge they are refused.
@@ -152,7 +118,7 @@ TEST(SelectionSession, TwoEditorsShareTheClipboardButNotTheirRooms) {
     a.switchAndMachine();
     a.put(kLightningMachine, 20, 4);
     a.link(4, 4, 20, 4);
-    a.drag(3, 3, 11, 8, true);  // the switch and the first machine
+    a.sweep(3, 3, 11, 8, true);  // the switch and the first machine
     a.run(kCmdCopy);
     b.ui.clipboard = a.ui.clipboard;
     b.run(kCmdPaste);  // room 0 of b, at the same cells: not the room it came from
@@ -173,15 +139,15 @@ struct Step {
 // Every selection and room step, done on the sample castle, undoes to the
 // exact project image before it and redoes to the image after it.
 TEST(SelectionSession, EveryStepUndoesToTheImageBeforeIt) {
-    const auto selectTopLeft = [](Editor& e) { e.drag(0, 0, 12, 12, true); };
+    const auto selectTopLeft = [](Editor& e) { e.sweep(0, 0, 12, 12, true); };
     const std::vector<Step> steps = {
         {"Cut", [&](Editor& e) { selectTopLeft(e); e.run(kCmdCut); }},
         {"Delete", [&](Editor& e) { selectTopLeft(e); e.run(kCmdDeleteSelection); }},
-        {"Duplicate", [&](Editor& e) { e.drag(0, 5, 7, 9, true); e.run(kCmdDuplicate); }},
+        {"Duplicate", [&](Editor& e) { e.sweep(0, 5, 7, 9, true); e.run(kCmdDuplicate); }},
         {"Paste", [&](Editor& e) { selectTopLeft(e); e.run(kCmdCopy); e.run(kCmdNextRoom); e.run(kCmdNextRoom);
                                    e.run(kCmdClearRoom); e.run(kCmdPaste); }},
         {"Move", [&](Editor& e) {
-             e.drag(0, 5, 7, 9, true);
+             e.sweep(0, 5, 7, 9, true);
              for (int id : {kCmdNudgeDown, kCmdNudgeUp, kCmdNudgeLeft, kCmdNudgeRight})
                  if (!e.session.canUndo()) e.run(id);
          }},

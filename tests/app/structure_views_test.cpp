@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/editor_session.h"
-#include "app/scripted_dialogs.h"
+#include "app/session_driver.h"
 #include "editor/catalogue.h"
 #include "editor/draw/link_overlay.h"
 #include "app/object_commands.h"
@@ -15,34 +15,11 @@
 namespace grusk {
 namespace {
 
-struct Editor {
-    FakePlatform ui;
-    test::ScriptedDialogs dialogs;
-    EditorSession session{ui, dialogs};
-    AppState& app = session.app();
-    CastleModel& castle = app.castle;
-
-    static int px(int c) { return kCanvasLeft + c * kCellPixels + 4; }
-    static int py(int r) { return kCanvasTop + r * kCellPixels + 4; }
-
-    void run(int id) { session.runCommand(id); }
-    void hover(int c, int r) {
-        session.pointerOnCanvas(true);
-        session.mouse().mouseMove(px(c), py(r), {});
-    }
-    void click(int c, int r) {
-        hover(c, r);
-        session.mouseButtonPressed();
-        session.mouse().leftDown(px(c), py(r), {true, false, false});
-        session.canvasClicked();
-        session.mouse().leftUp(px(c), py(r), {});
-        session.mouseButtonReleased();
-    }
+struct Editor : test::SessionDriver {
     void place(int type, int c, int r) {
-        session.objectListChosen(type);
+        choose(type);
         click(c, r);
-        app.placeType = -1;
-        app.listSelectionActive = false;
+        unchoose();
     }
     std::string status() const { return ui.text(WindowId::Main, kCtlProblemCount); }
 };

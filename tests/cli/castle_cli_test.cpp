@@ -1,13 +1,8 @@
 // gruskedit-cli check, compile and decompile, run as the built program.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <sstream>
 
 #include "gamedata/castle_reader.h"
 #include "gamedata/gamedata_fixture.h"
@@ -20,40 +15,16 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using CliRun = test::CliResult;
 
 class CastleCli : public ::testing::Test {
 protected:
     test::TempDir dir;
 
-    CliRun cli(const std::vector<std::string>& args, const std::string& programFolder = test::programDir()) {
-        std::string cmd = quoted(test::programDir() + "/gruskedit-cli");
-        if (!programFolder.empty()) cmd += " --program-folder " + quoted(programFolder);
-        for (const std::string& a : args) cmd += " " + quoted(a);
-        cmd += " >" + quoted(dir.file("stdout")) + " 2>" + quoted(dir.file("stderr"));
-        const int raw = std::system(cmd.c_str());
-        CliRun r;
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = slurp(dir.file("stdout"));
-        r.err = slurp(dir.file("stderr"));
-        return r;
+    // With the program folder named, unless it is empty.
+    static CliRun cli(std::vector<std::string> args, const std::string& programFolder = test::programDir()) {
+        if (!programFolder.empty()) args.insert(args.begin(), {"--program-folder", programFolder});
+        return test::runCli(args);
     }
 
     static Bytes realEndRoom() {
@@ -89,7 +60,7 @@ TEST_F(CastleCli, EndRoomDataIsAClosingRoom) {
 TEST_F(CastleCli, CheckPrintsTheLogAndExitsByErrors) {
     const std::string program = sampleProgram();
     CliRun r = cli({"check", program});
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.exit, 0) << r.err;
     EXPECT_EQ(r.out, "No errors found.\n");
 
     test::GameFixture f;
@@ -100,7 +71,7 @@ TEST_F(CastleCli, CheckPrintsTheLogAndExitsByErrors) {
     f.put(kTrap, 5, 7);
     ASSERT_TRUE(saveCastleFileTo(f.castle(), dir.file("bad.cas")));
     r = cli({"check", dir.file("bad.cas")});
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.exit, 1);
     EXPECT_EQ(r.out, "Error #1: Unlinked Trap in Room 1; Position: X: 05 Y: 07\n"
                      "Error #2: There is no Door in Room 2\n");
 }
@@ -115,7 +86,7 @@ TEST_F(CastleCli, CheckJsonListsTheProblemsForScripts) {
     ASSERT_TRUE(saveCastleFileTo(f.castle(), dir.file("bad.cas")));
     const Bytes before = test::readBytes(dir.file("bad.cas"));
     CliRun r = cli({"check", "--json", dir.file("bad.cas")});
-    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.exit, 1) << r.err;
     EXPECT_EQ(r.out,
               "[\n"
               "  {\"message\": \"Error #1: Unlinked Trap in Room 1; Position: X: 05 Y: 07\", \"room\": 1, \"x\": 5, \"y\": 7},\n"
@@ -126,15 +97,15 @@ TEST_F(CastleCli, CheckJsonListsTheProblemsForScripts) {
     test::GameFixture empty;
     ASSERT_TRUE(saveCastleFileTo(empty.castle(), dir.file("empty.cas")));
     r = cli({"check", "--json", dir.file("empty.cas")});
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.exit, 1);
     EXPECT_EQ(r.out, "[\n  {\"message\": \"Error #1: No Rooms defined. Use the [Mapper] to define at least one room.\", "
                      "\"room\": null, \"x\": null, \"y\": null}\n]\n");
 
     r = cli({"check", "--json", sampleProgram()});
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.exit, 0) << r.err;
     EXPECT_EQ(r.out, "[]\n");
-    EXPECT_EQ(cli({"check", "--json"}).status, 2);
-    EXPECT_EQ(cli({"check", "--json", dir.file("missing.cas")}).status, 2);
+    EXPECT_EQ(cli({"check", "--json"}).exit, 2);
+    EXPECT_EQ(cli({"check", "--json", dir.file("missing.cas")}).exit, 2);
 }
 
 TEST_F(CastleCli, CompileWritesTheProgramAsNamed) {
@@ -144,7 +115,7 @@ TEST_F(CastleCli, CompileWritesTheProgramAsNamed) {
     Bytes expected;
     sampleProgram(&expected);
     const CliRun r = cli({"compile", dir.file("castle.cas"), dir.file("castle.out")});
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.exit, 0) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(test::readBytes(dir.file("castle.out")), expected);
     EXPECT_FALSE(fs::exists(dir.file("zcastle.out")));
@@ -155,14 +126,14 @@ TEST_F(CastleCli, CompileRefusesAFaultyCastleOrMissingEndRoom) {
     f.useRoom(0);
     ASSERT_TRUE(saveCastleFileTo(f.castle(), dir.file("nodoor.cas")));
     CliRun r = cli({"compile", dir.file("nodoor.cas"), dir.file("out.prg")});
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.exit, 1);
     EXPECT_EQ(r.err, "Error #1: There is no Door in Room 1\n");
     EXPECT_FALSE(fs::exists(dir.file("out.prg")));
 
     const std::string program = sampleProgram();
     fs::create_directories(dir.path() / "empty");
     r = cli({"compile", program, dir.file("out.prg")}, dir.file("empty"));
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.exit, 1);
     EXPECT_EQ(r.err, "endroom data missing\n");
     EXPECT_FALSE(fs::exists(dir.file("out.prg")));
 }
@@ -171,27 +142,27 @@ TEST_F(CastleCli, DecompileThenCompileGivesBackTheProgram) {
     Bytes original;
     const std::string program = sampleProgram(&original);
     CliRun r = cli({"decompile", program, dir.file("back.cas")});
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.exit, 0) << r.err;
     EXPECT_EQ(fs::file_size(dir.file("back.cas")), kProjectFileSize);
     r = cli({"compile", dir.file("back.cas"), dir.file("again.prg")});
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.exit, 0) << r.err;
     EXPECT_EQ(test::readBytes(dir.file("again.prg")), original);
 }
 
 TEST_F(CastleCli, WrongArgumentsAndUnreadableInputs) {
     CliRun r = cli({"check"});
-    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.exit, 2);
     EXPECT_NE(r.err.find("usage"), std::string::npos);
-    EXPECT_EQ(cli({"compile", "a"}).status, 2);
-    EXPECT_EQ(cli({"decompile", "a", "b", "c"}).status, 2);
+    EXPECT_EQ(cli({"compile", "a"}).exit, 2);
+    EXPECT_EQ(cli({"decompile", "a", "b", "c"}).exit, 2);
 
     const std::string missing = dir.file("nothere.prg");
     r = cli({"check", missing});
-    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.exit, 2);
     EXPECT_NE(r.err.find(missing), std::string::npos);
-    EXPECT_EQ(cli({"decompile", missing, dir.file("x.cas")}).status, 2);
+    EXPECT_EQ(cli({"decompile", missing, dir.file("x.cas")}).exit, 2);
     EXPECT_FALSE(fs::exists(dir.file("x.cas")));
-    EXPECT_EQ(cli({"compile", dir.path().string(), dir.file("y.prg")}).status, 2);
+    EXPECT_EQ(cli({"compile", dir.path().string(), dir.file("y.prg")}).exit, 2);
 }
 
 TEST_F(CastleCli, BuildMakesACastleFromAScriptAndDumpListsIt) {
@@ -208,9 +179,9 @@ TEST_F(CastleCli, BuildMakesACastleFromAScriptAndDumpListsIt) {
                                              "connect 0 2 2 1 34 2\n"
                                              "start 2 1 34 2\n";
     CliRun r = cli({"build", dir.file("castle.txt"), dir.file("castle.cas")}, "");
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.exit, 0) << r.err;
     r = cli({"dump", dir.file("castle.cas")}, "");
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.exit, 0) << r.err;
     EXPECT_EQ(r.out,
               "settings start1=0/0 start2=1/0 lives=3/3\n"
               "room 0 colour=6 map=0,0,112,112\n"
@@ -229,32 +200,16 @@ TEST_F(CastleCli, BuildMakesACastleFromAScriptAndDumpListsIt) {
     for (const char* bad : {"put 3 40 0\n", "room 64 1 0 0 16 16\n", "walk 1 2\n", "put 7 1 1 1\n"}) {
         std::ofstream(dir.file("bad.txt")) << "room 0 1 0 0 16 16\n" << bad;
         r = cli({"build", dir.file("bad.txt"), dir.file("bad.cas")}, "");
-        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_EQ(r.exit, 2) << bad;
         EXPECT_NE(r.err.find("bad.txt:2"), std::string::npos) << r.err;
     }
     std::ofstream(dir.file("clash.txt")) << "put 3 5 5\nput 7 6 6\n";
     r = cli({"build", dir.file("clash.txt"), dir.file("clash.cas")}, "");
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.exit, 1);
     EXPECT_NE(r.err.find("cannot place type 7 at 6,6"), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(dir.file("bad.cas")));
     EXPECT_FALSE(fs::exists(dir.file("clash.cas")));
-    EXPECT_EQ(cli({"dump", dir.file("nothere.cas")}, "").status, 2);
-}
-
-TEST_F(CastleCli, DamagedInputsNeverCrashIt) {
-    std::mt19937 rng(77);
-    Bytes valid;
-    sampleProgram(&valid);
-    for (int round = 0; round < 6; ++round) {
-        Bytes p = valid;
-        if (round == 0) p.resize(300);
-        for (int i = 0; i < 4 * round; ++i) p[258 + rng() % (p.size() - 258)] = static_cast<uint8_t>(rng());
-        test::writeBytes(dir.file("zbad.prg"), p);
-        const CliRun r = cli({"check", dir.file("zbad.prg")});
-        EXPECT_TRUE(r.status == 0 || r.status == 1) << r.status << r.err;
-        const CliRun d = cli({"decompile", dir.file("zbad.prg"), dir.file("bad.cas")});
-        EXPECT_EQ(d.status, 0) << d.err;
-    }
+    EXPECT_EQ(cli({"dump", dir.file("nothere.cas")}, "").exit, 2);
 }
 
 }  // namespace

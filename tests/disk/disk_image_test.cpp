@@ -17,6 +17,7 @@ namespace grusk {
 namespace {
 
 using test::TempDir;
+using Bytes = std::vector<uint8_t>;
 
 DiskName nameOf(const std::string& text) {
     DiskName n{};
@@ -73,25 +74,26 @@ std::vector<TrackSector> chainOf(const DiskImage& img, int entry) {
 }
 
 TEST(DiskGeometry, BlockOffsetsAndSectorCounts) {
-    EXPECT_EQ(blockOffset(ImageKind::D64, {1, 0}), 0u);
-    EXPECT_EQ(blockOffset(ImageKind::D64, {18, 0}), 357u * 256);
-    EXPECT_EQ(blockOffset(ImageKind::D64, {25, 0}), 490u * 256);
-    EXPECT_EQ(blockOffset(ImageKind::D64, {31, 0}), 598u * 256);
-    EXPECT_EQ(blockOffset(ImageKind::D64, {35, 16}), 682u * 256);
-    EXPECT_EQ(blockOffset(ImageKind::D71, {36, 0}), 683u * 256);
-    EXPECT_EQ(blockOffset(ImageKind::D71, {53, 0}), (683u + 357) * 256);
-    EXPECT_EQ(blockOffset(ImageKind::D71, {70, 16}), 1365u * 256);
-    EXPECT_EQ(blockOffset(ImageKind::D81, {40, 0}), 39u * 40 * 256);
-    EXPECT_EQ(blockOffset(ImageKind::D81, {80, 39}), 3199u * 256);
-    EXPECT_EQ(sectorsPerTrack(ImageKind::D64, 17), 21);
-    EXPECT_EQ(sectorsPerTrack(ImageKind::D64, 18), 19);
-    EXPECT_EQ(sectorsPerTrack(ImageKind::D64, 30), 18);
-    EXPECT_EQ(sectorsPerTrack(ImageKind::D64, 31), 17);
+    const struct {
+        ImageKind kind;
+        int track, sector;
+        size_t block;  // blocks before this one
+        int sectors;   // on its track
+    } cases[] = {
+        {ImageKind::D64, 1, 0, 0, 21},      {ImageKind::D64, 17, 20, 356, 21},  {ImageKind::D64, 18, 0, 357, 19},
+        {ImageKind::D64, 25, 0, 490, 18},   {ImageKind::D64, 30, 17, 597, 18},  {ImageKind::D64, 31, 0, 598, 17},
+        {ImageKind::D64, 35, 16, 682, 17},  {ImageKind::D71, 36, 0, 683, 21},   {ImageKind::D71, 53, 0, 1040, 19},
+        {ImageKind::D71, 70, 16, 1365, 17}, {ImageKind::D81, 40, 0, 1560, 40},  {ImageKind::D81, 80, 39, 3199, 40},
+    };
+    for (const auto& c : cases) {
+        const TrackSector ts{static_cast<uint8_t>(c.track), static_cast<uint8_t>(c.sector)};
+        EXPECT_EQ(blockOffset(c.kind, ts), c.block * 256) << c.track << "/" << c.sector;
+        EXPECT_EQ(sectorsPerTrack(c.kind, c.track), c.sectors) << c.track;
+        EXPECT_TRUE(isValidBlock(c.kind, ts));
+        EXPECT_FALSE(isValidBlock(c.kind, {ts.track, static_cast<uint8_t>(c.sectors)}));
+    }
     EXPECT_EQ(sectorsPerTrack(ImageKind::D64, 36), 0);
-    EXPECT_EQ(sectorsPerTrack(ImageKind::D71, 53), 19);
-    EXPECT_FALSE(isValidBlock(ImageKind::D64, {18, 19}));
     EXPECT_FALSE(isValidBlock(ImageKind::D64, {0, 0}));
-    EXPECT_TRUE(isValidBlock(ImageKind::D81, {80, 39}));
 }
 
 TEST(DiskImageCreate, OnlyAcceptedSizes) {
@@ -108,37 +110,26 @@ TEST(DiskImageCreate, OnlyAcceptedSizes) {
     EXPECT_EQ(di_create_image("x", kD81Size)->bamBlock, (TrackSector{40, 1}));
 }
 
+// The bytes from..from+n of a block.
+Bytes bytesAt(const DiskImage& img, int t, int s, int from, int n) { return Bytes(block(img, t, s) + from, block(img, t, s) + from + n); }
+
 TEST(DiskFormat, EmptyD64Layout) {
     DiskImagePtr img = formatted(kD64Size);
     EXPECT_EQ(img->blocksFree, 664);
     EXPECT_EQ(img->status, kStatusOk);
-    const uint8_t* bam = block(*img, 18, 0);
-    EXPECT_EQ(bam[0], 18);
-    EXPECT_EQ(bam[1], 1);
-    EXPECT_EQ(bam[2], 'A');
-    EXPECT_EQ(bam[3], 0);
-    // Track 1: 21 free, all bits; track 18: 17 free, sectors 0 and 1 used.
-    EXPECT_EQ(bam[4], 21);
-    EXPECT_EQ(bam[5], 0xFF);
-    EXPECT_EQ(bam[6], 0xFF);
-    EXPECT_EQ(bam[7], 0x1F);
-    EXPECT_EQ(bam[4 * 18], 17);
-    EXPECT_EQ(bam[4 * 18 + 1], 0xFC);
-    EXPECT_EQ(bam[4 * 18 + 3], 0x07);
-    EXPECT_EQ(bam[4 * 35], 17);
-    EXPECT_EQ(std::memcmp(bam + 144, "TEST", 4), 0);
-    for (int i = 148; i < 162; ++i) EXPECT_EQ(bam[i], 0xA0) << i;
-    EXPECT_EQ(bam[162], '0');
-    EXPECT_EQ(bam[163], '0');
-    EXPECT_EQ(bam[164], 0xA0);
-    EXPECT_EQ(bam[165], '2');
-    EXPECT_EQ(bam[166], 'A');
-    for (int i = 167; i < 171; ++i) EXPECT_EQ(bam[i], 0xA0);
-    for (int i = 171; i < 256; ++i) EXPECT_EQ(bam[i], 0) << i;
-    const uint8_t* dir = block(*img, 18, 1);
-    EXPECT_EQ(dir[0], 0);
-    EXPECT_EQ(dir[1], 0xFF);
-    for (int i = 2; i < 256; ++i) EXPECT_EQ(dir[i], 0);
+    // Link to the directory, format 'A', then per track: free count and bitmap.
+    EXPECT_EQ(bytesAt(*img, 18, 0, 0, 8), (Bytes{18, 1, 'A', 0, 21, 0xFF, 0xFF, 0x1F}));
+    EXPECT_EQ(bytesAt(*img, 18, 0, 4 * 18, 4), (Bytes{17, 0xFC, 0xFF, 0x07}));  // sectors 0 and 1 used
+    EXPECT_EQ(bytesAt(*img, 18, 0, 4 * 35, 4), (Bytes{17, 0xFF, 0xFF, 0x01}));
+    // Name padded with $A0, id, $A0, DOS type "2A", padding, then zeros.
+    Bytes name{'T', 'E', 'S', 'T'};
+    name.resize(18, 0xA0);
+    name.insert(name.end(), {'0', '0', 0xA0, '2', 'A', 0xA0, 0xA0, 0xA0, 0xA0});
+    name.resize(256 - 144, 0);
+    EXPECT_EQ(bytesAt(*img, 18, 0, 144, 256 - 144), name);
+    Bytes dir(256, 0);
+    dir[1] = 0xFF;
+    EXPECT_EQ(bytesAt(*img, 18, 1, 0, 256), dir);
     for (int t = 1; t <= 35; ++t)
         for (int s = 0; s < sectorsPerTrack(ImageKind::D64, t); ++s) {
             const bool dirBlock = t == 18 && s < 2;

@@ -22,22 +22,6 @@ Bytes slice(const Bytes& b, size_t from, size_t n) {
     return Bytes(b.begin() + static_cast<long>(from), b.begin() + static_cast<long>(from + n));
 }
 
-TEST(ProgramLayout, ConversionsFollowTheGameLayout) {
-    EXPECT_EQ(xByteOfColumn(0), 16);
-    EXPECT_EQ(xByteOfColumn(39), 172);
-    EXPECT_EQ(yByteOfRow(24), 192);
-    EXPECT_EQ(columnOfXByte(0x38), 10);
-    EXPECT_EQ(rowOfYByte(0x28), 5);
-    EXPECT_EQ(rowOfYByte(0x2F), 5);
-    EXPECT_EQ(c64AddressOfOffset(267), 0x7909);
-    EXPECT_EQ(offsetOfC64Address(0x7800), 2);
-    ASSERT_NE(programList(kListRayGun), nullptr);
-    EXPECT_EQ(programList(kListRayGun)->endByte, 0x80);
-    EXPECT_EQ(programList(kListLightning)->endByte, 0x20);
-    EXPECT_EQ(programList(kListDoorBell)->endByte, kCountedList);
-    EXPECT_EQ(programList(33), nullptr);
-}
-
 TEST(Compiler, SingleRoomOfOneDoorGivesEveryByteOfTheLayout) {
     GameFixture f;
     f.useRoom(0, {32, 48, 80, 80});

@@ -170,25 +170,6 @@ TEST(QuickReading, PlacementsOverObjectsAndJoinedRunsReadCarefully) {
     readers.expectSame(programOf({join({doors, ladders}), join({bells, guns, fields}), doors}), "rooms mixed");
 }
 
-TEST(QuickReading, DamagedProgramsReadTheSame) {
-    GameFixture f;
-    test::buildEveryTypeCastle(f);
-    const Bytes program = f.build();
-    std::mt19937 random(2008);
-    TwoReaders readers;
-    for (int round = 0; round < 40; ++round) {
-        Bytes damaged = program;
-        const int flips = 1 + static_cast<int>(random() % 8);
-        for (int k = 0; k < flips; ++k) {
-            // Mostly the room data, sometimes the room table.
-            const size_t at = round % 4 == 0 ? kRoomTableOffset + random() % 16
-                                             : kRoomTableOffset + 17 + random() % (damaged.size() - kRoomTableOffset - 17);
-            damaged[at] = static_cast<uint8_t>(random());
-        }
-        readers.expectSame(damaged, "damaged program " + std::to_string(round));
-    }
-}
-
 TEST(QuickReading, WorkLimitStopsBothReadingsAtTheSamePlace) {
     // Every room points at the same long ladder runs, each placed three
     // times: more placements than a file of its size may cause. They end

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 
 #include "app/castle_program_commands.h"
 #include "gamedata/castle_reader.h"
@@ -234,40 +233,6 @@ TEST(Reader, EveryTruncationOfAValidProgramGivesAPartialCastle) {
         }
     }
     EXPECT_EQ(roomsSeen, 2);
-}
-
-TEST(Reader, RandomBytesNeverMakeItFail) {
-    std::mt19937 rng(1234);
-    GameFixture f;
-    const Bytes valid = everyListProgram();
-    for (int round = 0; round < 24; ++round) {
-        Bytes p;
-        if (round % 3 == 0) {
-            p.resize(rng() % 2000);
-            for (uint8_t& b : p) b = static_cast<uint8_t>(rng());
-        } else {
-            // A valid header and table leading into damaged room data.
-            p = valid;
-            for (int flips = 0; flips < 1 + round; ++flips) p[275 + rng() % (p.size() - 275)] = static_cast<uint8_t>(rng());
-        }
-        readCastleProgramBytes(f.app, p.data(), p.size());
-        EXPECT_LE(roomsInUseRun(f.castle()), 64);
-    }
-    // Random lists, list codes drawn from the real ones so that every reader runs.
-    for (int round = 0; round < 400; ++round) {
-        Bytes data(1 + rng() % 300);
-        for (uint8_t& b : data) b = static_cast<uint8_t>(rng());
-        for (size_t i = 0; i + 1 < data.size(); i += 1 + rng() % 12) {
-            data[i] = static_cast<uint8_t>(kProgramLists[rng() % kProgramLists.size()].code);
-            data[i + 1] = kListTagHigh;
-        }
-        clearRoom(f.castle(), 3);
-        readRoomLists(f.castle(), 3, data.data(), data.size(), 0);
-        for (const CellRecord& rec : f.room(3).objectLayer) {
-            ASSERT_TRUE(rec.type == kEmpty || isObjectType(rec.type) || rec.type >= kCoveredBase);
-            ASSERT_GE(rec.usedLinkCount(), 0);
-        }
-    }
 }
 
 TEST(Reader, RepeatedListsCannotStallTheReader) {

@@ -1,8 +1,7 @@
 // The desktop program on the offscreen platform: the main window's layout,
-// menus and controls, every menu command by id, room navigation by buttons
-// and keys, the dialogs with their 1-based fields, the D64 manager window,
-// the unsaved-changes question, the command-line file and the test run with
-// a stand-in emulator.
+// menus and controls, every menu command by id, the dialogs with their
+// 1-based fields, the D64 manager window, the command-line file and the test
+// run with a stand-in emulator.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -79,8 +78,6 @@ protected:
         action->trigger();
     }
     QString caption() { return window().windowTitle(); }
-    // Point in canvas widget coordinates of the middle of a cell.
-    static QPoint cell(int x, int y) { return {x * 16 + 8, y * 16 + 8}; }
 
     FakePlatform fake;
     std::unique_ptr<EditorApp> editor;
@@ -219,6 +216,16 @@ TEST_F(GuiTest, MenusCarryTheCatalogueLabelsIdsAndShortcuts) {
     for (const auto& [id, seq] : keys) {
         EXPECT_EQ(window().action(id)->shortcut(), seq) << id;
     }
+    // The Edit menu starts with Undo and Redo, greyed while there is nothing.
+    const QList<QAction*> edit = window().menuBar()->findChild<QMenu*>("Edit")->actions();
+    ASSERT_GE(edit.size(), 3);
+    EXPECT_EQ(edit[0], window().action(kCmdUndo));
+    EXPECT_EQ(edit[1], window().action(kCmdRedo));
+    EXPECT_TRUE(edit[2]->isSeparator());
+    EXPECT_FALSE(edit[0]->isEnabled());
+    EXPECT_FALSE(edit[1]->isEnabled());
+    EXPECT_EQ(edit[0]->shortcut(), QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(edit[1]->shortcuts(), (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
     // Help sits at the right end of the menu bar.
     auto* corner = qobject_cast<QMenuBar*>(window().menuBar()->cornerWidget(Qt::TopRightCorner));
     ASSERT_NE(corner, nullptr);
@@ -261,66 +268,6 @@ TEST_F(GuiTest, EveryMenuCommandRunsWithDialogsAnswered) {
     // Load Castle, Load/Save Project and Import/Export Room asked for a file;
     // Save Castle and Save to D64 stopped at the castle's errors first.
     EXPECT_EQ(fake.fileDialogs.size(), 5u);
-}
-
-// With something selected the arrow keys move it, even with the object list
-// focused; with nothing selected they are the list's again.
-TEST_F(GuiTest, ArrowKeysMoveASelectionElseStepTheList) {
-    ASSERT_EQ(placeObject(app(), kKey, 10, 10), 1);
-    session().markClean();
-    QListWidget* list = window().objectList();
-    list->setFocus();
-    trigger(kCmdSelectAll);
-    const int row = list->currentRow();
-    QTest::keyClick(list, Qt::Key_Down);
-    QTest::keyClick(list, Qt::Key_Right);
-    EXPECT_EQ(app().castle.current().object(11, 11).type, kKey);
-    EXPECT_EQ(list->currentRow(), row) << "the list kept its row";
-    trigger(kCmdSelectAll);
-    trigger(kCmdDeleteSelection);
-    ASSERT_EQ(placeObject(app(), kKey, 11, 11), 1);
-    QTest::keyClick(list, Qt::Key_Down);
-    EXPECT_EQ(app().castle.current().object(11, 11).type, kKey) << "nothing selected, nothing moved";
-    EXPECT_EQ(list->currentRow(), row + 1);
-}
-
-TEST_F(GuiTest, GridAndMapperShowTheirState) {
-    trigger(kCmdShowGrid);
-    EXPECT_TRUE(app().showGrid);
-    EXPECT_TRUE(window().action(kCmdShowGrid)->isChecked());
-    trigger(kCmdShowGrid);
-    EXPECT_FALSE(app().showGrid);
-    EXPECT_FALSE(window().action(kCmdShowGrid)->isChecked());
-
-    QTest::mouseClick(control<QPushButton>(1229), Qt::LeftButton);
-    EXPECT_TRUE(test::visibleWindow("IDD_ROOMMAP"));
-    EXPECT_TRUE(window().action(kCmdShowMapper)->isChecked());
-    QTest::mouseClick(control<QPushButton>(1229), Qt::LeftButton);
-    EXPECT_FALSE(test::visibleWindow("IDD_ROOMMAP"));
-}
-
-TEST_F(GuiTest, RoomButtonsKeysAndThePopupNavigate) {
-    for (int r = 0; r < 5; ++r) app().castle.room(r).roomInUse = 1;
-    auto* roomButton = control<QPushButton>(kCmdRoomButton);
-    QTest::mouseClick(control<QPushButton>(kCmdLastRoom), Qt::LeftButton);
-    EXPECT_EQ(app().castle.currentRoom, 4);
-    EXPECT_EQ(roomButton->text(), "5");
-    QTest::mouseClick(control<QPushButton>(kCmdNextRoom), Qt::LeftButton);
-    QTest::mouseClick(control<QPushButton>(kCmdNextRoom), Qt::LeftButton);
-    EXPECT_EQ(app().castle.currentRoom, 5);
-    QTest::keyClick(&window(), Qt::Key_PageUp);
-    EXPECT_EQ(app().castle.currentRoom, 4);
-    QTest::keyClick(&window(), Qt::Key_PageDown);
-    EXPECT_EQ(roomButton->text(), "6");
-    QTest::mouseClick(control<QPushButton>(kCmdFirstRoom), Qt::LeftButton);
-    EXPECT_EQ(roomButton->text(), "1");
-    QTest::mouseClick(control<QPushButton>(kCmdPrevRoom), Qt::LeftButton);
-    EXPECT_EQ(app().castle.currentRoom, 0);
-
-    fake.popupChoices = {kCmdRoom60};
-    QTest::mouseClick(roomButton, Qt::LeftButton);
-    EXPECT_EQ(fake.popups, std::vector<int>{kMenuRoomChoice});
-    EXPECT_EQ(app().castle.currentRoom, 5);
 }
 
 TEST_F(GuiTest, PopupMenusAreBuiltFromTheCatalogue) {
@@ -459,41 +406,6 @@ TEST_F(GuiTest, LogWindowCloseHidesIt) {
     EXPECT_FALSE(log->isVisible());
     EXPECT_EQ(editor->inspectorWindow().windowTitle(), "Inspector");
     EXPECT_FALSE(editor->inspectorWindow().isVisible());
-}
-
-TEST_F(GuiTest, AnEditMarksTheCaptionAndClosingAsksAboutIt) {
-    auto* list = control<QListWidget>(1206);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(kKey)).center());
-    EXPECT_EQ(app().placeType, kKey);
-    QTest::mouseClick(window().canvas(), Qt::LeftButton, {}, cell(5, 5));
-    EXPECT_EQ(app().castle.current().object(5, 5).type, kKey);
-    EXPECT_TRUE(caption().startsWith("*")) << caption().toStdString();
-
-    fake.replies = {Reply::Cancel};
-    window().close();
-    EXPECT_EQ(fake.questionTexts(), std::vector<std::string>{"Save changes to the castle?"});
-    EXPECT_TRUE(window().isVisible());
-    EXPECT_EQ(quits, 0);
-
-    fake.replies = {Reply::No};
-    QTest::mouseClick(control<QPushButton>(1220), Qt::LeftButton);
-    EXPECT_EQ(quits, 1);
-    EXPECT_FALSE(window().isVisible());
-}
-
-TEST_F(GuiTest, TheCanvasShowsTheLoadedRoom) {
-    const std::string program = test::sourceDir() + "/examples/sample.prg";
-    ASSERT_TRUE(session().openFile(program));
-    window().syncWithSession();
-    EXPECT_EQ(caption().toStdString(), program);
-    const QImage shot = window().canvas()->grab().toImage();
-    // The hall's lower floor (row 24) is drawn in the room colour, red.
-    const QColor floor = shot.pixelColor(cell(20, 24) - QPoint(0, 4));
-    EXPECT_NE(floor, QColor(0, 0, 0));
-    int lit = 0;
-    for (int y = 0; y < shot.height(); y += 8)
-        for (int x = 0; x < shot.width(); x += 8) lit += shot.pixelColor(x, y) != QColor(0, 0, 0);
-    EXPECT_GT(lit, 100);
 }
 
 TEST_F(GuiTest, CommandLineFileOpensAfterTheFirstPaint) {

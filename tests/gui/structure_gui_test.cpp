@@ -84,23 +84,6 @@ TEST_F(StructureGui, ProblemsWindowListsAndGoesToAProblem) {
     EXPECT_EQ(window().findChild<QWidget*>(QString::number(kCmdRoomButton))->property("text").toString(), "2");
 }
 
-TEST_F(StructureGui, InspectorListFollowsTheClickedObject) {
-    app().castle.room(0).roomInUse = 1;
-    placeObject(app(), kLock, 12, 6);
-    window().runCommand(kCmdShowInspector);
-    ToolWindow& inspector = editor->inspectorWindow();
-    EXPECT_TRUE(inspector.isVisible());
-    EXPECT_EQ(inspector.list()->objectName(), "1321");
-    QWidget* canvas = window().findChild<QWidget*>("canvas");
-    ASSERT_NE(canvas, nullptr);
-    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(12 * 16 + 4, 6 * 16 + 4));
-    session().pointerOnCanvas(false);
-    window().syncWithSession();
-    ASSERT_GT(inspector.list()->count(), 2);
-    EXPECT_EQ(inspector.list()->item(0)->text(), "Lock");
-    EXPECT_EQ(inspector.list()->item(1)->text(), "Cell: X: 12 Y: 06");
-}
-
 TEST_F(StructureGui, ViewSwitchesAreCheckedAndRemembered) {
     QAction* links = window().action(kCmdShowLinks);
     QAction* labels = window().action(kCmdLabelMap);

@@ -155,43 +155,6 @@ TEST_F(ModelTest, AccessorsIgnoreBadFieldsAndCells) {
     EXPECT_EQ(countObjects(castle, 0, kEmpty), 998);  // the key covers two cells
 }
 
-TEST(CatalogueTest, NamesSizesAndRules) {
-    EXPECT_EQ(objectTypeNames.size(), 153u);
-    EXPECT_EQ(objectTypeNames[0], "Conveyor Switch");
-    EXPECT_EQ(objectTypeNames[27], "Walkway");
-    EXPECT_EQ(objectTypeNames[36], "Exit Door");
-    EXPECT_EQ(objectTypeNames[97], "colon");
-    EXPECT_EQ(objectTypeNames[104], "Lightning Machine_01");
-    EXPECT_EQ(objectTypeNames[151], "Conveyor_l16");
-    EXPECT_EQ(objectTypeNames[152], "Patch");
-    EXPECT_EQ(cellSize(255), (Size{-1, -1}));
-    EXPECT_EQ(cellSize(1003), (Size{-1, -1}));
-    EXPECT_EQ(cellSize(kConveyor), (Size{8, 1}));
-    EXPECT_EQ(pictureSize(kLightningMachine), (Size{48, 64}));
-    EXPECT_EQ(pictureSize(kPicGlyphA), (Size{32, 16}));
-    EXPECT_EQ(cellSize(kPicPatch), (Size{1, 1}));
-    EXPECT_EQ(keyLockPicture(kKey, 6), 53);
-    EXPECT_EQ(objectTypeNames[53], "Key_b");
-    EXPECT_EQ(keyLockPicture(kLock, 7), 56);
-    EXPECT_EQ(objectTypeNames[56], "Lock_y");
-    EXPECT_EQ(glyphPicture('A'), 57);
-    EXPECT_EQ(glyphPicture(','), 97);
-    EXPECT_EQ(glyphPicture(' '), 94);
-    EXPECT_EQ(glyphPicture('9'), 92);
-    EXPECT_TRUE(linkAllowed(kGunControl, kGunLeft));
-    EXPECT_TRUE(linkAllowed(kGunControl, kGunRight));
-    EXPECT_FALSE(linkAllowed(kGunControl, kDoor));
-    EXPECT_FALSE(linkAllowed(kDoor, kDoor));
-    EXPECT_EQ(linkRuleFor(kLightningSwitch)->slots, 4);
-    EXPECT_EQ(popupMenuOf(kLock), 197);
-    EXPECT_EQ(popupMenuOf(kKey), 198);
-    EXPECT_EQ(popupMenuOf(kConveyor), 0);
-    for (int t : {0, 2, 5, 8, 12, 15, 16, 22, 24}) EXPECT_TRUE(needsLink(t)) << t;
-    int linkSources = 0;
-    for (int t = 0; t < 153; ++t) linkSources += needsLink(t) ? 1 : 0;
-    EXPECT_EQ(linkSources, 9);
-}
-
 TEST(CatalogueTest, LoadedPictureSizesOverrideTheTableWithinReason) {
     setLoadedPictureSize(kKey, 48, 16);
     EXPECT_EQ(cellSize(kKey), (Size{3, 1}));

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 #include "app/app_state.h"
 #include "app/object_commands.h"
@@ -315,9 +314,8 @@ TEST_F(PasteTest, TheFuzzSeedIsAValidSelection) {
     EXPECT_EQ(castle.room(2).object(2, 4).destRoom, 0);
 }
 
-// Every text cut off at a line end, and texts with bytes changed at random,
-// are refused or read into fragments whose paste stays inside the room.
-TEST_F(PasteTest, DamagedClipboardTextsAreRefusedOrHarmless) {
+// Every text cut off at a line end and every malformed line is refused.
+TEST_F(PasteTest, DamagedClipboardTextsAreRefused) {
     Fragment fragment = copySelection(castle, 0, selectAll(room()));
     const std::string text = fragmentToText(fragment);
     for (size_t cut = text.find('\n'); cut != std::string::npos && cut + 1 < text.size(); cut = text.find('\n', cut + 1))
@@ -332,27 +330,6 @@ TEST_F(PasteTest, DamagedClipboardTextsAreRefusedOrHarmless) {
     };
     const std::string head = std::string(kClipboardHeader) + "\nfrom 0 0 0 1 1 0000000000000000\n";
     for (const std::string& line : bad) EXPECT_FALSE(fragmentFromText(head + line + "\nend\n")) << line;
-
-    std::mt19937 rng(21);
-    const char alphabet[] = "0123456789-=,;: \nabcdefxyz";
-    for (int round = 0; round < 400; ++round) {
-        std::string damaged = text;
-        for (int k = 0; k < 3; ++k)
-            damaged[rng() % damaged.size()] = alphabet[rng() % (sizeof alphabet - 1)];
-        const auto read = fragmentFromText(damaged);
-        if (!read) continue;
-        resetRoomRecords(castle, 1);
-        const PasteResult r = pasteFragment(castle, 1, *read, read->originX, read->originY);
-        if (r.outcome != PasteOutcome::Placed) continue;
-        for (int y = 0; y < kRows; ++y)
-            for (int x = 0; x < kColumns; ++x) {
-                const int t = castle.room(1).object(x, y).type;
-                ASSERT_TRUE(t == kEmpty || isObjectType(t) || isCoveredMarker(t));
-                if (isCoveredMarker(t)) {
-                    ASSERT_TRUE(isObjectType(findObjectAt(castle, x, y, 1).type)) << damaged;
-                }
-            }
-    }
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "support/test_support.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -36,5 +40,37 @@ void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 std::string programDir() { return GRUSK_PROGRAM_DIR; }
 std::string sourceDir() { return GRUSK_SOURCE_DIR; }
+
+namespace {
+std::string quoted(const std::string& s) {
+    std::string q(1, '\'');
+    for (char c : s) q.append(c == '\'' ? std::string("'\\''") : std::string(1, c));
+    q.push_back('\'');
+    return q;
+}
+}  // namespace
+
+CliResult runCli(const std::vector<std::string>& args, const std::string& cwd) {
+    TempDir out;
+    std::string command = "cd " + quoted(cwd.empty() ? programDir() : cwd) + " && " + quoted(programDir() + "/gruskedit-cli");
+    for (const std::string& a : args) command += " " + quoted(a);
+    command += " >" + quoted(out.file("stdout")) + " 2>" + quoted(out.file("stderr")) + " </dev/null";
+    const int status = std::system(command.c_str());
+    CliResult r;
+    r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto o = readBytes(out.file("stdout")), e = readBytes(out.file("stderr"));
+    r.out.assign(o.begin(), o.end());
+    r.err.assign(e.begin(), e.end());
+    return r;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
+        out.push_back(text.substr(start, nl - start));
+    if (start < text.size()) out.push_back(text.substr(start));
+    return out;
+}
 
 }  // namespace grusk::test

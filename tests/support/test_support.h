@@ -27,4 +27,16 @@ void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::string programDir();  // build/program
 std::string sourceDir();
 
+// The built gruskedit-cli run with the arguments in folder cwd (the program
+// folder when empty). exit is -1 when it ended by a signal.
+struct CliResult {
+    int exit = -1;
+    std::string out;
+    std::string err;
+};
+CliResult runCli(const std::vector<std::string>& args, const std::string& cwd = {});
+
+// The text's lines without their line ends.
+std::vector<std::string> lines(const std::string& text);
+
 }  // namespace grusk::test

@@ -1,0 +1,127 @@
+// One editor session driven as the window drives it: mouse presses and
+// releases go through the session's brackets around the handlers, as the
+// canvas and map widgets do, and dialogs answer from scripts.
+#pragma once
+
+#include <vector>
+
+#include "app/editor_session.h"
+#include "app/scripted_dialogs.h"
+#include "editor/room_editing.h"
+#include "model/castle_files.h"
+#include "ui/fake_platform.h"
+
+namespace grusk::test {
+
+struct SessionDriver {
+    FakePlatform ui;
+    ScriptedDialogs dialogs;
+    EditorSession session{ui, dialogs};
+    AppState& app = session.app();
+    CastleModel& castle = app.castle;
+
+    // Middle of a cell in main-window client pixels.
+    static int px(int c) { return kCanvasLeft + c * kCellPixels + 8; }
+    static int py(int r) { return kCanvasTop + r * kCellPixels + 8; }
+
+    void run(int id) { session.runCommand(id); }
+    void fresh() {
+        session.markClean();
+        run(kCmdNew);
+    }
+    void choose(int type) { session.objectListChosen(type); }
+    // The window takes the selection off the object list.
+    void unchoose() {
+        app.placeType = -1;
+        app.listSelectionActive = false;
+    }
+    void hover(int c, int r, MouseButtons held = {}) {
+        session.pointerOnCanvas(true);
+        session.mouse().mouseMove(px(c), py(r), held);
+    }
+    void away() { session.mouse().mouseMove(-100, -100, {}); }
+    void press(int c, int r, bool ctrl = false) {
+        session.mouseButtonPressed();
+        session.mouse().leftDown(px(c), py(r), {true, false, ctrl});
+        session.canvasClicked();
+    }
+    void dragTo(int c, int r, bool ctrl = false) { session.mouse().mouseMove(px(c), py(r), {true, false, ctrl}); }
+    void release(int c, int r, bool ctrl = false) {
+        session.mouse().leftUp(px(c), py(r), {false, false, ctrl});
+        session.mouseButtonReleased();
+    }
+    void click(int c, int r, bool ctrl = false) {
+        hover(c, r);
+        press(c, r, ctrl);
+        release(c, r, ctrl);
+    }
+    // Presses at from and moves into the cell via, which starts a drag of
+    // the object found there; the object lands at to.
+    void drag(CellPos from, CellPos via, CellPos to) {
+        hover(from.x, from.y);
+        press(from.x, from.y);
+        dragTo(via.x, via.y);
+        dragTo(to.x, to.y);
+        release(to.x, to.y);
+    }
+    // A left-button drag from one cell to another, with or without Shift.
+    void sweep(int c0, int r0, int c1, int r1, bool shift) {
+        const MouseButtons down{true, false, false, shift};
+        hover(c0, r0);
+        session.mouseButtonPressed();
+        session.mouse().leftDown(px(c0), py(r0), down);
+        hover(c0 + (c1 > c0 ? 1 : c1 < c0 ? -1 : 0), r0 + (r1 > r0 ? 1 : r1 < r0 ? -1 : 0), down);
+        hover(c1, r1, down);
+        session.mouse().leftUp(px(c1), py(r1), {false, false, false, shift});
+        session.mouseButtonReleased();
+    }
+    void rightClick(int c, int r) {
+        hover(c, r);
+        session.mouseButtonPressed();
+        session.mouse().rightDown(px(c), py(r), {false, true, false});
+        const int command = session.mouse().rightUp(px(c), py(r), {});
+        session.mouseButtonReleased();
+        if (command != 0) run(command);
+    }
+    void mapPress(int x, int y) {
+        session.mapInput().mouseMove(x, y, false);
+        session.mouseButtonPressed();
+        session.mapInput().leftDown(x, y);
+    }
+    void mapDragTo(int x, int y) { session.mapInput().mouseMove(x, y, true); }
+    void mapRelease(int x, int y) {
+        session.mapInput().leftUp(x, y);
+        session.mouseButtonReleased();
+    }
+    void mapClick(int x, int y) {
+        mapPress(x, y);
+        mapRelease(x, y);
+    }
+    void mapRightClick(int x, int y) {
+        session.mouseButtonPressed();
+        session.mapInput().rightUp(x, y);
+        session.mouseButtonReleased();
+    }
+    CellRecord& at(int c, int r) { return castle.current().object(c, r); }
+    void useRooms(int count) {
+        for (int r = 0; r < count; ++r) castle.room(r).roomInUse = 1;
+    }
+    // The links of the object at (x, y) of the current room.
+    std::vector<std::pair<int, int>> links(int x, int y) {
+        std::vector<std::pair<int, int>> out;
+        for (const auto& l : castle.current().object(x, y).links)
+            if (l[0] != -1) out.emplace_back(l[0], l[1]);
+        return out;
+    }
+    // The project file image. The hover highlight is what the mouse shows at
+    // the moment, not part of the castle: it is taken off first, as moving the
+    // mouse off the objects does.
+    std::vector<uint8_t> image() {
+        for (Room& room : castle.rooms)
+            for (CellRecord& rec : room.objectLayer)
+                if (rec.mark == kMarkHighlighted) rec.mark = kMarkPlain;
+        return castleFileImage(castle);
+    }
+};
+
+}  // namespace grusk::test
