@@ -324,7 +324,7 @@ TEST(GeneratedCastles, SurviveProgramProjectAndRoomFiles) {
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
 #endif
-    Castle original, readBack, expected, batch, reloaded;
+    Castle original, readBack, careful, expected, batch, reloaded;
     test::CastleGenerator generator(original.app);
     Reach reach;
     int batchRooms = 0;  // rooms of the project file filled so far
@@ -347,8 +347,13 @@ TEST(GeneratedCastles, SurviveProgramProjectAndRoomFiles) {
 
         // The check recounts and renumbers before a build; it looks at all 64
         // rooms, so after a sample of castles the recount and renumbering alone do.
+        // Another sample is checked from types gathered beforehand, which must
+        // leave the same castle.
         if (n % 16 == 0) {
             ASSERT_EQ(checkCastle(original.app, false), 0) << original.ui.log.front();
+        } else if (n % 16 == 8) {
+            const CastleTypes types(original.model());
+            ASSERT_EQ(checkCastle(original.app, false, types), 0) << original.ui.log.front();
         } else {
             for (int r = 0; r < made.rooms; ++r) recountRoom(original.model(), r);
             renumberObjects(original.model());
@@ -362,6 +367,16 @@ TEST(GeneratedCastles, SurviveProgramProjectAndRoomFiles) {
         const ProgramRead read = readCastleProgramIntoClearedCastle(readBack.model(), program->data(), program->size());
         readBack.usedRooms = made.rooms;
         ASSERT_EQ(read.damagedAt, -1) << programDamageLine(read.damagedAt);
+        // The quick reading must give what reading with a recount after every
+        // placement gives.
+        if (n % 16 == 4) {
+            careful.reset();
+            readCastleProgramIntoClearedCastle(careful.model(), program->data(), program->size(), RoomReading::Careful);
+            careful.usedRooms = made.rooms;
+            for (int r = 0; r < made.rooms; ++r)
+                ASSERT_EQ(std::memcmp(&careful.model().room(r), &readBack.model().room(r), sizeof(Room)), 0)
+                    << "careful reading, room " << r;
+        }
         // Reading recounts and renumbers what it read.
         const auto again = buildCastleProgram(readBack.model(), endRoom);
         ASSERT_TRUE(again.has_value());

@@ -1,9 +1,10 @@
-// The quick ways of reading, checking, renumbering and compiling give exactly
-// what the plain ways give: the same castle bytes, log lines and programs.
+// The quick ways of reading and renumbering give exactly what the plain ways
+// give, on the programs generated castles never make: placements over
+// objects, joined runs, the work limit and damaged door numbers. (Generated
+// castles and the fuzz target compare them on everything else.)
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <random>
 #include <sstream>
 
 #include "app/castle_program_commands.h"
@@ -83,62 +84,10 @@ Bytes programOf(const std::vector<Bytes>& rooms) {
 uint8_t xb(int column) { return static_cast<uint8_t>(xByteOfColumn(column)); }
 uint8_t yb(int row) { return static_cast<uint8_t>(yByteOfRow(row)); }
 
-// Random placements, links, connections and states in the first rooms.
-void buildRandomCastle(GameFixture& f, std::mt19937& random, int rooms) {
-    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-    for (int r = 0; r < rooms; ++r) {
-        f.useRoom(r, {16 * pick(30), 16 * pick(20), 16 * pick(30) + 48, 16 * pick(20) + 32});
-        f.enter(r);
-        placeObject(f.app, kDoor, pick(38), pick(23));
-        for (int k = 0; k < 60; ++k) {
-            const int type = pick(10) == 0 ? kWalkway + pick(2) - 1 : pick(kPaletteTypes);  // 26 camouflage, 27 walkway
-            placeObject(f.app, type, pick(kColumns), pick(kRows));
-        }
-        for (int k = 0; k < 40; ++k) {
-            const int sx = pick(kColumns), sy = pick(kRows);
-            const FoundObject source = findObjectAt(f.app, sx, sy);
-            if (!isObjectType(source.type)) continue;
-            f.app.popupCell = source.anchor;
-            startLinking(f.app);
-            linkObjectAt(f.app, pick(kColumns), pick(kRows));
-        }
-        for (int k = 0; k < 10; ++k) toggleObjectState(f.app, pick(kColumns), pick(kRows));
-        shapeWalkways(f.app);
-    }
-    for (int k = 0; k < 2 * rooms; ++k) {
-        const int ra = pick(rooms), rb = pick(rooms);
-        f.enter(ra);
-        const int ax = pick(kColumns), ay = pick(kRows);
-        const FoundObject door = findObjectAt(f.app, ax, ay);
-        if (door.type != kDoor) continue;
-        f.app.popupCell = door.anchor;
-        startConnecting(f.app);
-        f.enter(rb);
-        connectDoorAt(f.app, pick(kColumns), pick(kRows));
-    }
-    f.enter(0);
-}
-
-Bytes compiled(GameFixture& f) {
-    checkCastle(f.app, false);
-    const auto program = buildCastleProgram(f.castle(), test::sampleEndRoom());
-    return program ? *program : Bytes{};
-}
-
 TEST(QuickReading, SameCastleAsCarefulReading) {
     GameFixture every;
     test::buildEveryTypeCastle(every);
     expectSameReading(every.build(), "every type castle");
-
-    std::mt19937 random(9);
-    TwoReaders readers;
-    for (int round = 0; round < 6; ++round) {
-        GameFixture f;
-        buildRandomCastle(f, random, 3);
-        const Bytes program = compiled(f);
-        ASSERT_FALSE(program.empty());
-        readers.expectSame(program, "random castle " + std::to_string(round));
-    }
 }
 
 TEST(QuickReading, PlacementsOverObjectsAndJoinedRunsReadCarefully) {
@@ -201,34 +150,6 @@ TEST(QuickReading, WorkLimitStopsBothReadingsAtTheSamePlace) {
     EXPECT_GT(rooms, 1);
     EXPECT_LT(rooms, kRooms);
     expectSameReading(program, "work limit");
-}
-
-TEST(QuickChecking, SameLogAndCastleWithGatheredTypes) {
-    std::mt19937 random(77);
-    for (int round = 0; round < 6; ++round) {
-        GameFixture plain;
-        buildRandomCastle(plain, random, 4);
-        // Rooms out of the run in use, objects in rooms not in use, odd numbers.
-        plain.room(5).roomInUse = 1;
-        plain.enter(6);
-        placeObject(plain.app, kDoor, 3, 3);
-        plain.room(0).object(0, 0).mark = kMarkUnlinked;
-        plain.enter(0);
-        GameFixture gathered;
-        std::memcpy(static_cast<void*>(&gathered.castle().rooms), &plain.castle().rooms, sizeof plain.castle().rooms);
-        gathered.castle().settings = plain.castle().settings;
-        const CastleTypes types(gathered.castle());
-        EXPECT_EQ(checkCastle(plain.app, true), checkCastle(gathered.app, true, types));
-        EXPECT_EQ(plain.ui.log, gathered.ui.log);
-        EXPECT_EQ(firstDifference(plain.castle(), gathered.castle()), "") << "round " << round;
-
-        const auto a = buildCastleProgram(plain.castle(), test::sampleEndRoom());
-        const auto b = buildCastleProgram(gathered.castle(), test::sampleEndRoom(), nullptr, {}, &types);
-        ASSERT_EQ(a.has_value(), b.has_value());
-        if (a) {
-            EXPECT_EQ(*a, *b) << "round " << round;
-        }
-    }
 }
 
 // Door numbers and destinations as a damaged file may bring them: repeated

@@ -123,6 +123,22 @@ TEST_F(ModelTest, RecountOrdinalsFollowScanOrderAndLightningOffCountsAsMachine) 
     EXPECT_EQ(room.object(30, 1).number, 2);
 }
 
+// A camouflage record (as a damaged file brings it), one patch, and a map
+// rectangle whose left edge is 1: the count holds the room's cells only, and
+// nothing outside the records is read as a cell.
+TEST_F(ModelTest, RecountCountsCamouflageRecordsAndPatchesOfTheRoomOnly) {
+    Room& room = castle.current();
+    room.object(5, 5).type = kCamouflage;
+    room.camouflage(10, 10) = 1;
+    room.camouflage(11, 10) = 2;
+    room.roomMapRect = {1, 1, 1, 1};
+    recountRoom(castle, 0);
+    EXPECT_EQ(room.roomObjectCount[kCamouflage], 2);
+    EXPECT_EQ(room.object(5, 5).ordinal, 0);
+    EXPECT_EQ(room.roomObjectCount[kConveyorSwitch], 0);
+    EXPECT_EQ(room.vertical(0, 0).ordinal, castle.room(1).vertical(0, 0).ordinal);
+}
+
 TEST_F(ModelTest, ExtendingALadderUpwardsLeavesOneRun) {
     for (int y = 5; y <= 8; ++y) placeObject(app, kLadder, 3, y);
     placeObject(app, kLadder, 3, 4);
