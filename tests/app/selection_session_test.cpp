@@ -273,6 +273,15 @@ TEST(RoomSwap, DuplicateRoomKeepsInnerConnectionsOnly) {
     EXPECT_EQ(copy.object(6, 8).room, made);
     EXPECT_EQ(copy.roomMapRect.left, c.room(0).roomMapRect.left + 16);
     EXPECT_EQ(firstFreeRoom(c, -1), made + 1);
+    // A room not in use that holds anything, even one ladder, is not free.
+    for (const auto& fill : std::vector<std::function<void(Room&)>>{
+             [](Room& r) { r.object(3, 3).type = kKey; }, [](Room& r) { r.vertical(3, 3).type = kLadder; },
+             [](Room& r) { r.walkway(3, 3) = kWalkway; }, [](Room& r) { r.camouflage(3, 3) = 1; }}) {
+        resetRoomRecords(c, made + 1);
+        fill(c.room(made + 1));
+        EXPECT_EQ(firstFreeRoom(c, -1), made + 2);
+    }
+    resetRoomRecords(c, made + 1);
     // With every room taken there is nothing to copy into.
     for (int r = 0; r < kRooms; ++r) c.room(r).roomInUse = 1;
     EXPECT_EQ(duplicateRoom(c, 0), -1);

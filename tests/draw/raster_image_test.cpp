@@ -86,6 +86,11 @@ TEST(RasterImage, Pens) {
     img.fillRect(30, 30, 4, 4, kB, kKey);
     EXPECT_EQ(img.pixel(30, 33), kKey);
     EXPECT_EQ(img.pixel(31, 32), kB);
+    // Pixels off any edge are ignored, not wrapped onto a neighbouring row.
+    RasterImage small(4, 3, kA);
+    for (const auto& [x, y] : {std::pair{-1, 1}, {4, 1}, {1, -1}, {1, 3}, {-1, -1}}) small.setPixel(x, y, kB);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(small.pixel(x, y), kA) << x << "," << y;
 }
 
 TEST(RasterImage, LinesJoinTheirEndsWithOnePixelPerStep) {

@@ -166,9 +166,9 @@ TEST(QuickChecking, RenumberingFindsTheLastDoorOfANumber) {
     f.room(1).object(0, 0).number = 7;
     f.room(1).object(10, 0).number = 7;
     f.room(1).object(20, 0).number = -3;
-    f.enter(5);  // not part of the castle
+    f.enter(2);  // the first room after the castle
     f.put(kDoor, 30, 10);
-    f.room(5).object(30, 10).number = 4;
+    f.room(2).object(30, 10).number = 4;
     f.enter(0);
     f.put(kDoor, 0, 0);
     f.put(kDoor, 10, 0);
@@ -184,11 +184,11 @@ TEST(QuickChecking, RenumberingFindsTheLastDoorOfANumber) {
     tooLarge.destRoom = 1;
     tooLarge.destDoor = 7 + 256;
     CellRecord& outside = f.room(0).object(30, 0);
-    outside.destRoom = 5;
+    outside.destRoom = 2;
     outside.destDoor = 4;
     recountRoom(f.castle(), 0);
     recountRoom(f.castle(), 1);
-    recountRoom(f.castle(), 5);
+    recountRoom(f.castle(), 2);
     renumberObjects(f.castle());
     EXPECT_EQ(toSeven.destDoor, 1);  // the door at (10, 0), the second in scan order
     EXPECT_EQ(toSeven.destX, 10);

@@ -274,21 +274,6 @@ TEST(Reader, DamageIsReportedAndTheRoomsAfterItAreNotInUse) {
     }
 }
 
-// One room entry whose data lies in the header's zeros, and the file ending
-// right after it: whatever lies in memory past the end is no table end.
-TEST(Reader, ATableCutOffByTheEndOfTheFileIsDamage) {
-    Bytes p = programOf({{0x06, 0x08, 0x00}});
-    p.resize(258 + 8);
-    const long address = c64AddressOfOffset(100);
-    p[258 + 6] = static_cast<uint8_t>(address);
-    p[258 + 7] = static_cast<uint8_t>(address >> 8);
-    p.push_back(0xFF);
-    GameFixture f;
-    readCastleProgramBytes(f.app, p.data(), p.size() - 1);
-    EXPECT_EQ(roomsInUseRun(f.castle()), 1);
-    EXPECT_EQ(f.ui.log, std::vector<std::string>{"Error: castle program damaged at room 2."});
-}
-
 TEST(Reader, RoomColoursAreReadAsTheirLowFourBits) {
     GameFixture f;
     Bytes p = programOf({{0x06, 0x08, 0x00}});
