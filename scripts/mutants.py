@@ -23,6 +23,7 @@ import os
 import random
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -194,6 +195,8 @@ def main():
     parser.add_argument("--list", action="store_true", help="print the sample and stop")
     parser.add_argument("--test-timeout", type=int, default=300)
     args = parser.parse_args()
+    # A stop from outside still ends the test programs started.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(130))
 
     sites = find_sites()
     order = list(range(len(sites)))

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 
 #include "draw/draw_support.h"
 #include "editor/catalogue.h"
@@ -129,6 +130,13 @@ TEST_F(MapDrawing, DoorPositionFromAClickOnTheRoomBorder) {
     EXPECT_EQ(doorMapPositionAt(r, 97, 150), (DoorMapPosition{3, 0, 24}));
     EXPECT_FALSE(doorMapPositionAt(r, 150, 150));  // the middle
     EXPECT_FALSE(doorMapPositionAt(r, 208, 150));  // just outside
+    // The bands are 8 pixels deep on every side, edges included.
+    for (const auto& [x, y, direction] : {std::tuple{150, 103, 0}, {150, 200, 2}, {103, 150, 3}, {200, 150, 1}}) {
+        ASSERT_TRUE(doorMapPositionAt(r, x, y)) << x << "," << y;
+        EXPECT_EQ(doorMapPositionAt(r, x, y)->direction, direction) << x << "," << y;
+    }
+    for (const auto& [x, y] : {std::pair{150, 104}, {150, 199}, {104, 150}, {199, 150}, {150, 95}, {95, 150}})
+        EXPECT_FALSE(doorMapPositionAt(r, x, y)) << x << "," << y;
     EXPECT_EQ(snapToMapGrid(100), 96);
     EXPECT_EQ(mapSwatchColour(3), c64Palette[3]);
 }

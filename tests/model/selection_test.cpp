@@ -326,7 +326,7 @@ TEST_F(PasteTest, DamagedClipboardTextsAreRefused) {
     const std::string bad[] = {
         "object 0 0 type=300", "object 0 0 type=3 links=0:40,0", "object 0 0 type=3 text=00",
         "object 0 0 type=9", "vertical 0 0 type=3", "walkway 0 0 26", "camouflage 0 0 3", "object 0 25 type=3",
-        "object 0 0 type=3 number=128", "object 0 0", "object 0 0 type=3 dest=1,2,3",
+        "object 0 0 type=3 number=128", "object 0 0", "object 0 0 type=3 dest=1,2,3", "object 0 0 type=3 junk",
     };
     const std::string head = std::string(kClipboardHeader) + "\nfrom 0 0 0 1 1 0000000000000000\n";
     for (const std::string& line : bad) EXPECT_FALSE(fragmentFromText(head + line + "\nend\n")) << line;
