@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include "draw/draw_support.h"
 #include "editor/draw/bmp.h"
 #include "support/test_support.h"
@@ -68,6 +67,23 @@ TEST(Bmp, ReadsFourAndOneBitPictures) {
     EXPECT_EQ(four.pixel(0, 0), (Rgb{10, 0, 0}));
     EXPECT_EQ(four.pixel(1, 0), (Rgb{0, 20, 0}));
     EXPECT_EQ(four.pixel(2, 0), (Rgb{10, 0, 0}));
+}
+
+// 32-bit pixels with the usual masks after a 40-byte header, and no pixel
+// offset given: the pixels follow the masks.
+TEST(Bmp, ThirtyTwoBitPicturesWithMasksAfterTheHeader) {
+    std::vector<uint8_t> b(54, 0);
+    b[0] = 'B', b[1] = 'M';
+    b[14] = 40, b[18] = 2, b[22] = 1, b[26] = 1, b[28] = 32, b[30] = 3;
+    const uint8_t masks[12] = {0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0};
+    const uint8_t pixels[8] = {0x10, 0x20, 0x30, 0, 0x40, 0x50, 0x60, 0};
+    b.insert(b.end(), masks, masks + 12);
+    b.insert(b.end(), pixels, pixels + 8);
+    b[2] = uint8_t(b.size());
+    const RasterImage img = decode(b);
+    ASSERT_EQ(img.width(), 2);
+    EXPECT_EQ(img.pixel(0, 0), (Rgb{0x30, 0x20, 0x10}));
+    EXPECT_EQ(img.pixel(1, 0), (Rgb{0x60, 0x50, 0x40}));
 }
 
 TEST(Bmp, BlockHoldsHeaderTableAndRows) {
