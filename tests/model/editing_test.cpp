@@ -98,6 +98,14 @@ TEST_F(EditingTest, ControlClicksRemoveCamouflageThenObjectThenWalkway) {
     EXPECT_EQ(deleteObjectAt(app, 5, 7), 255);
     EXPECT_EQ(room().walkway(5, 7), 255);
     EXPECT_EQ(deleteObjectAt(app, 40, 7), -1);
+    // A patch at the right edge is one cell wide: removing it leaves the
+    // patch that starts the next row alone.
+    placeObject(app, kCamouflage, 39, 3);
+    placeObject(app, kCamouflage, 0, 4);
+    EXPECT_EQ(deleteObjectAt(app, 39, 3), 1);
+    EXPECT_EQ(room().camouflage(39, 3), 0);
+    EXPECT_EQ(room().camouflage(0, 4), 1);
+    EXPECT_EQ(room().camouflage(1, 4), 2);
     // A ladder is removed one cell at a time.
     for (int y = 0; y < 4; ++y) placeObject(app, kLadder, 10, y);
     EXPECT_EQ(deleteObjectAt(app, 10, 1), kLadder);

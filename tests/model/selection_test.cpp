@@ -274,6 +274,11 @@ TEST_F(PasteTest, ClipboardTextReadsBackToTheSameFragment) {
     Fragment fragment = copySelection(castle, 0, selectAll(room()));
     fragment.castleId = 0x0123456789abcdefull;
     const std::string text = fragmentToText(fragment);
+    // Extra values are listed only for the record that holds one.
+    EXPECT_NE(text.find(" extra=-1,-1,-1,42,"), std::string::npos) << text;
+    size_t extras = 0;
+    for (size_t at = text.find("extra="); at != std::string::npos; at = text.find("extra=", at + 1)) ++extras;
+    EXPECT_EQ(extras, 1u);
     std::string why;
     const auto back = fragmentFromText(text, &why);
     ASSERT_TRUE(back) << why;
