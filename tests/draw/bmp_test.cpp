@@ -84,6 +84,12 @@ TEST(Bmp, ThirtyTwoBitPicturesWithMasksAfterTheHeader) {
     ASSERT_EQ(img.width(), 2);
     EXPECT_EQ(img.pixel(0, 0), (Rgb{0x30, 0x20, 0x10}));
     EXPECT_EQ(img.pixel(1, 0), (Rgb{0x60, 0x50, 0x40}));
+    // Any other mask is not read.
+    for (size_t mask = 0; mask < 3; ++mask) {
+        std::vector<uint8_t> other = b;
+        other[54 + 4 * mask] ^= 0x01;
+        EXPECT_TRUE(decode(other).empty()) << mask;
+    }
 }
 
 TEST(Bmp, BlockHoldsHeaderTableAndRows) {
