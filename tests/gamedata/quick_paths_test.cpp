@@ -115,6 +115,9 @@ TEST(QuickReading, PlacementsOverObjectsAndJoinedRunsReadCarefully) {
     readers.expectSame(programOf({ladders}), "ladder joined from above");
     readers.expectSame(programOf({guns}), "rail listed twice");
     readers.expectSame(programOf({fields}), "shared switch");
+    // A door whose block would pass the right edge is left out; the next one is read.
+    const Bytes edge{kListDoor, kListTagHigh, 2, xb(38), yb(5), 1, 0, 0, 0, 0, 0, xb(5), yb(5), 1, 0, 0, 0, 0, 0};
+    readers.expectSame(programOf({edge}), "door past the right edge");
     // The careful reading of one room leaves the next rooms to the quick one.
     readers.expectSame(programOf({join({doors, ladders}), join({bells, guns, fields}), doors}), "rooms mixed");
 }
