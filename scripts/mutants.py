@@ -128,8 +128,8 @@ FIRST = {
     "src/model": ["test_model", "test_app"],
     "src/editor/draw": ["test_draw"],
     "src/editor": ["test_model", "test_app", "test_draw"],
-    "src/gamedata": ["test_gamedata", "test_cli"],
-    "src/disk": ["test_disk", "test_cli"],
+    "src/gamedata": ["test_gamedata", "test_cli", "test_app"],
+    "src/disk": ["test_disk", "test_app", "test_cli"],
 }
 
 
