@@ -518,7 +518,7 @@ bool CanvasMouse::moveObject(CellPos source, CellPos target) {
 
     const bool moved = placeObject(app_, copy.type, target.x, target.y, -1) != 0;
     if (moved) {
-        for (CellRecord& rec : r.objectLayer) {
+        for (CellRecord& rec : r.objectLayer()) {
             if (!isObjectType(rec.type)) continue;
             for (auto& link : rec.links)
                 if (link[0] == source.x && link[1] == source.y) {

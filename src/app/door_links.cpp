@@ -82,7 +82,7 @@ void connectDoorAt(AppState& app, int x, int y) {
 
 void killConnections(AppState& app, int room) {
     if (!isValidRoom(room)) return;
-    for (CellRecord& rec : app.castle.room(room).objectLayer) {
+    for (CellRecord& rec : app.castle.room(room).objectLayer()) {
         if (rec.type != kDoor) continue;
         rec.destRoom = 0;
         rec.destDoor = 0;

@@ -39,7 +39,7 @@ void keepDoorRoomOnMap(CastleModel& castle, int room) {
     if (!isValidRoom(room)) return;
     Room& r = castle.room(room);
     if (r.roomInUse) return;
-    for (const CellRecord& rec : r.objectLayer) {
+    for (const CellRecord& rec : r.objectLayer()) {
         if (rec.type != kDoor) continue;
         r.roomMapRect = kDefaultRoomMapRect;
         r.roomInUse = 1;
@@ -93,10 +93,10 @@ void EditWatch::mousePressed() {
     if (popup) p.popup = *popup;
     const Room& room = castle.room(p.room);
     for (int c = 0; c < kCellsPerRoom; ++c) {
-        p.objects[c] = room.objectLayer[c].type;
-        p.verticals[c] = room.verticalLayer[c].type;
-        p.walkways[c] = room.walkwayLayer[c];
-        p.camouflage[c] = room.camouflageLayer[c];
+        p.objects[c] = room.objectLayer()[c].type;
+        p.verticals[c] = room.verticalLayer()[c].type;
+        p.walkways[c] = room.walkwayLayer()[c];
+        p.camouflage[c] = room.camouflageLayer()[c];
     }
     for (int r = 0; r < kRooms; ++r) {
         p.rects[r] = castle.room(r).roomMapRect;
@@ -150,7 +150,7 @@ std::string EditWatch::mouseStepName() const {
     bool added = false, removed = false;
     int addedObject = -1;
     for (int c = 0; c < kCellsPerRoom; ++c) {
-        const int before = p.objects[c], after = room.objectLayer[c].type;
+        const int before = p.objects[c], after = room.objectLayer()[c].type;
         if (before != after) {
             if (isObjectType(after)) {
                 added = true;
@@ -158,18 +158,18 @@ std::string EditWatch::mouseStepName() const {
             }
             if (isObjectType(before)) removed = true;
         }
-        const int vBefore = p.verticals[c], vAfter = room.verticalLayer[c].type;
+        const int vBefore = p.verticals[c], vAfter = room.verticalLayer()[c].type;
         if (vBefore != vAfter) {
             if (vAfter != kEmpty) added = true;
             if (vBefore != kEmpty) removed = true;
         }
         // Walkway pieces change their shape by themselves: only laying and removing count.
-        if ((p.walkways[c] == kEmpty) != (room.walkwayLayer[c] == kEmpty)) {
-            if (room.walkwayLayer[c] != kEmpty) added = true;
+        if ((p.walkways[c] == kEmpty) != (room.walkwayLayer()[c] == kEmpty)) {
+            if (room.walkwayLayer()[c] != kEmpty) added = true;
             else removed = true;
         }
-        if ((p.camouflage[c] == 0) != (room.camouflageLayer[c] == 0)) {
-            if (room.camouflageLayer[c] != 0) added = true;
+        if ((p.camouflage[c] == 0) != (room.camouflageLayer()[c] == 0)) {
+            if (room.camouflageLayer()[c] != 0) added = true;
             else removed = true;
         }
     }

@@ -57,7 +57,7 @@ bool objectAnchorAt(const Room& room, int x, int y, int* anchorX, int* anchorY) 
 bool findDoorByNumber(const Room& room, int number, int* x, int* y) {
     bool found = false;
     for (int i = 0; i < kCellsPerRoom; ++i) {
-        const CellRecord& rec = room.objectLayer[static_cast<size_t>(i)];
+        const CellRecord& rec = room.objectLayer()[static_cast<size_t>(i)];
         if (rec.type != kDoor || rec.number != number) continue;
         *x = i % kColumns;
         *y = i / kColumns;

@@ -26,7 +26,7 @@ Size blockCells(int type) {
 // object placed there later must not inherit them. Other links stay; a source
 // left without any link is marked unlinked again.
 void unlinkSourcesOf(Room& room, CellPos anchor) {
-    for (CellRecord& rec : room.objectLayer) {
+    for (CellRecord& rec : room.objectLayer()) {
         if (!isObjectType(rec.type)) continue;
         bool changed = false;
         for (auto& link : rec.links) {

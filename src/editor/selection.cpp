@@ -189,7 +189,7 @@ void settleMark(CellRecord& rec) {
 // The smallest number its type does not yet use in the room.
 int8_t freeNumber(const Room& room, int type, std::bitset<256>& used, bool& gathered) {
     if (!gathered) {
-        for (const CellRecord& rec : room.objectLayer)
+        for (const CellRecord& rec : room.objectLayer())
             if (rec.type == type) used[static_cast<size_t>(static_cast<uint8_t>(rec.number))] = true;
         gathered = true;
     }
@@ -383,7 +383,7 @@ bool moveSelection(CastleModel& castle, int roomIndex, Selection& selection, int
             anchors[Room::index(fragment.originX + item.dx, fragment.originY + item.dy)] = Room::index(x, y);
     }
     // Links name anchor cells: those of the moved objects follow them.
-    for (CellRecord& rec : room.objectLayer) {
+    for (CellRecord& rec : room.objectLayer()) {
         if (!isObjectType(rec.type)) continue;
         for (auto& link : rec.links) {
             if (!isInsideRoom(link[0], link[1])) continue;
@@ -408,7 +408,7 @@ int deleteSelection(CastleModel& castle, int roomIndex, const Selection& selecti
     for (const FragmentItem& item : fragment.items)
         if (item.layer == SelectLayer::Object)
             gone[static_cast<size_t>(Room::index(fragment.originX + item.dx, fragment.originY + item.dy))] = true;
-    for (CellRecord& rec : room.objectLayer) {
+    for (CellRecord& rec : room.objectLayer()) {
         if (!isObjectType(rec.type)) continue;
         bool freed = false;
         for (auto& link : rec.links) {

@@ -66,8 +66,8 @@ std::vector<CastleProblem> findCastleProblems(const CastleModel& castle, const R
         int doors = 0;
         for (int i = 0; i < kCellsPerRoom; ++i) {
             const size_t at = static_cast<size_t>(i);
-            const int32_t type = types ? types[r].object[at] : room.objectLayer[at].type;
-            const int32_t mark = types ? types[r].mark[at] : room.objectLayer[at].mark;
+            const int32_t type = types ? types[r].object[at] : room.objectLayer()[at].type;
+            const int32_t mark = types ? types[r].mark[at] : room.objectLayer()[at].mark;
             doors += type == kDoor ? 1 : 0;
             if (type == kDoor || (type != kEmpty && !room.roomInUse)) cells.push_back(static_cast<int16_t>(i));
             if (mark == kMarkUnlinked) unlinkedCells.push_back(static_cast<int16_t>(i));
@@ -89,7 +89,7 @@ std::vector<CastleProblem> findCastleProblems(const CastleModel& castle, const R
             const Room& room = castle.room(r);
             int ordinal = 0;
             for (size_t k = cellsStart[static_cast<size_t>(r)]; k < cellsStart[static_cast<size_t>(r) + 1]; ++k) {
-                const CellRecord& e = room.objectLayer[static_cast<size_t>(cells[k])];
+                const CellRecord& e = room.objectLayer()[static_cast<size_t>(cells[k])];
                 if (e.type != kDoor) continue;
                 table[static_cast<size_t>(e.number + 128)] = r < run ? ordinal : e.ordinal;
                 ++ordinal;
@@ -104,7 +104,7 @@ std::vector<CastleProblem> findCastleProblems(const CastleModel& castle, const R
         for (size_t k = cellsStart[static_cast<size_t>(r)]; k < cellsStart[static_cast<size_t>(r) + 1]; ++k) {
             const int i = cells[k];
             const int x = i % kColumns, y = i / kColumns;
-            const CellRecord& rec = room.objectLayer[static_cast<size_t>(i)];
+            const CellRecord& rec = room.objectLayer()[static_cast<size_t>(i)];
             if (rec.type != kEmpty && !room.roomInUse) {
                 CastleProblem p;
                 p.kind = ProblemKind::ObjectsInRoomNotInUse;
@@ -177,7 +177,7 @@ std::vector<CastleProblem> findCastleProblems(const CastleModel& castle, const R
         for (size_t k = unlinkedStart[static_cast<size_t>(r)]; k < unlinkedStart[static_cast<size_t>(r) + 1]; ++k) {
             const int i = unlinkedCells[k];
             const int x = i % kColumns, y = i / kColumns;
-            const CellRecord& rec = room.objectLayer[static_cast<size_t>(i)];
+            const CellRecord& rec = room.objectLayer()[static_cast<size_t>(i)];
             CastleProblem p;
             p.kind = ProblemKind::Unlinked;
             p.message = "Error #" + num(++errors) + ": Unlinked " + std::string(objectTypeName(rec.type)) + " in Room " +

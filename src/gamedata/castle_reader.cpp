@@ -307,7 +307,7 @@ private:
                     // $FF marks a free slot; it names no machine.
                     if (!sw || b == kFreeSwitchSlot) continue;
                     for (int i = 0; i < kCellsPerRoom; ++i) {
-                        const CellRecord& m = room_.objectLayer[static_cast<size_t>(i)];
+                        const CellRecord& m = room_.objectLayer()[static_cast<size_t>(i)];
                         if (m.type != kLightningMachine || (m.number & 0xFF) != (b >> 3)) continue;
                         // A machine's recorded position is its cell once it has been
                         // recounted; the quick mode recounts only at the end.

@@ -385,7 +385,7 @@ void compileTexts(Room& room, const CellIndex& cells, ProgramWriter& w) {
     int patchCount = 0;
     for (int i = 0; i < kCellsPerRoom; ++i) {
         patches[static_cast<size_t>(patchCount)] = static_cast<int16_t>(i);
-        patchCount += room.camouflageLayer[static_cast<size_t>(i)] == 1 ? 1 : 0;
+        patchCount += room.camouflageLayer()[static_cast<size_t>(i)] == 1 ? 1 : 0;
     }
     // Texts that write no letters leave no list: reading it back gives none either.
     if (patchCount == 0 && texts.empty()) return;
@@ -438,11 +438,11 @@ void compileRoom(CastleModel& castle, int roomIndex, std::vector<uint8_t>& out, 
         Room& room = castle.room(roomIndex);
         const auto& count = room.roomObjectCount;
         ProgramWriter w(out);
-        const CellIndex cells = types ? CellIndex(types->object) : CellIndex(room.objectLayer);
+        const CellIndex cells = types ? CellIndex(types->object) : CellIndex(room.objectLayer());
         if (count[kDoor] != 0) compileDoors(room, cells, w, doors);
         compileWalkways(room, w);
         if (count[kSlidingPole] != 0 || count[kLadder] != 0) {
-            const CellIndex runs = types ? CellIndex(types->vertical) : CellIndex(room.verticalLayer);
+            const CellIndex runs = types ? CellIndex(types->vertical) : CellIndex(room.verticalLayer());
             if (count[kSlidingPole] != 0) compileVerticalRuns(room, runs, w, kListSlide, kSlidingPole);
             if (count[kLadder] != 0) compileVerticalRuns(room, runs, w, kListLadder, kLadder);
         }
@@ -477,8 +477,8 @@ CastleTypes::CastleTypes(const CastleModel& castle)
         }
         // Outside the castle only the check looks, and only at the object layer.
         for (size_t i = 0; i < kCellsPerRoom; ++i) {
-            t.object[i] = room.objectLayer[i].type;
-            t.mark[i] = room.objectLayer[i].mark;
+            t.object[i] = room.objectLayer()[i].type;
+            t.mark[i] = room.objectLayer()[i].mark;
         }
         t.vertical.fill(kEmpty);
     }
@@ -589,7 +589,7 @@ void renumberObjects(CastleModel& castle, const CastleTypes* types) {
     const int rooms = roomsInUseRun(castle);
     auto typeAt = [&](int room, int i) {
         return types ? types->room(room).object[static_cast<size_t>(i)]
-                     : castle.room(room).objectLayer[static_cast<size_t>(i)].type;
+                     : castle.room(room).objectLayer()[static_cast<size_t>(i)].type;
     };
     CastleSettings& settings = castle.settings;
     uint8_t newStartDoor[2] = {settings.playerStartDoor[0], settings.playerStartDoor[1]};
@@ -619,7 +619,7 @@ void renumberObjects(CastleModel& castle, const CastleTypes* types) {
             table.fill(-1);
             const Room& dest = castle.room(room);
             auto add = [&](int i) {
-                table[static_cast<size_t>(dest.objectLayer[static_cast<size_t>(i)].number + 128)] = static_cast<int16_t>(i);
+                table[static_cast<size_t>(dest.objectLayer()[static_cast<size_t>(i)].number + 128)] = static_cast<int16_t>(i);
             };
             if (room < rooms) {
                 for (size_t k = doorsStart[static_cast<size_t>(room)]; k < doorsStart[static_cast<size_t>(room) + 1]; ++k)
@@ -635,7 +635,7 @@ void renumberObjects(CastleModel& castle, const CastleTypes* types) {
     for (int r = 0; r < rooms; ++r) {
         Room& room = castle.room(r);
         for (size_t k = doorsStart[static_cast<size_t>(r)]; k < doorsStart[static_cast<size_t>(r) + 1]; ++k) {
-            CellRecord& d = room.objectLayer[static_cast<size_t>(doors[k])];
+            CellRecord& d = room.objectLayer()[static_cast<size_t>(doors[k])];
             for (int p = 0; p < 2; ++p)
                 if (settings.playerStartRoom[p] == r && d.number == settings.playerStartDoor[p])
                     newStartDoor[p] = static_cast<uint8_t>(d.ordinal);
@@ -645,7 +645,7 @@ void renumberObjects(CastleModel& castle, const CastleTypes* types) {
             if (oldDestDoor < -128 || oldDestDoor > 127) continue;  // no door holds such a number
             const int cell = tableFor(d.destRoom)[static_cast<size_t>(oldDestDoor + 128)];
             if (cell < 0) continue;
-            const CellRecord& e = castle.room(d.destRoom).objectLayer[static_cast<size_t>(cell)];
+            const CellRecord& e = castle.room(d.destRoom).objectLayer()[static_cast<size_t>(cell)];
             d.destX = e.x;
             d.destY = e.y;
             d.destDoor = e.ordinal;
@@ -659,7 +659,7 @@ void renumberObjects(CastleModel& castle, const CastleTypes* types) {
         Room& room = castle.room(r);
         for (int i = 0; i < kCellsPerRoom; ++i) {
             if (!isObjectType(typeAt(r, i))) continue;
-            CellRecord& rec = room.objectLayer[static_cast<size_t>(i)];
+            CellRecord& rec = room.objectLayer()[static_cast<size_t>(i)];
             rec.number = static_cast<int8_t>(rec.ordinal & 0xFF);
         }
     }

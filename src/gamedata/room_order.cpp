@@ -15,7 +15,7 @@ constexpr int kMapHeight = 400;
 int swapped(int value, int a, int b) { return value == a ? b : value == b ? a : value; }
 
 bool leadsTo(const Room& room, int a, int b) {
-    for (const CellRecord& rec : room.objectLayer)
+    for (const CellRecord& rec : room.objectLayer())
         if (rec.type == kDoor && (rec.destRoom == a || rec.destRoom == b)) return true;
     return false;
 }
@@ -23,10 +23,10 @@ bool leadsTo(const Room& room, int a, int b) {
 // Exchanges two rooms in place, record by record: a whole room is too large
 // for a temporary on the stack.
 void swapContents(Room& x, Room& y) {
-    std::swap_ranges(x.objectLayer.begin(), x.objectLayer.end(), y.objectLayer.begin());
-    std::swap_ranges(x.verticalLayer.begin(), x.verticalLayer.end(), y.verticalLayer.begin());
-    std::swap_ranges(x.walkwayLayer.begin(), x.walkwayLayer.end(), y.walkwayLayer.begin());
-    std::swap_ranges(x.camouflageLayer.begin(), x.camouflageLayer.end(), y.camouflageLayer.begin());
+    std::swap_ranges(x.objectLayer().begin(), x.objectLayer().end(), y.objectLayer().begin());
+    std::swap_ranges(x.verticalLayer().begin(), x.verticalLayer().end(), y.verticalLayer().begin());
+    std::swap_ranges(x.walkwayLayer().begin(), x.walkwayLayer().end(), y.walkwayLayer().begin());
+    std::swap_ranges(x.camouflageLayer().begin(), x.camouflageLayer().end(), y.camouflageLayer().begin());
     std::swap(x.roomMapRect, y.roomMapRect);
     std::swap(x.roomColour, y.roomColour);
     std::swap(x.roomInUse, y.roomInUse);
@@ -37,10 +37,10 @@ void swapContents(Room& x, Room& y) {
 
 bool roomHoldsAnything(const Room& room) {
     for (int i = 0; i < kCellsPerRoom; ++i) {
-        if (room.objectLayer[static_cast<size_t>(i)].type != kEmpty) return true;
-        if (room.verticalLayer[static_cast<size_t>(i)].type != kEmpty) return true;
-        if (room.walkwayLayer[static_cast<size_t>(i)] != kEmpty) return true;
-        if (room.camouflageLayer[static_cast<size_t>(i)] != 0) return true;
+        if (room.objectLayer()[static_cast<size_t>(i)].type != kEmpty) return true;
+        if (room.verticalLayer()[static_cast<size_t>(i)].type != kEmpty) return true;
+        if (room.walkwayLayer()[static_cast<size_t>(i)] != kEmpty) return true;
+        if (room.camouflageLayer()[static_cast<size_t>(i)] != 0) return true;
     }
     return false;
 }
@@ -70,12 +70,12 @@ bool swapRooms(CastleModel& castle, int a, int b) {
         Room& room = castle.room(r);
         const bool own = r == a || r == b;
         if (!own && !leadsTo(room, a, b)) continue;
-        for (CellRecord& rec : room.objectLayer) {
+        for (CellRecord& rec : room.objectLayer()) {
             if (rec.type == kDoor) rec.destRoom = swapped(rec.destRoom, a, b);
             if (own && isObjectType(rec.type)) rec.room = swapped(rec.room, a, b);
         }
         if (own)
-            for (CellRecord& rec : room.verticalLayer)
+            for (CellRecord& rec : room.verticalLayer())
                 if (isObjectType(rec.type)) rec.room = swapped(rec.room, a, b);
     }
     for (uint8_t& start : castle.settings.playerStartRoom) start = static_cast<uint8_t>(swapped(start, a, b));
@@ -88,7 +88,7 @@ int duplicateRoom(CastleModel& castle, int source) {
     if (target < 0) return -1;
     castle.room(target) = castle.room(source);
     Room& copy = castle.room(target);
-    for (CellRecord& rec : copy.objectLayer) {
+    for (CellRecord& rec : copy.objectLayer()) {
         if (!isObjectType(rec.type)) continue;
         rec.room = target;
         if (rec.mark == kMarkHighlighted) rec.mark = kMarkPlain;
@@ -101,7 +101,7 @@ int duplicateRoom(CastleModel& castle, int source) {
             rec.destRoom = rec.destDoor = rec.destX = rec.destY = 0;
         }
     }
-    for (CellRecord& rec : copy.verticalLayer)
+    for (CellRecord& rec : copy.verticalLayer())
         if (isObjectType(rec.type)) rec.room = target;
 
     // On the map beside the original, one grid step down and right, kept on the map.

@@ -1,5 +1,6 @@
 #include "model/castle_files.h"
 
+#include <array>
 #include <bit>
 #include <cstdio>
 #include <cstdlib>
@@ -78,6 +79,33 @@ void writeVerticalSection(uint8_t* p, const CastleModel& castle) {
         });
 }
 
+constexpr size_t kRoomCellsImageSize = 1000 * kProjectCellSize;
+
+// The cells of a blank room as a project file holds them, made once.
+const std::vector<uint8_t>& blankCellsImage(BlankRoom blank) {
+    static const auto make = [](BlankRoom b) {
+        Room room;
+        room.releaseCells(b);
+        std::vector<uint8_t> image(kRoomCellsImageSize);
+        writeRoomCells(image.data(), room);
+        return image;
+    };
+    if (blank == BlankRoom::Cleared) {
+        static const std::vector<uint8_t> cleared = make(BlankRoom::Cleared);
+        return cleared;
+    }
+    static const std::vector<uint8_t> fresh = make(BlankRoom::Fresh);
+    return fresh;
+}
+
+// True when a room's vertical types in the file are those of a blank room
+// (every blank has none).
+bool blankVerticalTypes(const uint8_t* p) {
+    for (int i = 0; i < kCellsPerRoom; ++i)
+        if (getI32(p + 4 * static_cast<size_t>(i)) != kEmpty) return false;
+    return true;
+}
+
 }  // namespace
 
 bool ProjectBytes::read(const std::string& path) {
@@ -119,6 +147,59 @@ std::vector<uint8_t> castleFileImage(const CastleModel& castle) {
     return out;
 }
 
+namespace {
+
+// The cells of every room and the vertical section, from p on; false when the
+// image ends first (what was read stays). A room still blank whose cells in
+// the file are the blank's stays blank, so that a castle read from a project
+// costs only the rooms it uses.
+bool readRoomsCells(CastleModel& castle, const uint8_t* data, size_t size, const uint8_t* p) {
+    const uint8_t* end = data + size;
+    const uint8_t* vertical = size >= kProjectFileSize && std::memcmp(data + kProjectLayoutSize, "VERT", 4) == 0
+                                  ? data + kProjectLayoutSize + 4
+                                  : nullptr;
+    std::array<bool, kRooms> keptBlank{};
+    for (int r = 0; r < kRooms; ++r) {
+        Room& room = castle.room(r);
+        const bool whole = static_cast<size_t>(end - p) >= kRoomCellsImageSize;
+        const uint8_t* verticalTypes = vertical ? vertical + static_cast<size_t>(r) * kCellsPerRoom * 4 : nullptr;
+        if (!room.holdsCells() && whole &&
+            std::memcmp(p, blankCellsImage(room.blank()).data(), kRoomCellsImageSize) == 0 &&
+            (!verticalTypes || blankVerticalTypes(verticalTypes))) {
+            keptBlank[static_cast<size_t>(r)] = true;
+            p += kRoomCellsImageSize;
+            continue;
+        }
+        // Every record, walkway and patch of the room is in the file: no blank to copy first.
+        if (whole) room.holdCellsToOverwrite();
+        for (int x = 0; x < kColumns; ++x) {
+            for (int y = 0; y < kRows; ++y) {
+                if (static_cast<size_t>(end - p) < kProjectCellSize) return false;
+                getRecord(room.object(x, y), p);
+                room.walkway(x, y) = getI32(p + kRecordImageSize);
+                room.camouflage(x, y) = getI32(p + kRecordImageSize + 4);
+                p += kProjectCellSize;
+            }
+        }
+    }
+    if (!vertical) return true;
+    p = vertical;
+    for (int r = 0; r < kRooms; ++r) {
+        if (keptBlank[static_cast<size_t>(r)]) {
+            p += kCellsPerRoom * 4;
+            continue;
+        }
+        Room& room = castle.room(r);
+        forEachFileCell([&](int x, int y) {
+            room.vertical(x, y).type = getI32(p);
+            p += 4;
+        });
+    }
+    return true;
+}
+
+}  // namespace
+
 void readCastleImage(CastleModel& castle, const uint8_t* data, size_t size) {
     const uint8_t* p = data;
     const uint8_t* end = data + size;
@@ -139,25 +220,7 @@ void readCastleImage(CastleModel& castle, const uint8_t* data, size_t size) {
     castle.settings.playerStartDoor[1] = p[4];
     castle.settings.playerLives[1] = p[5];
     p += 6;
-    for (Room& room : castle.rooms) {
-        for (int x = 0; x < kColumns; ++x) {
-            for (int y = 0; y < kRows; ++y) {
-                if (static_cast<size_t>(end - p) < kProjectCellSize) goto recount;
-                getRecord(room.object(x, y), p);
-                room.walkway(x, y) = getI32(p + kRecordImageSize);
-                room.camouflage(x, y) = getI32(p + kRecordImageSize + 4);
-                p += kProjectCellSize;
-            }
-        }
-    }
-    if (end - p >= static_cast<ptrdiff_t>(kVerticalSectionSize) && std::memcmp(p, "VERT", 4) == 0) {
-        p += 4;
-        for (Room& room : castle.rooms)
-            forEachFileCell([&](int x, int y) {
-                room.vertical(x, y).type = getI32(p);
-                p += 4;
-            });
-    }
+    readRoomsCells(castle, data, size, p);
 recount:
     // Counts, ordinals, positions and run lengths are derived: make them current.
     for (int r = 0; r < kRooms; ++r) {

@@ -3,11 +3,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include <utility>
+#include <vector>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -30,90 +29,162 @@ int CellRecord::usedLinkCount() const {
     return n;
 }
 
-void* CastleModel::operator new(std::size_t size) {
-    constexpr std::size_t kHugePage = std::size_t{2} << 20;
-    const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
-    void* block = std::aligned_alloc(kHugePage, rounded);
-    if (!block) throw std::bad_alloc();
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    madvise(block, rounded, MADV_HUGEPAGE);  // only advice: without huge pages nothing changes
-#endif
-    return block;
-}
-
-void CastleModel::operator delete(void* block) noexcept { std::free(block); }
-
 namespace {
 
-using Layer = std::array<CellRecord, kCellsPerRoom>;
+// Blocks of room cells, carved from chunks on 2 MiB boundaries that are
+// offered to the system for huge pages. Blocks given back are kept for the
+// next room: clearing and reading castles again costs no new memory. The
+// chunks live as long as the process.
+class CellsPool {
+public:
+    RoomCells* take() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (free_.empty()) grow();
+        RoomCells* cells = free_.back();
+        free_.pop_back();
+        return cells;
+    }
+    void give(RoomCells* cells) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        free_.push_back(cells);
+    }
 
-// A layer of records as reset() leaves them, with the given picture.
-const Layer& resetLayer(int32_t picture) {
-    static const auto make = [](int32_t p) {
-        auto layer = std::make_unique<Layer>();
+private:
+    static constexpr size_t kHugePage = size_t{2} << 20;
+    // Six rooms fill two huge pages almost exactly (4,176,000 of 4,194,304 bytes).
+    static constexpr size_t kRoomsPerChunk = 6;
+    static constexpr size_t kChunkSize = (kRoomsPerChunk * sizeof(RoomCells) + kHugePage - 1) / kHugePage * kHugePage;
+
+    void grow() {
+        void* chunk = std::aligned_alloc(kHugePage, kChunkSize);
+        if (!chunk) throw std::bad_alloc();
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+        madvise(chunk, kChunkSize, MADV_HUGEPAGE);  // only advice: without huge pages nothing changes
+#endif
+        chunks_.push_back(chunk);
+        // Taken from the back: the first room comes from the start of the chunk.
+        auto* rooms = static_cast<RoomCells*>(chunk);
+        for (size_t i = kRoomsPerChunk; i-- > 0;) free_.push_back(rooms + i);
+    }
+
+    std::mutex mutex_;
+    std::vector<RoomCells*> free_;
+    std::vector<void*> chunks_;
+};
+
+CellsPool& cellsPool() {
+    static CellsPool* const pool = new CellsPool;  // outlives every castle, even static ones
+    return *pool;
+}
+
+using OwnCells = std::unique_ptr<RoomCells, void (*)(RoomCells*)>;
+
+OwnCells makeBlank(int32_t picture) {
+    OwnCells cells(cellsPool().take(), [](RoomCells* c) { cellsPool().give(c); });
+    for (auto* layer : {&cells->objectLayer, &cells->verticalLayer})
         for (CellRecord& r : *layer) {
             r.reset();
-            r.picture = p;
+            r.picture = picture;
         }
-        return layer;
-    };
-    static const std::unique_ptr<Layer> plain = make(0);
-    static const std::unique_ptr<Layer> cleared = make(kEmpty);
-    return picture == kEmpty ? *cleared : *plain;
-}
-
-// Clearing the castle writes 44 MB, more than the caches hold: streaming
-// stores write whole lines without reading them in first, which halves the
-// time. finishCopies() makes them visible like ordinary stores.
-void copyLayer(Layer& to, const Layer& from) {
-#if defined(__SSE2__)
-    auto* out = reinterpret_cast<unsigned char*>(to.data());
-    const auto* in = reinterpret_cast<const unsigned char*>(from.data());
-    const size_t size = sizeof(Layer);
-    const size_t head = (16 - reinterpret_cast<uintptr_t>(out) % 16) % 16;
-    std::memcpy(out, in, head);
-    size_t i = head;
-    for (; i + 16 <= size; i += 16)
-        _mm_stream_si128(reinterpret_cast<__m128i*>(out + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)));
-    std::memcpy(out + i, in + i, size - i);
-#else
-    to = from;
-#endif
-}
-
-void finishCopies() {
-#if defined(__SSE2__)
-    _mm_sfence();
-#endif
-}
-
-void resetRoomLayers(Room& room, int32_t picture) {
-    copyLayer(room.objectLayer, resetLayer(picture));
-    copyLayer(room.verticalLayer, resetLayer(picture));
-    room.walkwayLayer.fill(kEmpty);
-    room.camouflageLayer.fill(0);
+    cells->walkwayLayer.fill(kEmpty);
+    cells->camouflageLayer.fill(0);
+    return cells;
 }
 
 }  // namespace
 
-std::unique_ptr<CastleModel> allocateCells() {
-    // Not zero-filled first: every record and layer is set right below.
-    auto castle = std::make_unique_for_overwrite<CastleModel>();
-    for (Room& room : castle->rooms) resetRoomLayers(room, 0);
-    finishCopies();
-    return castle;
+const RoomCells& Room::blankCells(BlankRoom blank) {
+    if (blank == BlankRoom::Cleared) {
+        static const OwnCells cleared = makeBlank(kEmpty);
+        return *cleared;
+    }
+    static const OwnCells fresh = makeBlank(0);
+    return *fresh;
 }
+
+void Room::GiveBack::operator()(RoomCells* cells) const noexcept { cellsPool().give(cells); }
+
+std::unique_ptr<RoomCells, Room::GiveBack> Room::takeCells() {
+    return std::unique_ptr<RoomCells, GiveBack>(cellsPool().take());
+}
+
+RoomCells& Room::ownCells() {
+    own_ = takeCells();
+    std::memcpy(static_cast<void*>(own_.get()), &blankCells(blank_), sizeof(RoomCells));
+    return *own_;
+}
+
+void Room::holdCellsToOverwrite() {
+    if (own_) return;
+    own_ = takeCells();
+    own_->verticalLayer = blankCells(blank_).verticalLayer;
+}
+
+void Room::releaseCells(BlankRoom blank) {
+    own_.reset();
+    blank_ = blank;
+}
+
+Room::Room(const Room& other)
+    : roomMapRect(other.roomMapRect),
+      roomColour(other.roomColour),
+      roomInUse(other.roomInUse),
+      roomObjectCount(other.roomObjectCount),
+      own_(other.own_ ? takeCells() : nullptr),
+      blank_(other.blank_) {
+    if (own_) std::memcpy(static_cast<void*>(own_.get()), other.own_.get(), sizeof(RoomCells));
+}
+
+Room& Room::operator=(const Room& other) {
+    if (this == &other) return *this;
+    roomMapRect = other.roomMapRect;
+    roomColour = other.roomColour;
+    roomInUse = other.roomInUse;
+    roomObjectCount = other.roomObjectCount;
+    blank_ = other.blank_;
+    if (!other.own_)
+        own_.reset();
+    else {
+        if (!own_) own_ = takeCells();  // a snapshot taken again keeps its block
+        std::memcpy(static_cast<void*>(own_.get()), other.own_.get(), sizeof(RoomCells));
+    }
+    return *this;
+}
+
+bool sameRoom(const Room& a, const Room& b) {
+    const MapRect& p = a.roomMapRect;
+    const MapRect& q = b.roomMapRect;
+    if (p.left != q.left || p.top != q.top || p.right != q.right || p.bottom != q.bottom) return false;
+    if (a.roomColour != b.roomColour || a.roomInUse != b.roomInUse || a.roomObjectCount != b.roomObjectCount)
+        return false;
+    if (!a.holdsCells() && !b.holdsCells() && a.blank() == b.blank()) return true;
+    return std::memcmp(a.objectLayer().data(), b.objectLayer().data(), sizeof(Room::RecordLayer)) == 0 &&
+           std::memcmp(a.verticalLayer().data(), b.verticalLayer().data(), sizeof(Room::RecordLayer)) == 0 &&
+           a.walkwayLayer() == b.walkwayLayer() && a.camouflageLayer() == b.camouflageLayer();
+}
+
+int CastleModel::roomsHoldingCells() const {
+    int n = 0;
+    for (const Room& room : rooms) n += room.holdsCells() ? 1 : 0;
+    return n;
+}
+
+std::unique_ptr<CastleModel> allocateCells() { return std::make_unique<CastleModel>(); }
 
 void clearRoom(CastleModel& castle, int roomIndex) {
     if (!isValidRoom(roomIndex)) return;
     Room& room = castle.room(roomIndex);
     room.roomObjectCount.fill(0);
     room.roomColour = 2;
+    // A fresh blank room already is what this leaves.
+    if (!room.holdsCells() && room.blank() == BlankRoom::Fresh) return;
+    Room::RecordLayer& objects = room.objectLayer();
+    Room::RecordLayer& verticals = room.verticalLayer();
     for (int i = 0; i < kCellsPerRoom; ++i) {
-        room.objectLayer[i].reset();  // picture stays 0 here, unlike a castle clear
-        room.walkwayLayer[i] = kEmpty;
-        room.verticalLayer[i].type = kEmpty;
-        room.camouflageLayer[i] = 0;
+        objects[i].reset();  // picture stays 0 here, unlike a castle clear
+        room.walkwayLayer()[i] = kEmpty;
+        verticals[i].type = kEmpty;
+        room.camouflageLayer()[i] = 0;
     }
 }
 
@@ -121,23 +192,24 @@ void resetRoomRecords(CastleModel& castle, int roomIndex) {
     if (!isValidRoom(roomIndex)) return;
     Room& room = castle.room(roomIndex);
     room.roomObjectCount.fill(0);
-    resetRoomLayers(room, kEmpty);
-    finishCopies();
+    room.releaseCells(BlankRoom::Cleared);
 }
 
 void dropStaleMarkers(Room& room) {
-    for (CellRecord& rec : room.objectLayer) {
-        if (!isCoveredMarker(rec.type)) continue;
-        const int index = rec.type - kCoveredBase;
+    const Room& look = room;  // looking alone gives a blank room no cells
+    for (int i = 0; i < kCellsPerRoom; ++i) {
+        const int32_t type = look.objectLayer()[i].type;
+        if (!isCoveredMarker(type)) continue;
+        const int index = type - kCoveredBase;
         const int ax = index / 40, ay = index % 40;
-        if (isInsideRoom(ax, ay) && isObjectType(room.object(ax, ay).type)) continue;
-        rec.reset();
+        if (isInsideRoom(ax, ay) && isObjectType(look.object(ax, ay).type)) continue;
+        room.objectLayer()[i].reset();
     }
 }
 
 void clearCastleRecords(CastleModel& castle) {
     // What clearRoom does to each room, then every record reset in full: the
-    // full reset overwrites all of clearRoom's record work, so it is done once.
+    // rooms give their cells back and read as cleared blank rooms.
     for (int r = 0; r < kRooms; ++r) {
         Room& room = castle.room(r);
         room.roomColour = 2;
@@ -181,7 +253,7 @@ void recountWithTypes(Room& room, const int32_t* object, const int32_t* vertical
         const int i = verticalCells[static_cast<size_t>(k)];
         const int32_t t = vertical[i];
         if (!isRunType(t)) continue;
-        CellRecord& rec = room.verticalLayer[static_cast<size_t>(i)];
+        CellRecord& rec = room.verticalLayer()[static_cast<size_t>(i)];
         if (!isRunTop(i)) {
             rec.length = 0;
             continue;
@@ -202,14 +274,14 @@ void recountWithTypes(Room& room, const int32_t* object, const int32_t* vertical
         if (y >= 1 && x < kColumns - 1) {
             while (y - 1 - n >= 0 && object[(y - 1 - n) * kColumns + x + 1] == 11) ++n;
         }
-        room.objectLayer[static_cast<size_t>(i)].length = n;
+        room.objectLayer()[static_cast<size_t>(i)].length = n;
     }
 
     // Counting in scan order. Camouflage cells only add to counter 26, so
     // their order matters only when records of type 26 take an ordinal from it.
     auto countObject = [&](int i) {
         const int t = object[i];
-        CellRecord& rec = room.objectLayer[static_cast<size_t>(i)];
+        CellRecord& rec = room.objectLayer()[static_cast<size_t>(i)];
         if (t == 2) {
             rec.ordinal = counter[2];
             counter[2] += rec.usedLinkCount();
@@ -219,14 +291,15 @@ void recountWithTypes(Room& room, const int32_t* object, const int32_t* vertical
             rec.ordinal = counter[static_cast<size_t>(t)]++;
         }
     };
+    const Room::ValueLayer& camouflage = std::as_const(room).camouflageLayer();
     if (camouflageRecords) {
         for (int i = 0; i < kCellsPerRoom; ++i) {
-            if (room.camouflageLayer[static_cast<size_t>(i)] == 1) ++counter[26];
+            if (camouflage[static_cast<size_t>(i)] == 1) ++counter[26];
             if (isObjectType(object[i])) countObject(i);
         }
     } else {
         int patches = 0;
-        for (int32_t c : room.camouflageLayer) patches += c == 1 ? 1 : 0;
+        for (int32_t c : camouflage) patches += c == 1 ? 1 : 0;
         counter[26] = patches;
         for (int k = 0; k < objects; ++k) countObject(objectCells[static_cast<size_t>(k)]);
     }
@@ -234,19 +307,19 @@ void recountWithTypes(Room& room, const int32_t* object, const int32_t* vertical
     for (int k = 0; k < verticals; ++k) {
         const int i = verticalCells[static_cast<size_t>(k)];
         const int32_t t = vertical[i];
-        if (isRunType(t) && isRunTop(i)) room.verticalLayer[static_cast<size_t>(i)].ordinal = counter[static_cast<size_t>(t)]++;
+        if (isRunType(t) && isRunTop(i)) room.verticalLayer()[static_cast<size_t>(i)].ordinal = counter[static_cast<size_t>(t)]++;
     }
 
     for (int k = 0; k < objects; ++k) {
         const int i = objectCells[static_cast<size_t>(k)];
-        CellRecord& rec = room.objectLayer[static_cast<size_t>(i)];
+        CellRecord& rec = room.objectLayer()[static_cast<size_t>(i)];
         rec.typeCount = counter[static_cast<size_t>(object[i])];
         rec.x = i % kColumns;
         rec.y = i / kColumns;
     }
     for (int k = 0; k < verticals; ++k) {
         const int i = verticalCells[static_cast<size_t>(k)];
-        CellRecord& rec = room.verticalLayer[static_cast<size_t>(i)];
+        CellRecord& rec = room.verticalLayer()[static_cast<size_t>(i)];
         rec.typeCount = counter[static_cast<size_t>(vertical[i])];
         rec.x = i % kColumns;
         rec.y = i / kColumns;
@@ -258,14 +331,16 @@ void recountWithTypes(Room& room, const int32_t* object, const int32_t* vertical
 void gatherRoomTypes(const Room& room, RoomTypes& out) {
     // Asking ahead keeps more loads in flight; every 12 records cross a 4 KiB page.
     constexpr size_t kAhead = 24;
+    const Room::RecordLayer& objects = room.objectLayer();
+    const Room::RecordLayer& verticals = room.verticalLayer();
     for (size_t i = 0; i < kCellsPerRoom; ++i) {
         if (i + kAhead < kCellsPerRoom) {
-            __builtin_prefetch(&room.objectLayer[i + kAhead]);
-            __builtin_prefetch(&room.verticalLayer[i + kAhead]);
+            __builtin_prefetch(&objects[i + kAhead]);
+            __builtin_prefetch(&verticals[i + kAhead]);
         }
-        out.object[i] = room.objectLayer[i].type;
-        out.mark[i] = room.objectLayer[i].mark;
-        out.vertical[i] = room.verticalLayer[i].type;
+        out.object[i] = objects[i].type;
+        out.mark[i] = objects[i].mark;
+        out.vertical[i] = verticals[i].type;
     }
 }
 
@@ -277,11 +352,13 @@ void recountRoom(CastleModel& castle, int roomIndex, const RoomTypes& types) {
 void recountRoom(CastleModel& castle, int roomIndex) {
     if (!isValidRoom(roomIndex)) return;
     Room& room = castle.room(roomIndex);
+    const Room::RecordLayer& objects = std::as_const(room).objectLayer();
+    const Room::RecordLayer& verticals = std::as_const(room).verticalLayer();
     std::array<int32_t, kCellsPerRoom> object;
     std::array<int32_t, kCellsPerRoom> vertical;
     for (size_t i = 0; i < kCellsPerRoom; ++i) {
-        object[i] = room.objectLayer[i].type;
-        vertical[i] = room.verticalLayer[i].type;
+        object[i] = objects[i].type;
+        vertical[i] = verticals[i].type;
     }
     recountWithTypes(room, object.data(), vertical.data());
 }
@@ -289,7 +366,7 @@ void recountRoom(CastleModel& castle, int roomIndex) {
 int countObjects(const CastleModel& castle, int roomIndex, int type) {
     if (!isValidRoom(roomIndex)) return 0;
     int n = 0;
-    for (const CellRecord& rec : castle.room(roomIndex).objectLayer) n += rec.type == type ? 1 : 0;
+    for (const CellRecord& rec : castle.room(roomIndex).objectLayer()) n += rec.type == type ? 1 : 0;
     return n;
 }
 

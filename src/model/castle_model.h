@@ -66,27 +66,91 @@ struct MapRect {
     int32_t left = 0, top = 0, right = 0, bottom = 0;
 };
 
-struct Room {
-    // Cells are indexed y * 40 + x (scan order); use the accessors.
+// A room's four layers of cells, 696,000 bytes.
+struct RoomCells {
     std::array<CellRecord, kCellsPerRoom> objectLayer;
     std::array<CellRecord, kCellsPerRoom> verticalLayer;
     std::array<int32_t, kCellsPerRoom> walkwayLayer;
     std::array<int32_t, kCellsPerRoom> camouflageLayer;
+};
+
+// How a room without cells of its own reads: as a new castle's rooms (records
+// with picture 0) or as clearing the castle leaves them (picture 255). Both
+// have no objects, no walkways (255) and no camouflage (0).
+enum class BlankRoom { Fresh, Cleared };
+
+// A room holds its cells only once they are written: until then it reads as
+// one of the two shared blank rooms, so a castle costs what it holds. Reading
+// through a const Room never allocates; the non-const layer accessors give
+// the room cells of its own first (a copy of the blank it read as).
+class Room {
+public:
+    using RecordLayer = std::array<CellRecord, kCellsPerRoom>;
+    using ValueLayer = std::array<int32_t, kCellsPerRoom>;
+
+    Room() = default;
+    Room(const Room& other);
+    Room& operator=(const Room& other);
+    Room(Room&&) noexcept = default;
+    Room& operator=(Room&&) noexcept = default;
+    ~Room() = default;
+
     MapRect roomMapRect;
     int32_t roomColour = 2;
     int32_t roomInUse = 0;
     std::array<int32_t, kObjectTypes> roomObjectCount{};
 
+    // Cells are indexed y * 40 + x (scan order).
+    const RecordLayer& objectLayer() const { return view().objectLayer; }
+    const RecordLayer& verticalLayer() const { return view().verticalLayer; }
+    const ValueLayer& walkwayLayer() const { return view().walkwayLayer; }
+    const ValueLayer& camouflageLayer() const { return view().camouflageLayer; }
+    RecordLayer& objectLayer() { return cells().objectLayer; }
+    RecordLayer& verticalLayer() { return cells().verticalLayer; }
+    ValueLayer& walkwayLayer() { return cells().walkwayLayer; }
+    ValueLayer& camouflageLayer() { return cells().camouflageLayer; }
+
     static int index(int x, int y) { return y * kColumns + x; }
-    CellRecord& object(int x, int y) { return objectLayer[index(x, y)]; }
-    const CellRecord& object(int x, int y) const { return objectLayer[index(x, y)]; }
-    CellRecord& vertical(int x, int y) { return verticalLayer[index(x, y)]; }
-    const CellRecord& vertical(int x, int y) const { return verticalLayer[index(x, y)]; }
-    int32_t& walkway(int x, int y) { return walkwayLayer[index(x, y)]; }
-    int32_t walkway(int x, int y) const { return walkwayLayer[index(x, y)]; }
-    int32_t& camouflage(int x, int y) { return camouflageLayer[index(x, y)]; }
-    int32_t camouflage(int x, int y) const { return camouflageLayer[index(x, y)]; }
+    CellRecord& object(int x, int y) { return objectLayer()[index(x, y)]; }
+    const CellRecord& object(int x, int y) const { return objectLayer()[index(x, y)]; }
+    CellRecord& vertical(int x, int y) { return verticalLayer()[index(x, y)]; }
+    const CellRecord& vertical(int x, int y) const { return verticalLayer()[index(x, y)]; }
+    int32_t& walkway(int x, int y) { return walkwayLayer()[index(x, y)]; }
+    int32_t walkway(int x, int y) const { return walkwayLayer()[index(x, y)]; }
+    int32_t& camouflage(int x, int y) { return camouflageLayer()[index(x, y)]; }
+    int32_t camouflage(int x, int y) const { return camouflageLayer()[index(x, y)]; }
+
+    // True once the room has cells of its own.
+    bool holdsCells() const { return own_ != nullptr; }
+    // The blank the room reads as while it holds no cells.
+    BlankRoom blank() const { return blank_; }
+    // Gives the cells back: the room reads as that blank again.
+    void releaseCells(BlankRoom blank);
+    // For a reader about to write the object, walkway and camouflage layers
+    // in full: gives a blank room cells of its own with only the vertical
+    // layer copied from the blank. The other three hold anything until written.
+    void holdCellsToOverwrite();
+    // The cells of that blank room.
+    static const RoomCells& blankCells(BlankRoom blank);
+
+private:
+    const RoomCells& view() const { return own_ ? *own_ : blankCells(blank_); }
+    RoomCells& cells() { return own_ ? *own_ : ownCells(); }
+    RoomCells& ownCells();
+
+    // Cells come from and go back to a pool of blocks offered for huge pages:
+    // touching fresh memory a page at a time costs more than the copy into it.
+    struct GiveBack {
+        void operator()(RoomCells* cells) const noexcept;
+    };
+    static std::unique_ptr<RoomCells, GiveBack> takeCells();
+
+    std::unique_ptr<RoomCells, GiveBack> own_;
+    BlankRoom blank_ = BlankRoom::Fresh;
 };
+
+// The rooms' layers and header fields are the same, byte for byte.
+bool sameRoom(const Room& a, const Room& b);
 
 // One value of each pair for player 1 (index 0) and player 2 (index 1).
 struct CastleSettings {
@@ -106,14 +170,12 @@ struct CastleModel {
     Room& current() { return rooms[static_cast<size_t>(currentRoom)]; }
     const Room& current() const { return rooms[static_cast<size_t>(currentRoom)]; }
 
-    // The castle is one block of 44 MB: it is placed on 2 MiB boundaries and
-    // offered to the system for huge pages, which makes touching it for the
-    // first time several times faster and the walks over all rooms cheaper.
-    static void* operator new(std::size_t size);
-    static void operator delete(void* block) noexcept;
+    // Rooms holding cells of their own (the others read as blank rooms).
+    int roomsHoldingCells() const;
 };
 
-// Creates the castle's records once; they keep their identity for the whole run.
+// Creates the castle's records once; they keep their identity for the whole
+// run. Its rooms read as fresh blank rooms and hold no cells yet.
 std::unique_ptr<CastleModel> allocateCells();
 
 inline bool isInsideRoom(int x, int y) { return x >= 0 && x < kColumns && y >= 0 && y < kRows; }

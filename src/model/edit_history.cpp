@@ -117,16 +117,16 @@ bool EditHistory::end(const CastleModel& castle) {
         const Room& before = *snapshots_[i];
         const Room& after = castle.room(r);
         for (int c = 0; c < kCellsPerRoom; ++c) {
-            if (!sameRecord(before.objectLayer[c], after.objectLayer[c]))
-                step->records.push_back({uint8_t(r), false, uint16_t(c), before.objectLayer[c], after.objectLayer[c]});
-            if (!sameRecord(before.verticalLayer[c], after.verticalLayer[c]))
-                step->records.push_back({uint8_t(r), true, uint16_t(c), before.verticalLayer[c], after.verticalLayer[c]});
-            if (before.walkwayLayer[c] != after.walkwayLayer[c])
-                step->values.push_back({uint8_t(r), IntLayer::Walkway, uint16_t(c), before.walkwayLayer[c],
-                                        after.walkwayLayer[c]});
-            if (before.camouflageLayer[c] != after.camouflageLayer[c])
-                step->values.push_back({uint8_t(r), IntLayer::Camouflage, uint16_t(c), before.camouflageLayer[c],
-                                        after.camouflageLayer[c]});
+            if (!sameRecord(before.objectLayer()[c], after.objectLayer()[c]))
+                step->records.push_back({uint8_t(r), false, uint16_t(c), before.objectLayer()[c], after.objectLayer()[c]});
+            if (!sameRecord(before.verticalLayer()[c], after.verticalLayer()[c]))
+                step->records.push_back({uint8_t(r), true, uint16_t(c), before.verticalLayer()[c], after.verticalLayer()[c]});
+            if (before.walkwayLayer()[c] != after.walkwayLayer()[c])
+                step->values.push_back({uint8_t(r), IntLayer::Walkway, uint16_t(c), before.walkwayLayer()[c],
+                                        after.walkwayLayer()[c]});
+            if (before.camouflageLayer()[c] != after.camouflageLayer()[c])
+                step->values.push_back({uint8_t(r), IntLayer::Camouflage, uint16_t(c), before.camouflageLayer()[c],
+                                        after.camouflageLayer()[c]});
         }
         if (before.roomObjectCount != after.roomObjectCount)
             step->counts.push_back({uint8_t(r), before.roomObjectCount, after.roomObjectCount});
@@ -169,11 +169,11 @@ bool EditHistory::end(const CastleModel& castle) {
 void EditHistory::apply(CastleModel& castle, const Step& step, bool forward) const {
     for (const RecordChange& c : step.records) {
         Room& room = castle.room(c.room);
-        (c.vertical ? room.verticalLayer : room.objectLayer)[c.cell] = forward ? c.after : c.before;
+        (c.vertical ? room.verticalLayer() : room.objectLayer())[c.cell] = forward ? c.after : c.before;
     }
     for (const IntChange& c : step.values) {
         Room& room = castle.room(c.room);
-        (c.layer == IntLayer::Walkway ? room.walkwayLayer : room.camouflageLayer)[c.cell] = forward ? c.after : c.before;
+        (c.layer == IntLayer::Walkway ? room.walkwayLayer() : room.camouflageLayer())[c.cell] = forward ? c.after : c.before;
     }
     for (const HeaderChange& c : step.headers) {
         Room& room = castle.room(c.room);

@@ -270,15 +270,15 @@ TEST_F(CanvasMouseTest, DragReleasedWhereItBeganChangesNothing) {
     at(12, 4).links[0][1] = 4;
     at(12, 4).mark = 0;
     recountRoom(app.castle, 0);
-    std::vector<uint8_t> before(sizeof(room().objectLayer));
-    std::memcpy(before.data(), room().objectLayer.data(), before.size());
+    std::vector<uint8_t> before(sizeof(room().objectLayer()));
+    std::memcpy(before.data(), room().objectLayer().data(), before.size());
 
     beginDrag(5, 5);
     EXPECT_EQ(mouse.dragTarget(), (CellPos{4, 4}));
     release(4, 4);
     EXPECT_FALSE(mouse.draggingObject());
     EXPECT_EQ(app.placeType, -1);
-    EXPECT_EQ(std::memcmp(before.data(), room().objectLayer.data(), before.size()), 0);
+    EXPECT_EQ(std::memcmp(before.data(), room().objectLayer().data(), before.size()), 0);
 }
 
 TEST_F(CanvasMouseTest, DragToAFreePlaceKeepsTheObjectAndRewritesLinksToIt) {
@@ -328,20 +328,20 @@ TEST_F(CanvasMouseTest, DragOntoAnOccupiedPlacePutsTheObjectBack) {
     placeObject(app, kDoor, 20, 8);
     at(4, 4).destRoom = 3;
     recountRoom(app.castle, 0);
-    std::vector<uint8_t> before(sizeof(room().objectLayer));
-    std::memcpy(before.data(), room().objectLayer.data(), before.size());
+    std::vector<uint8_t> before(sizeof(room().objectLayer()));
+    std::memcpy(before.data(), room().objectLayer().data(), before.size());
 
     beginDrag(5, 5);
     moveTo(21, 9, kLeft);  // inside the other door
     release(21, 9);
-    EXPECT_EQ(std::memcmp(before.data(), room().objectLayer.data(), before.size()), 0);
+    EXPECT_EQ(std::memcmp(before.data(), room().objectLayer().data(), before.size()), 0);
 
     beginDrag(5, 5);
     moveTo(38, 5, kLeft);  // three cells wide: would leave the room
     release(38, 5);
-    EXPECT_EQ(std::memcmp(before.data(), room().objectLayer.data(), before.size()), 0);
+    EXPECT_EQ(std::memcmp(before.data(), room().objectLayer().data(), before.size()), 0);
     EXPECT_FALSE(mouse.moveObject({4, 4}, {-1, 3}));
-    EXPECT_EQ(std::memcmp(before.data(), room().objectLayer.data(), before.size()), 0);
+    EXPECT_EQ(std::memcmp(before.data(), room().objectLayer().data(), before.size()), 0);
 }
 
 TEST_F(CanvasMouseTest, LinkingASwitchToAMachineAndABellToTwoDoors) {

@@ -239,8 +239,8 @@ TEST(RoomSwap, DoorsStartsRectanglesAndRecordsFollowTheirRooms) {
         EXPECT_EQ(now.roomColour, was.roomColour) << r;
         EXPECT_EQ(now.roomInUse, was.roomInUse) << r;
         for (int c = 0; c < kCellsPerRoom; ++c) {
-            const CellRecord& x = was.objectLayer[size_t(c)];
-            const CellRecord& y = now.objectLayer[size_t(c)];
+            const CellRecord& x = was.objectLayer()[size_t(c)];
+            const CellRecord& y = now.objectLayer()[size_t(c)];
             ASSERT_EQ(x.type, y.type);
             if (x.type == kDoor) {
                 ++doors;

@@ -123,7 +123,7 @@ TEST_F(SampleCastleTest, CastleIsCompleteAndPassesTheCheck) {
     EXPECT_EQ(s.playerStartRoom[1], 0);
     EXPECT_NE(s.playerStartDoor[0], s.playerStartDoor[1]);
     bool exitDoor = false;
-    for (const CellRecord& rec : app.castle.room(3).objectLayer) exitDoor |= rec.type == kDoor && rec.variant == 1;
+    for (const CellRecord& rec : app.castle.room(3).objectLayer()) exitDoor |= rec.type == kDoor && rec.variant == 1;
     EXPECT_TRUE(exitDoor);
 }
 

@@ -468,7 +468,7 @@ TEST_F(UndoTest, UndoingAcrossARenumberingLeavesAConsistentCastle) {
     buildSampleCastle(app);
     session.markClean();
     std::vector<int> types;
-    for (const CellRecord& rec : castle.room(0).objectLayer) types.push_back(rec.type);
+    for (const CellRecord& rec : castle.room(0).objectLayer()) types.push_back(rec.type);
     choose(kDoor);
     for (const CellPos cell : {CellPos{24, 14}, CellPos{14, 15}}) {
         click(cell.x, cell.y);
@@ -490,9 +490,9 @@ TEST_F(UndoTest, UndoingAcrossARenumberingLeavesAConsistentCastle) {
     renumberObjects(castle);
     while (session.canUndo()) session.undo();
     renumberObjects(castle);
-    for (int c = 0; c < kCellsPerRoom; ++c) EXPECT_EQ(castle.room(0).objectLayer[c].type, types[c]) << c;
+    for (int c = 0; c < kCellsPerRoom; ++c) EXPECT_EQ(castle.room(0).objectLayer()[c].type, types[c]) << c;
     for (int r = 0; r < kRooms; ++r)
-        for (const CellRecord& rec : castle.room(r).objectLayer)
+        for (const CellRecord& rec : castle.room(r).objectLayer())
             if (isObjectType(rec.type)) {
                 EXPECT_EQ(rec.number, rec.ordinal) << r;
             }

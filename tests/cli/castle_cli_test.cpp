@@ -51,7 +51,7 @@ TEST_F(CastleCli, EndRoomDataIsAClosingRoom) {
     test::GameFixture f;
     readRoomLists(f.castle(), 0, e.data(), e.size(), 0);
     int walkways = 0;
-    for (int v : f.room(0).walkwayLayer) walkways += v != kEmpty ? 1 : 0;
+    for (int v : f.room(0).walkwayLayer()) walkways += v != kEmpty ? 1 : 0;
     EXPECT_EQ(walkways, 40);
     EXPECT_EQ(recordText(f.room(0).object(13, 10)), "THE END");
     for (size_t i = 22; i < e.size(); ++i) EXPECT_EQ(e[i], 0) << i;

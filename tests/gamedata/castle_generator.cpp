@@ -321,8 +321,8 @@ void CastleGenerator::fillToLimit(size_t limit) {
         const Room& room = app_.castle.room(r);
         bool list = room.roomObjectCount[kCamouflage] > 0;
         for (int i = 0; i < kCellsPerRoom && !list; ++i)
-            list = room.objectLayer[static_cast<size_t>(i)].type == kText &&
-                   writtenLetters(room.objectLayer[static_cast<size_t>(i)], i % kColumns) > 0;
+            list = room.objectLayer()[static_cast<size_t>(i)].type == kText &&
+                   writtenLetters(room.objectLayer()[static_cast<size_t>(i)], i % kColumns) > 0;
         hasList[static_cast<size_t>(r)] = list;
     }
     for (int tries = 0; tries < 4000 && size + 8 <= limit; ++tries) {

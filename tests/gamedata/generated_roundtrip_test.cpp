@@ -91,7 +91,7 @@ void normaliseToProgram(CastleModel& castle, int r) {
     m.right = m.left + width * kMapCellPixels;
     m.bottom = m.top + height * kMapCellPixels;
 
-    for (int32_t& w : room.walkwayLayer)
+    for (int32_t& w : room.walkwayLayer())
         if (w >= kWalkway && w <= kWalkwaySlideM) w = kWalkway;
 
     for (int y = 0; y < kRows; ++y)
@@ -148,7 +148,7 @@ void normaliseToProgram(CastleModel& castle, int r) {
         room.object(m.x + 1, m.y).type = kCoveredBase + m.x * kColumns + m.y;
     }
     recountRoom(castle, r);
-    for (CellRecord& rec : room.objectLayer)
+    for (CellRecord& rec : room.objectLayer())
         if (isObjectType(rec.type)) rec.number = static_cast<int8_t>(rec.ordinal & 0xFF);
 }
 
@@ -223,14 +223,14 @@ std::string roomDifference(const Room& a, const Room& b) {
 std::string importDifference(const Room& original, const Room& imported, int importedInto) {
     for (int i = 0; i < kCellsPerRoom; ++i) {
         const size_t c = static_cast<size_t>(i);
-        CellRecord expected = original.objectLayer[c];
+        CellRecord expected = original.objectLayer()[c];
         if (isObjectType(expected.type)) expected.room = importedInto;
-        if (std::memcmp(&expected, &imported.objectLayer[c], sizeof(CellRecord)) != 0)
-            return "object record " + std::to_string(i) + ": " + recordDifference(expected, imported.objectLayer[c]);
-        if (std::memcmp(&original.verticalLayer[c], &imported.verticalLayer[c], sizeof(CellRecord)) != 0)
+        if (std::memcmp(&expected, &imported.objectLayer()[c], sizeof(CellRecord)) != 0)
+            return "object record " + std::to_string(i) + ": " + recordDifference(expected, imported.objectLayer()[c]);
+        if (std::memcmp(&original.verticalLayer()[c], &imported.verticalLayer()[c], sizeof(CellRecord)) != 0)
             return "vertical record " + std::to_string(i);
-        if (original.walkwayLayer[c] != imported.walkwayLayer[c]) return "walkway " + std::to_string(i);
-        if (original.camouflageLayer[c] != imported.camouflageLayer[c]) return "camouflage " + std::to_string(i);
+        if (original.walkwayLayer()[c] != imported.walkwayLayer()[c]) return "walkway " + std::to_string(i);
+        if (original.camouflageLayer()[c] != imported.camouflageLayer()[c]) return "camouflage " + std::to_string(i);
     }
     if (original.roomObjectCount != imported.roomObjectCount) return "object counts";
     return "";
@@ -252,13 +252,13 @@ struct Reach {
             const Room& room = castle.room(r);
             std::array<int, kCellsPerRoom> switchesOn{};
             for (int i = 0; i < kCellsPerRoom; ++i) {
-                const CellRecord& rec = room.objectLayer[static_cast<size_t>(i)];
+                const CellRecord& rec = room.objectLayer()[static_cast<size_t>(i)];
                 const int t = rec.type;
                 if (t >= 0 && t < kPaletteTypes) types[static_cast<size_t>(t)] = true;
-                const int v = room.verticalLayer[static_cast<size_t>(i)].type;
+                const int v = room.verticalLayer()[static_cast<size_t>(i)].type;
                 if (v >= 0 && v < kPaletteTypes) types[static_cast<size_t>(v)] = true;
-                if (room.walkwayLayer[static_cast<size_t>(i)] == kWalkway) types[kWalkway] = true;
-                if (room.camouflageLayer[static_cast<size_t>(i)] == 1) types[kCamouflage] = true;
+                if (room.walkwayLayer()[static_cast<size_t>(i)] == kWalkway) types[kWalkway] = true;
+                if (room.camouflageLayer()[static_cast<size_t>(i)] == 1) types[kCamouflage] = true;
                 const bool two = rec.variant == 0 || rec.variant == 1;
                 if (t == kConveyor && rec.variant >= 0 && rec.variant <= 2) conveyorStates[static_cast<size_t>(rec.variant)] = true;
                 if (t == kTrap && two) trapStates[static_cast<size_t>(rec.variant)] = true;

@@ -51,7 +51,7 @@ void buildRandomCastle(GameFixture& f, uint32_t seed) {
         // Counts and ordinals left behind by edits the recount never saw.
         Room& room = f.room(r);
         if (pick(0, 2) == 0) room.roomObjectCount[kDoor] = pick(0, 3);
-        for (CellRecord& rec : room.objectLayer)
+        for (CellRecord& rec : room.objectLayer())
             if (rec.type == kDoor && pick(0, 3) == 0) rec.ordinal = pick(0, 5);
     }
     f.enter(0);

@@ -25,17 +25,17 @@ std::string firstDifference(const CastleModel& a, const CastleModel& b) {
     for (int r = 0; r < kRooms; ++r) {
         const Room& x = a.room(r);
         const Room& y = b.room(r);
-        if (std::memcmp(&x, &y, sizeof(Room)) == 0) continue;
+        if (sameRoom(x, y)) continue;
         std::ostringstream where;
         where << "room " << r;
         for (int i = 0; i < kCellsPerRoom; ++i) {
             const size_t c = static_cast<size_t>(i);
-            if (std::memcmp(&x.objectLayer[c], &y.objectLayer[c], sizeof(CellRecord)) != 0)
+            if (std::memcmp(&x.objectLayer()[c], &y.objectLayer()[c], sizeof(CellRecord)) != 0)
                 return where.str() + " object record " + std::to_string(i);
-            if (std::memcmp(&x.verticalLayer[c], &y.verticalLayer[c], sizeof(CellRecord)) != 0)
+            if (std::memcmp(&x.verticalLayer()[c], &y.verticalLayer()[c], sizeof(CellRecord)) != 0)
                 return where.str() + " vertical record " + std::to_string(i);
-            if (x.walkwayLayer[c] != y.walkwayLayer[c]) return where.str() + " walkway " + std::to_string(i);
-            if (x.camouflageLayer[c] != y.camouflageLayer[c]) return where.str() + " camouflage " + std::to_string(i);
+            if (x.walkwayLayer()[c] != y.walkwayLayer()[c]) return where.str() + " walkway " + std::to_string(i);
+            if (x.camouflageLayer()[c] != y.camouflageLayer()[c]) return where.str() + " camouflage " + std::to_string(i);
         }
         return where.str() + " counts, colour, map or flag";
     }

@@ -69,7 +69,7 @@ TEST(Reader, EmptyRoomDataGivesARoomWithoutObjects) {
     GameFixture f;
     read(f, programOf({{0x06, 0x08, 0x00, 0x00, 0x00}}));
     EXPECT_TRUE(f.room(0).roomInUse);
-    for (const CellRecord& rec : f.room(0).objectLayer) EXPECT_EQ(rec.type, kEmpty);
+    for (const CellRecord& rec : f.room(0).objectLayer()) EXPECT_EQ(rec.type, kEmpty);
 }
 
 TEST(Reader, DoorsKeepTheirFieldsAndExitVariant) {

@@ -22,7 +22,14 @@ uint64_t fingerprint(const CastleModel& castle) {
         const auto* b = static_cast<const uint8_t*>(p);
         for (size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ull;
     };
-    for (int r = 0; r < 3; ++r) mix(&castle.room(r), sizeof(Room));
+    for (int r = 0; r < 3; ++r) {
+        const Room& room = castle.room(r);
+        mix(room.objectLayer().data(), sizeof(Room::RecordLayer));
+        mix(room.verticalLayer().data(), sizeof(Room::RecordLayer));
+        mix(room.walkwayLayer().data(), sizeof(Room::ValueLayer));
+        mix(room.camouflageLayer().data(), sizeof(Room::ValueLayer));
+        mix(room.roomObjectCount.data(), sizeof room.roomObjectCount);
+    }
     for (const Room& room : castle.rooms) {
         mix(&room.roomMapRect, sizeof room.roomMapRect);
         mix(&room.roomColour, 4);

@@ -61,14 +61,14 @@ TEST_F(EditingTest, PlacementWritesAnchorAndCoveredCells) {
 
 TEST_F(EditingTest, PlacementRefusesCollisionsAndEdges) {
     ASSERT_EQ(placeObject(app, kDoor, 4, 6), 1);
-    const auto snapshot = room().objectLayer;
+    const auto snapshot = room().objectLayer();
     EXPECT_EQ(placeObject(app, kKey, 5, 7), 0);     // covered cell
     EXPECT_EQ(placeObject(app, kKey, 3, 6), 0);     // block overlaps the door
     EXPECT_EQ(placeObject(app, kKey, 39, 0), 0);    // two cells wide at column 39
     EXPECT_EQ(placeObject(app, kMummy, 0, 23), 0);  // three rows at row 23
     EXPECT_EQ(placeObject(app, kKey, 40, 0), 0);
     EXPECT_EQ(placeObject(app, kKey, -1, 0), 0);
-    EXPECT_EQ(std::memcmp(snapshot.data(), room().objectLayer.data(), sizeof snapshot), 0);
+    EXPECT_EQ(std::memcmp(snapshot.data(), room().objectLayer().data(), sizeof snapshot), 0);
     // A forced number places over taken cells, but never beyond the room.
     EXPECT_EQ(placeObject(app, kKey, 5, 7, 4), 1);
     EXPECT_EQ(room().object(5, 7).number, 4);

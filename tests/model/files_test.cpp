@@ -257,7 +257,7 @@ TEST_F(FilesTest, RoomFileExportAndImport) {
     ui.files.push_back(dir.file("old.crm"));
     ASSERT_EQ(importRoom(app), 1);
     EXPECT_EQ(seven.object(4, 6).type, kDoor);
-    for (int32_t c : seven.camouflageLayer) ASSERT_EQ(c, 0);
+    for (int32_t c : seven.camouflageLayer()) ASSERT_EQ(c, 0);
     for (const size_t size : {size_t{691999}, size_t{692001}, size_t{696003}}) {
         writeBytes(dir.file("odd.crm"), std::vector<uint8_t>(size, 0));
         ui.files.push_back(dir.file("odd.crm"));

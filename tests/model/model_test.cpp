@@ -30,7 +30,7 @@ TEST_F(ModelTest, ClearCastleEmptiesEveryRecordAndLayer) {
     clearCastle(app);
     for (const Room& room : castle.rooms) {
         for (int i = 0; i < kCellsPerRoom; ++i) {
-            for (const CellRecord* rec : {&room.objectLayer[i], &room.verticalLayer[i]}) {
+            for (const CellRecord* rec : {&room.objectLayer()[i], &room.verticalLayer()[i]}) {
                 ASSERT_EQ(rec->type, 255);
                 ASSERT_EQ(rec->picture, 255);
                 for (int k = 0; k < 16; ++k) {
@@ -39,8 +39,8 @@ TEST_F(ModelTest, ClearCastleEmptiesEveryRecordAndLayer) {
                     ASSERT_EQ(rec->links[k][1], -1);
                 }
             }
-            ASSERT_EQ(room.walkwayLayer[i], 255);
-            ASSERT_EQ(room.camouflageLayer[i], 0);
+            ASSERT_EQ(room.walkwayLayer()[i], 255);
+            ASSERT_EQ(room.camouflageLayer()[i], 0);
         }
         EXPECT_EQ(room.roomInUse, 0);
     }
