@@ -6,8 +6,11 @@
 #      invocation and interleaved run by run: gruskedit-cli gamedisk against
 #      cc1541 writing the same thirteen files and castle to a new D64, and a
 #      project save and load against cp of a file of the same size,
+#      The same for the sample castle (examples/sample.prg), and a decompile
+#      of it to a project file against cp of a file of that size,
 #   4. measures peak memory (/usr/bin/time -v) of every gruskedit-cli command
-#      and of the editor after start-up, with its time to the first paint.
+#      and of the editor after start-up (also with the sample castle open),
+#      with its time to the first paint.
 # Environment: BENCH_BUILD_DIR (build-bench), BENCH_RUNS (21 runs per
 # whole-process figure), BENCH_REPETITIONS (5 per benchmark), BENCH_SKIP_DEPS=1.
 # Other programs running at the same time change every figure: the load
@@ -98,6 +101,7 @@ goal "project load / file copy (in process)" "$(ratio "$LOADP" "$COPY")" "<=" 2 
 # --- 3. Whole processes -------------------------------------------------------
 "$DATA" castle "$WORK/data" "$PROGRAM" >"$WORK/data.txt"
 CASTLE=$WORK/data/zbench.prg
+SAMPLE=$ROOT/examples/sample.prg
 PROJECT=$WORK/data/bench.cas
 FOLDER=$WORK/data/program   # end-room data and game file stand-ins of realistic sizes
 echo
@@ -141,6 +145,34 @@ goal "ratio gamedisk / cc1541" "$(ratio "$(median "$WORK/gamedisk.ms")" "$(media
 "$CLI" disk dir "$WORK/g.d64" | tail -n 2 | sed 's/^/  gruskedit image: /'
 printf '  cc1541 image:    %s\n' "$(cc1541 "$WORK/c.d64" 2>/dev/null | grep -m1 'blocks free' || true)"
 
+# The same with the sample castle: a castle of a few rooms costs a few rooms.
+SC_ARGS=("${CC_ARGS[@]:0:${#CC_ARGS[@]}-4}" -f zcastle -w "$SAMPLE")
+for ((i = 0; i < RUNS; i++)); do
+  rm -f "$WORK/gs.d64" "$WORK/cs.d64"
+  timed "$WORK/gamedisk-sample.ms" "$CLI" --program-folder "$FOLDER" gamedisk "$WORK/gs.d64" "$SAMPLE"
+  timed "$WORK/cc1541-sample.ms" cc1541 "${SC_ARGS[@]}" "$WORK/cs.d64"
+done
+echo
+echo "== gamedisk against cc1541 with the sample castle (load $(load))"
+show "gruskedit-cli gamedisk IMAGE sample.prg" "$WORK/gamedisk-sample.ms"
+show "cc1541 (same files, names and disk name)" "$WORK/cc1541-sample.ms"
+goal "ratio gamedisk / cc1541, sample castle" \
+  "$(ratio "$(median "$WORK/gamedisk-sample.ms")" "$(median "$WORK/cc1541-sample.ms")")" "<=" 1.5 x
+
+# The sample castle decompiled to a project file against cp of a file of that size.
+for ((i = 0; i < RUNS; i++)); do
+  rm -f "$WORK/decompiled.cas" "$WORK/copied.cas"
+  timed "$WORK/decompile.ms" "$CLI" decompile "$SAMPLE" "$WORK/decompiled.cas"
+  timed "$WORK/cp-decompile.ms" cp "$PROJECT" "$WORK/copied.cas"
+done
+[ "$(stat -c %s "$WORK/decompiled.cas")" = "$(stat -c %s "$PROJECT")" ] ||
+  echo "  (the project file and the file copied differ in size)"
+echo
+echo "== decompile of the sample castle to a project file against cp (load $(load))"
+show "gruskedit-cli decompile sample.prg OUT.cas" "$WORK/decompile.ms"
+show "cp of a project file" "$WORK/cp-decompile.ms"
+goal "ratio decompile / cp" "$(ratio "$(median "$WORK/decompile.ms")" "$(median "$WORK/cp-decompile.ms")")" "<=" 2 x
+
 # (2) a project save and a project load against cp of a file of the same size.
 for ((i = 0; i < RUNS; i++)); do
   rm -f "$WORK/saved.cas" "$WORK/copied.cas"
@@ -169,10 +201,14 @@ peak() {
     /Exit status/ { rc = $2 }
     END { printf "  %-44s %7.1f MB  %6d ms  exit %s\n", l, kb / 1024, ms, rc }' "$WORK/time.txt"
 }
+# The peak of the last run in MB.
+last_peak_mb() { awk -F': ' '/Maximum resident set size/ { printf "%.1f", $2 / 1024 }' "$WORK/time.txt"; }
 echo
 echo "== Peak memory of gruskedit-cli, one run per command (load $(load))"
 cd "$WORK"
 rm -f x.d64 g.d64
+peak "check sample.prg" "$CLI" check "$SAMPLE"
+CHECK_SAMPLE_MB=$(last_peak_mb)
 peak "check CASTLE.prg" "$CLI" check "$CASTLE"
 peak "check PROJECT.cas" "$CLI" check "$PROJECT"
 peak "compile CASTLE OUT" "$CLI" --program-folder "$FOLDER" compile "$CASTLE" out.prg
@@ -188,7 +224,10 @@ peak "gamedisk IMAGE" "$CLI" --program-folder "$FOLDER" gamedisk g.d64
 peak "gamedisk IMAGE CASTLE" "$CLI" --program-folder "$FOLDER" gamedisk g.d64 "$CASTLE"
 peak "render CASTLE ROOM OUT.png" "$CLI" --program-folder "$PROGRAM" render "$CASTLE" 1 room.png
 peak "render-map CASTLE OUT.png" "$CLI" --program-folder "$PROGRAM" render-map "$CASTLE" map.png
+peak "decompile sample.prg OUT" "$CLI" decompile "$SAMPLE" sample.cas
+peak "gamedisk IMAGE sample.prg" "$CLI" --program-folder "$FOLDER" gamedisk gs.d64 "$SAMPLE"
 cd "$ROOT"
+goal "check of the sample castle, peak memory" "$CHECK_SAMPLE_MB" "<" 12 MB
 
 # The editor: started off-screen, it ends right after its first paint (the
 # title screen, every picture loaded) and reports the time from main() to it.
@@ -208,10 +247,16 @@ if [ -x "$PROGRAM/gruskedit" ]; then
     show "start of process to its end" "$WORK/startup.ms"
     show "main() to end of first paint" "$WORK/startup-main.ms"
     goal "editor start-up (whole process, median)" "$(median "$WORK/startup.ms")" "<" 300 ms
+    goal "editor main() to first paint (median)" "$(median "$WORK/startup-main.ms")" "<" 100 ms
     (cd "$WORK" && QT_QPA_PLATFORM=offscreen GRUSKEDIT_QUIT_AFTER_FIRST_PAINT=1 /usr/bin/time -v "$PROGRAM/gruskedit" \
       >/dev/null 2>"$WORK/time.txt" || true)
     KB=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$WORK/time.txt")
     goal "editor peak memory after start-up" "$(awk -v k="$KB" 'BEGIN { print k / 1024 }')" "<" 120 MB
+    (cd "$WORK" && QT_QPA_PLATFORM=offscreen GRUSKEDIT_QUIT_AFTER_FIRST_PAINT=1 /usr/bin/time -v "$PROGRAM/gruskedit" \
+      "$SAMPLE" >/dev/null 2>"$WORK/time.txt" || true)
+    sed -n 's/^first paint after \([0-9.]*\) ms$/  with the sample castle open: first paint after \1 ms/p' "$WORK/time.txt"
+    KB=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$WORK/time.txt")
+    goal "editor peak memory, sample castle open" "$(awk -v k="$KB" 'BEGIN { print k / 1024 }')" "<" 60 MB
   else
     echo "  the editor did not report a first paint:"
     sed 's/^/    /' "$WORK/startup.txt"

@@ -111,6 +111,7 @@ std::unique_ptr<RoomCells, Room::GiveBack> Room::takeCells() {
 RoomCells& Room::ownCells() {
     own_ = takeCells();
     std::memcpy(static_cast<void*>(own_.get()), &blankCells(blank_), sizeof(RoomCells));
+    view_ = own_.get();
     return *own_;
 }
 
@@ -118,11 +119,13 @@ void Room::holdCellsToOverwrite() {
     if (own_) return;
     own_ = takeCells();
     own_->verticalLayer = blankCells(blank_).verticalLayer;
+    view_ = own_.get();
 }
 
 void Room::releaseCells(BlankRoom blank) {
     own_.reset();
     blank_ = blank;
+    view_ = &blankCells(blank);
 }
 
 Room::Room(const Room& other)
@@ -133,6 +136,31 @@ Room::Room(const Room& other)
       own_(other.own_ ? takeCells() : nullptr),
       blank_(other.blank_) {
     if (own_) std::memcpy(static_cast<void*>(own_.get()), other.own_.get(), sizeof(RoomCells));
+    view_ = own_ ? own_.get() : &blankCells(blank_);
+}
+
+Room::Room(Room&& other) noexcept
+    : roomMapRect(other.roomMapRect),
+      roomColour(other.roomColour),
+      roomInUse(other.roomInUse),
+      roomObjectCount(other.roomObjectCount),
+      own_(std::move(other.own_)),
+      blank_(other.blank_),
+      view_(own_ ? own_.get() : &blankCells(blank_)) {
+    other.view_ = &blankCells(other.blank_);
+}
+
+Room& Room::operator=(Room&& other) noexcept {
+    if (this == &other) return *this;
+    roomMapRect = other.roomMapRect;
+    roomColour = other.roomColour;
+    roomInUse = other.roomInUse;
+    roomObjectCount = other.roomObjectCount;
+    own_ = std::move(other.own_);
+    blank_ = other.blank_;
+    view_ = own_ ? own_.get() : &blankCells(blank_);
+    other.view_ = &blankCells(other.blank_);
+    return *this;
 }
 
 Room& Room::operator=(const Room& other) {
@@ -148,6 +176,7 @@ Room& Room::operator=(const Room& other) {
         if (!own_) own_ = takeCells();  // a snapshot taken again keeps its block
         std::memcpy(static_cast<void*>(own_.get()), other.own_.get(), sizeof(RoomCells));
     }
+    view_ = own_ ? own_.get() : &blankCells(blank_);
     return *this;
 }
 

@@ -88,11 +88,11 @@ public:
     using RecordLayer = std::array<CellRecord, kCellsPerRoom>;
     using ValueLayer = std::array<int32_t, kCellsPerRoom>;
 
-    Room() = default;
+    Room() : view_(&blankCells(BlankRoom::Fresh)) {}
     Room(const Room& other);
     Room& operator=(const Room& other);
-    Room(Room&&) noexcept = default;
-    Room& operator=(Room&&) noexcept = default;
+    Room(Room&& other) noexcept;
+    Room& operator=(Room&& other) noexcept;
     ~Room() = default;
 
     MapRect roomMapRect;
@@ -134,7 +134,7 @@ public:
     static const RoomCells& blankCells(BlankRoom blank);
 
 private:
-    const RoomCells& view() const { return own_ ? *own_ : blankCells(blank_); }
+    const RoomCells& view() const { return *view_; }
     RoomCells& cells() { return own_ ? *own_ : ownCells(); }
     RoomCells& ownCells();
 
@@ -147,6 +147,7 @@ private:
 
     std::unique_ptr<RoomCells, GiveBack> own_;
     BlankRoom blank_ = BlankRoom::Fresh;
+    const RoomCells* view_;  // own_ when there, else the blank's cells
 };
 
 // The rooms' layers and header fields are the same, byte for byte.

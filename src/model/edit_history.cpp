@@ -116,17 +116,23 @@ bool EditHistory::end(const CastleModel& castle) {
         const int r = openRooms_[i];
         const Room& before = *snapshots_[i];
         const Room& after = castle.room(r);
+        const Room::RecordLayer& objectsBefore = before.objectLayer();
+        const Room::RecordLayer& objectsAfter = after.objectLayer();
+        const Room::RecordLayer& verticalsBefore = before.verticalLayer();
+        const Room::RecordLayer& verticalsAfter = after.verticalLayer();
+        const Room::ValueLayer& walkwaysBefore = before.walkwayLayer();
+        const Room::ValueLayer& walkwaysAfter = after.walkwayLayer();
+        const Room::ValueLayer& patchesBefore = before.camouflageLayer();
+        const Room::ValueLayer& patchesAfter = after.camouflageLayer();
         for (int c = 0; c < kCellsPerRoom; ++c) {
-            if (!sameRecord(before.objectLayer()[c], after.objectLayer()[c]))
-                step->records.push_back({uint8_t(r), false, uint16_t(c), before.objectLayer()[c], after.objectLayer()[c]});
-            if (!sameRecord(before.verticalLayer()[c], after.verticalLayer()[c]))
-                step->records.push_back({uint8_t(r), true, uint16_t(c), before.verticalLayer()[c], after.verticalLayer()[c]});
-            if (before.walkwayLayer()[c] != after.walkwayLayer()[c])
-                step->values.push_back({uint8_t(r), IntLayer::Walkway, uint16_t(c), before.walkwayLayer()[c],
-                                        after.walkwayLayer()[c]});
-            if (before.camouflageLayer()[c] != after.camouflageLayer()[c])
-                step->values.push_back({uint8_t(r), IntLayer::Camouflage, uint16_t(c), before.camouflageLayer()[c],
-                                        after.camouflageLayer()[c]});
+            if (!sameRecord(objectsBefore[c], objectsAfter[c]))
+                step->records.push_back({uint8_t(r), false, uint16_t(c), objectsBefore[c], objectsAfter[c]});
+            if (!sameRecord(verticalsBefore[c], verticalsAfter[c]))
+                step->records.push_back({uint8_t(r), true, uint16_t(c), verticalsBefore[c], verticalsAfter[c]});
+            if (walkwaysBefore[c] != walkwaysAfter[c])
+                step->values.push_back({uint8_t(r), IntLayer::Walkway, uint16_t(c), walkwaysBefore[c], walkwaysAfter[c]});
+            if (patchesBefore[c] != patchesAfter[c])
+                step->values.push_back({uint8_t(r), IntLayer::Camouflage, uint16_t(c), patchesBefore[c], patchesAfter[c]});
         }
         if (before.roomObjectCount != after.roomObjectCount)
             step->counts.push_back({uint8_t(r), before.roomObjectCount, after.roomObjectCount});
