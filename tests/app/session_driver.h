@@ -118,7 +118,7 @@ struct SessionDriver {
     // mouse off the objects does.
     std::vector<uint8_t> image() {
         for (Room& room : castle.rooms)
-            for (CellRecord& rec : room.objectLayer)
+            for (CellRecord& rec : room.objectLayer())
                 if (rec.mark == kMarkHighlighted) rec.mark = kMarkPlain;
         return castleFileImage(castle);
     }

@@ -374,7 +374,7 @@ TEST(GeneratedCastles, SurviveProgramProjectAndRoomFiles) {
             readCastleProgramIntoClearedCastle(careful.model(), program->data(), program->size(), RoomReading::Careful);
             careful.usedRooms = made.rooms;
             for (int r = 0; r < made.rooms; ++r)
-                ASSERT_EQ(std::memcmp(&careful.model().room(r), &readBack.model().room(r), sizeof(Room)), 0)
+                ASSERT_TRUE(sameRoom(careful.model().room(r), readBack.model().room(r)))
                     << "careful reading, room " << r;
         }
         // Reading recounts and renumbers what it read.
