@@ -49,6 +49,12 @@ struct Manager : ProgramFolder {
         for (const FolderItem& item : manager.folderItems) names.push_back(item.name);
         return names;
     }
+    // Opens the manager with the image shown.
+    void show(const std::string& img) {
+        manager.open();
+        manager.imageField = img;
+        manager.showImage(img);
+    }
     // Leaves exactly `free` blocks on the image with a non-castle filler.
     void fill(const std::string& img, int free) {
         test::writeBytes(path("filler.prg"), std::vector<uint8_t>(static_cast<size_t>(664 - free) * 254, 9));
@@ -205,19 +211,16 @@ TEST(D64Manager, SelectedMeansExactlyThat) {
         test::writeBytes(m.path("host.prg"), std::vector<uint8_t>(500, f.fill));
         ASSERT_EQ(insertFileAs(img, m.path("host.prg"), f.name), 0);
     }
-    m.manager.open();
-    m.manager.imageField = img;
-    m.manager.showImage(img);
+    m.show(img);
     ASSERT_EQ(m.manager.imageItems, (std::vector<std::string>{"zax", "z?x", "z*", "zone"}));
     m.manager.copyOut({1});
     EXPECT_EQ(test::readBytes((m.folder / "z?x.prg").string()), std::vector<uint8_t>(500, 2));
     m.manager.copyOut({2});
     EXPECT_EQ(test::readBytes((m.folder / "z*.prg").string()), std::vector<uint8_t>(500, 3));
-    m.manager.deleteFiles({2});
-    EXPECT_EQ(m.manager.imageItems, (std::vector<std::string>{"zax", "z?x", "zone"}));
-    m.manager.deleteFiles({1});
+    m.manager.deleteFiles({2, 1});
     EXPECT_EQ(m.manager.imageItems, (std::vector<std::string>{"zax", "zone"}));
     EXPECT_EQ(imageBlocksFree(img), 664 - 4);
+    EXPECT_EQ(m.manager.freeBlocksText, "660 blocks free\n");
     EXPECT_TRUE(m.ui.messages.empty());
 }
 
@@ -234,9 +237,7 @@ TEST(D64Manager, DeleteRemovesAnUnclosedEntry) {
         ASSERT_TRUE(di_free_image(std::move(image)));
     }
     ASSERT_EQ(imageBlocksFree(img), 664 - 5);
-    m.manager.open();
-    m.manager.imageField = img;
-    m.manager.showImage(img);
+    m.show(img);
     ASSERT_EQ(m.manager.imageItems, std::vector<std::string>{"zcut"});
     m.manager.deleteFiles({0});
     EXPECT_TRUE(m.ui.messages.empty());
@@ -252,9 +253,7 @@ TEST(D64Manager, CopyOutAddsAndAsks) {
     ASSERT_EQ(insertFile(img, m.path("zone.prg")), 0);
     ASSERT_EQ(insertFile(img, m.path("ztwo.prg")), 0);
     m.castle("zaa.prg", 10);
-    m.manager.open();
-    m.manager.imageField = img;
-    m.manager.showImage(img);
+    m.show(img);
     m.manager.copyOut({1, 0});
     EXPECT_TRUE(m.ui.messages.empty());
     EXPECT_EQ(m.folderNames(), (std::vector<std::string>{"zaa", "zone", "ztwo"}));
@@ -281,9 +280,7 @@ TEST(D64Manager, CopyOutUsesExistingFileOfOtherCase) {
     test::writeBytes(m.path("ztwo.prg"), std::vector<uint8_t>(50, 2));
     ASSERT_EQ(insertFile(img, m.path("ztwo.prg")), 0);
     m.castle("zTwo.PRG", 5, 5);
-    m.manager.open();
-    m.manager.imageField = img;
-    m.manager.showImage(img);
+    m.show(img);
     m.ui.replies = {Reply::Yes};
     m.manager.copyOut({0});
     EXPECT_EQ(m.ui.questionTexts().size(), 1u);
@@ -306,9 +303,7 @@ TEST(D64Manager, CopyOutTellsTheTruth) {
     m.castle("zaa.prg", 10);
     m.castle("zzz.prg", 10);
     fs::create_directory(m.folder / "zone.prg");  // the host file can't be written
-    m.manager.open();
-    m.manager.imageField = img;
-    m.manager.showImage(img);
+    m.show(img);
     ASSERT_EQ(m.manager.imageItems, (std::vector<std::string>{"zopen", "zone", "Zupper"}));
     m.ui.replies = {Reply::Yes};
     m.manager.copyOut({0, 1, 2});
@@ -338,9 +333,7 @@ TEST(D64Manager, CopyOutStaysInsideTheFolder) {
     const char* evil = "Z/../../EVIL";
     std::memcpy(bytes.data() + 358 * 256 + 5, evil, std::strlen(evil));
     test::writeBytes(img, bytes);
-    m.manager.open();
-    m.manager.imageField = img;
-    m.manager.showImage(img);
+    m.show(img);
     ASSERT_EQ(m.manager.imageItems.size(), 1u);
     EXPECT_EQ(m.manager.imageItems[0], "z/../../evil");
     m.manager.copyOut({0});
@@ -353,9 +346,7 @@ TEST(D64Manager, ReadAndDeleteErrors) {
     const std::string img = m.image();
     test::writeBytes(m.path("zone.prg"), {1});
     ASSERT_EQ(insertFile(img, m.path("zone.prg")), 0);
-    m.manager.open();
-    m.manager.imageField = img;
-    m.manager.showImage(img);
+    m.show(img);
     fs::remove(img);
     m.manager.copyOut({0});
     EXPECT_EQ(m.ui.messageTexts(), std::vector<std::string>{"Read error!"});
@@ -363,23 +354,6 @@ TEST(D64Manager, ReadAndDeleteErrors) {
     m.manager.deleteFiles({0});
     EXPECT_EQ(m.ui.messageTexts(), std::vector<std::string>{"Deletion not successful"});
     EXPECT_TRUE(m.manager.imageItems.empty());
-}
-
-TEST(D64Manager, DeleteFiles) {
-    Manager m;
-    const std::string img = m.image();
-    for (const char* n : {"za", "zb", "zc"}) {
-        test::writeBytes(m.path(std::string(n) + ".prg"), std::vector<uint8_t>(600, 1));
-        ASSERT_EQ(insertFile(img, m.path(std::string(n) + ".prg")), 0);
-    }
-    m.manager.open();
-    m.manager.imageField = img;
-    m.manager.showImage(img);
-    EXPECT_EQ(m.manager.freeBlocksText, "655 blocks free\n");
-    m.manager.deleteFiles({2, 0});
-    EXPECT_TRUE(m.ui.messages.empty());
-    EXPECT_EQ(m.manager.imageItems, std::vector<std::string>{"zb"});
-    EXPECT_EQ(m.manager.freeBlocksText, "661 blocks free\n");
 }
 
 TEST(D64Manager, CreateNewImage) {

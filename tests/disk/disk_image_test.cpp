@@ -165,56 +165,38 @@ TEST(DiskFormat, ErrorBytesStayUnchanged) {
     EXPECT_EQ(after[0], 0);  // the block area was cleared by the format with an id
 }
 
-TEST(DiskFormat, D71Layout) {
-    DiskImagePtr img = formatted(kD71Size);
-    const uint8_t* bam = block(*img, 18, 0);
-    EXPECT_EQ(bam[3], 0x80);
-    EXPECT_EQ(bam[185 + 36], 21);  // count of track 36 at 221
-    EXPECT_EQ(bam[185 + 53], 0);   // track 53 stays used
-    EXPECT_EQ(bam[185 + 70], 17);
-    for (int i = 171; i < 221; ++i) EXPECT_EQ(bam[i], 0);
-    const uint8_t* bam2 = block(*img, 53, 0);
-    EXPECT_EQ(bam2[0], 0xFF);  // track 36 bitmap
-    EXPECT_EQ(bam2[2], 0x1F);
-    EXPECT_EQ(bam2[3 * 17], 0);  // track 53
-    EXPECT_EQ(bam2[3 * 34 + 2], 0x01);  // track 70: 17 sectors
-    for (int i = 105; i < 256; ++i) EXPECT_EQ(bam2[i], 0);
-    EXPECT_EQ(img->blocksFree, 664 + 683 - 19);
-    EXPECT_EQ(img->bam2Block, (TrackSector{53, 0}));
-}
-
-TEST(DiskFormat, D81Layout) {
-    DiskImagePtr img = formatted(kD81Size);
-    const uint8_t* header = block(*img, 40, 0);
-    EXPECT_EQ(header[0], 40);
-    EXPECT_EQ(header[1], 3);
-    EXPECT_EQ(header[2], 0);
-    EXPECT_EQ(std::memcmp(header + 4, "TEST", 4), 0);
-    EXPECT_EQ(header[20], 0xA0);
-    EXPECT_EQ(header[22], '0');
-    EXPECT_EQ(header[25], '3');
-    EXPECT_EQ(header[26], 'D');
-    EXPECT_EQ(header[27], 0xA0);
-    EXPECT_EQ(header[28], 0xA0);
-    EXPECT_EQ(header[29], 0);
-    const uint8_t* bam1 = block(*img, 40, 1);
-    const uint8_t* bam2 = block(*img, 40, 2);
-    EXPECT_EQ(bam1[0], 40);
-    EXPECT_EQ(bam1[1], 2);
-    EXPECT_EQ(bam2[0], 0);
-    EXPECT_EQ(bam2[1], 0xFF);
-    for (const uint8_t* b : {bam1, bam2}) {
-        EXPECT_EQ(b[2], 'D');
-        EXPECT_EQ(b[3], 0xBB);
-        EXPECT_EQ(b[4], '0');
-        EXPECT_EQ(b[6], 0xC0);
-    }
-    EXPECT_EQ(bam1[16], 40);                 // track 1 count
-    EXPECT_EQ(bam1[6 * 40 + 10], 36);        // track 40: 0-3 used
-    EXPECT_EQ(bam1[6 * 40 + 11], 0xF0);
-    EXPECT_EQ(bam2[16], 40);                 // track 41
-    EXPECT_EQ(img->blocksFree, 3160);
-    EXPECT_EQ(block(*img, 40, 3)[1], 0xFF);
+// Single bytes of the freshly formatted D71 and D81 headers and BAMs.
+TEST(DiskFormat, D71AndD81Layouts) {
+    const struct {
+        size_t size;
+        int track, sector, offset;
+        uint8_t value;
+    } bytes[] = {
+        {kD71Size, 18, 0, 3, 0x80},       {kD71Size, 18, 0, 185 + 36, 21},  // count of track 36
+        {kD71Size, 18, 0, 185 + 53, 0},   {kD71Size, 18, 0, 185 + 70, 17},  // track 53 stays used
+        {kD71Size, 53, 0, 0, 0xFF},       {kD71Size, 53, 0, 2, 0x1F},       // track 36 bitmap
+        {kD71Size, 53, 0, 3 * 17, 0},     {kD71Size, 53, 0, 3 * 34 + 2, 0x01},
+        {kD81Size, 40, 0, 0, 40},         {kD81Size, 40, 0, 1, 3},          {kD81Size, 40, 0, 2, 0},
+        {kD81Size, 40, 0, 4, 'T'},        {kD81Size, 40, 0, 5, 'E'},        {kD81Size, 40, 0, 6, 'S'},
+        {kD81Size, 40, 0, 7, 'T'},        {kD81Size, 40, 0, 20, 0xA0},
+        {kD81Size, 40, 0, 22, '0'},       {kD81Size, 40, 0, 25, '3'},       {kD81Size, 40, 0, 26, 'D'},
+        {kD81Size, 40, 0, 27, 0xA0},      {kD81Size, 40, 0, 28, 0xA0},      {kD81Size, 40, 0, 29, 0},
+        {kD81Size, 40, 1, 0, 40},         {kD81Size, 40, 1, 1, 2},          {kD81Size, 40, 2, 0, 0},
+        {kD81Size, 40, 2, 1, 0xFF},       {kD81Size, 40, 1, 2, 'D'},        {kD81Size, 40, 2, 3, 0xBB},
+        {kD81Size, 40, 1, 4, '0'},        {kD81Size, 40, 2, 6, 0xC0},       {kD81Size, 40, 2, 2, 'D'},
+        {kD81Size, 40, 1, 3, 0xBB},       {kD81Size, 40, 2, 4, '0'},        {kD81Size, 40, 1, 6, 0xC0},       {kD81Size, 40, 1, 16, 40},
+        {kD81Size, 40, 1, 6 * 40 + 10, 36}, {kD81Size, 40, 1, 6 * 40 + 11, 0xF0},  // track 40: 0-3 used
+        {kD81Size, 40, 2, 16, 40},        {kD81Size, 40, 3, 1, 0xFF},
+    };
+    DiskImagePtr d71 = formatted(kD71Size), d81 = formatted(kD81Size);
+    for (const auto& b : bytes)
+        EXPECT_EQ(block(b.size == kD71Size ? *d71 : *d81, b.track, b.sector)[b.offset], b.value)
+            << b.track << "/" << b.sector << "+" << b.offset;
+    EXPECT_EQ(bytesAt(*d71, 18, 0, 171, 50), Bytes(50, 0));
+    EXPECT_EQ(bytesAt(*d71, 53, 0, 105, 151), Bytes(151, 0));
+    EXPECT_EQ(d71->blocksFree, 664 + 683 - 19);
+    EXPECT_EQ(d71->bam2Block, (TrackSector{53, 0}));
+    EXPECT_EQ(d81->blocksFree, 3160);
 }
 
 TEST(DiskAllocation, D64FileOrder) {

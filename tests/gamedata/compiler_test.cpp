@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "gamedata/program_layout.h"
 #include "gamedata_fixture.h"
@@ -416,12 +417,11 @@ TEST(Compiler, RoomColoursAreWrittenAsTheirLowFourBits) {
 }
 
 // compileCastle against files: a program folder with the end-room data.
-class CompileCastleTest : public ::testing::Test {
-protected:
+struct CompileFolder {
     test::TempDir dir;
     GameFixture f;
 
-    void SetUp() override {
+    CompileFolder() {
         std::filesystem::create_directories(dir.path() / "resource");
         test::writeBytes(dir.file("resource/endroom.bin"), test::sampleEndRoom());
         f.app.programFolder = dir.path().string();
@@ -429,6 +429,7 @@ protected:
         f.put(kDoor, 0, 0);
     }
 };
+class CompileCastleTest : public ::testing::Test, protected CompileFolder {};
 
 TEST(CompileTarget, NameRules) {
     EXPECT_EQ(castleProgramTarget("/a/b/castle1.prg"), "/a/b/zcastle1.prg");
@@ -482,33 +483,41 @@ TEST_F(CompileCastleTest, QuietBuildReplacesTheTestProgramWithoutAsking) {
               buildCastleProgram(f.castle(), test::sampleEndRoom()).value());
 }
 
-TEST_F(CompileCastleTest, CastleErrorsShowTheLogAndWriteNothing) {
-    f.at(0, 0).destRoom = 5;
-    EXPECT_EQ(compileCastle(f.app, false), 0);
-    EXPECT_GE(f.ui.logShown, 1);
-    EXPECT_EQ(f.ui.log, std::vector<std::string>{"Error #1: Door 1 in Room 1 has an invalid connection to Room 6."});
-    EXPECT_FALSE(std::filesystem::exists(dir.file("resource/ztest00.prg")));
-}
-
-TEST_F(CompileCastleTest, MissingOrShortEndRoomStopsTheBuild) {
-    test::writeBytes(dir.file("resource/endroom.bin"), Bytes(544, 1));
-    EXPECT_EQ(compileCastle(f.app, false), 0);
-    EXPECT_EQ(f.ui.messageTexts(), std::vector<std::string>{"endroom data missing"});
-    std::filesystem::remove(dir.file("resource/endroom.bin"));
-    EXPECT_EQ(compileCastle(f.app, false), 0);
-    EXPECT_FALSE(std::filesystem::exists(dir.file("resource/ztest00.prg")));
-}
-
-TEST_F(CompileCastleTest, RefusedBuildLogsTheReason) {
-    for (int i = 0; i < 16; ++i) {
-        f.put(kDoorBell, 4 + 2 * i, 10);
-        for (int l = 0; l < 16; ++l) f.link(4 + 2 * i, 10, 0, 0);
+// Every refused build says why, in the log or a message, and leaves the test
+// program as it was.
+TEST(CompileCastle, RefusedBuildsSayWhyAndWriteNothing) {
+    const struct {
+        const char* what;
+        std::function<void(CompileFolder&)> spoil;
+        std::vector<std::string> log, messages;
+    } cases[] = {
+        {"castle error", [](CompileFolder& t) { t.f.at(0, 0).destRoom = 5; },
+         {"Error #1: Door 1 in Room 1 has an invalid connection to Room 6."}, {}},
+        {"short end room",
+         [](CompileFolder& t) { test::writeBytes(t.dir.file("resource/endroom.bin"), Bytes(544, 1)); },
+         {}, {"endroom data missing"}},
+        {"no end room", [](CompileFolder& t) { std::filesystem::remove(t.dir.file("resource/endroom.bin")); },
+         {}, {"endroom data missing"}},
+        {"too many links",
+         [](CompileFolder& t) {
+             for (int i = 0; i < 16; ++i) {
+                 t.f.put(kDoorBell, 4 + 2 * i, 10);
+                 for (int l = 0; l < 16; ++l) t.f.link(4 + 2 * i, 10, 0, 0);
+             }
+         },
+         {"Error: Room 1 has more than 255 doors or door bell links."}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CompileFolder t;
+        test::writeBytes(t.dir.file("resource/ztest00.prg"), {7});
+        c.spoil(t);
+        EXPECT_EQ(compileCastle(t.f.app, false), 0);
+        EXPECT_EQ(t.f.ui.log, c.log);
+        EXPECT_EQ(t.f.ui.logShown > 0, !c.log.empty());
+        EXPECT_EQ(t.f.ui.messageTexts(), c.messages);
+        EXPECT_EQ(test::readBytes(t.dir.file("resource/ztest00.prg")), Bytes{7});
     }
-    test::writeBytes(dir.file("resource/ztest00.prg"), {7});
-    EXPECT_EQ(compileCastle(f.app, false), 0);
-    EXPECT_EQ(f.ui.log, std::vector<std::string>{"Error: Room 1 has more than 255 doors or door bell links."});
-    EXPECT_GE(f.ui.logShown, 1);
-    EXPECT_EQ(test::readBytes(dir.file("resource/ztest00.prg")), Bytes{7});
 }
 
 TEST_F(CompileCastleTest, FailedRenameKeepsTheOldFileAndSaysSo) {
