@@ -7,8 +7,6 @@
 #include <filesystem>
 #include <random>
 
-#include <sys/stat.h>
-
 #include "disk/disk_image.h"
 #include "disk/unprivileged.h"
 #include "support/test_support.h"
@@ -494,17 +492,6 @@ TEST(DiskWriteBack, ThroughSymbolicLinksToTheRealFile) {
 }
 
 // Each refused write-back leaves the image's file byte for byte and inode for inode.
-struct Unchanged {
-    std::string path;
-    std::vector<uint8_t> bytes = test::readBytes(path);
-    ino_t inode = inodeOf(path);
-    static ino_t inodeOf(const std::string& p) {
-        struct stat st {};
-        return ::stat(p.c_str(), &st) == 0 ? st.st_ino : 0;
-    }
-    bool holds() const { return test::readBytes(path) == bytes && inodeOf(path) == inode; }
-};
-
 // Loads, changes and writes back; true when the write-back was refused as write protected.
 bool refusedAsWriteProtected(const std::string& path) {
     DiskImagePtr img = di_load_image(path);
@@ -518,7 +505,7 @@ TEST(DiskWriteBack, ReadOnlyFileIsRefusedEvenForRoot) {
     ASSERT_TRUE(di_free_image(formatted(kD64Size, path)));
     std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
                                            std::filesystem::perms::others_read);
-    const Unchanged before{path};
+    const test::Untouched before{path};
     EXPECT_TRUE(refusedAsWriteProtected(path));
     std::filesystem::create_symlink(path, dir.path() / "link.d64");
     EXPECT_TRUE(refusedAsWriteProtected(dir.file("link.d64")));
@@ -538,7 +525,7 @@ TEST(DiskWriteBack, FileOfAnotherUserIsRefused) {
         std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
     }
     std::filesystem::create_symlink(path, dir.path() / "link.d64");
-    const Unchanged before{path};
+    const test::Untouched before{path};
     EXPECT_UNPRIVILEGED([&] { return refusedAsWriteProtected(path) && refusedAsWriteProtected(dir.file("link.d64")); });
     EXPECT_TRUE(before.holds());
     EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.d64"));

@@ -109,19 +109,6 @@ TEST(ImageOps, InsertAndList) {
     EXPECT_EQ(imageBlocksFree(image), 658);
 }
 
-// The file as it was: same bytes and the same inode (a rewrite would
-// bring a new one through the rename).
-struct Untouched {
-    std::string path;
-    std::vector<uint8_t> bytes = test::readBytes(path);
-    ino_t inode = fs::exists(path) ? inodeOf(path) : 0;
-    static ino_t inodeOf(const std::string& p) {
-        struct stat st {};
-        return ::stat(p.c_str(), &st) == 0 ? st.st_ino : 0;
-    }
-    bool holds() const { return test::readBytes(path) == bytes && inodeOf(path) == inode; }
-};
-
 TEST(ImageOps, FailedInsertsLeaveTheImageUntouched) {
     TempDir dir;
     EXPECT_EQ(insertFile(dir.file("missing.d64"), dir.file("x.prg")), kInsertNoImage);
@@ -145,7 +132,7 @@ TEST(ImageOps, FailedInsertsLeaveTheImageUntouched) {
         {"zlarger.prg", kInsertIncomplete},  // larger than any image
     };
     for (const auto& c : cases) {
-        const Untouched before{image};
+        const test::Untouched before{image};
         EXPECT_EQ(insertFile(image, dir.file(c.host)), c.result) << c.host;
         EXPECT_TRUE(before.holds()) << c.host;
     }

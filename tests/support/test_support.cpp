@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +22,11 @@ TempDir::TempDir() {
         }
     }
     throw std::runtime_error("cannot create a temporary folder");
+}
+
+unsigned long long Untouched::inodeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
 TempDir::~TempDir() {

@@ -36,6 +36,16 @@ struct CliResult {
 };
 CliResult runCli(const std::vector<std::string>& args, const std::string& cwd = {});
 
+// A file as it was: the same bytes and the same inode (a rewrite through a
+// rename would bring a new one).
+struct Untouched {
+    std::string path;
+    std::vector<uint8_t> bytes = readBytes(path);
+    unsigned long long inode = inodeOf(path);
+    static unsigned long long inodeOf(const std::string& path);  // 0 when missing
+    bool holds() const { return readBytes(path) == bytes && inodeOf(path) == inode; }
+};
+
 // The text's lines without their line ends.
 std::vector<std::string> lines(const std::string& text);
 
