@@ -15,19 +15,7 @@
 
 namespace grusk::bench {
 
-// The fake platform without its records of repaints and control texts, so
-// that a loop of thousands of operations measures the operations, not the
-// growth of those lists. Messages and log lines are still kept.
-class QuietPlatform : public FakePlatform {
-public:
-    void setCaption(const std::string&) override {}
-    void setControlText(WindowId, int, const std::string&) override {}
-    void invalidateCanvas(const PixelRect&, bool) override {}
-    void invalidateCanvasRegion(const std::vector<PixelRect>&, bool) override {}
-    void invalidateMap(const PixelRect&, bool) override {}
-    void setCursor(CursorShape) override {}
-    void showWindow(WindowId, bool) override {}
-};
+using grusk::QuietPlatform;
 
 // Fills one room with the dense layout: six doors, bells, locks and keys,
 // lightning machines with their switches, force fields, mummies, ray guns on

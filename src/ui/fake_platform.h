@@ -83,4 +83,19 @@ public:
     std::optional<std::string> clipboardText() override { return clipboard; }
 };
 
+// The fake without its records of repaints, captions and control texts, so
+// that loops of thousands of operations (benchmarks, generated suites)
+// measure the operations, not the growth of those lists. Messages and log
+// lines are still kept.
+class QuietPlatform : public FakePlatform {
+public:
+    void setCaption(const std::string&) override {}
+    void setControlText(WindowId, int, const std::string&) override {}
+    void invalidateCanvas(const PixelRect&, bool) override {}
+    void invalidateCanvasRegion(const std::vector<PixelRect>&, bool) override {}
+    void invalidateMap(const PixelRect&, bool) override {}
+    void setCursor(CursorShape) override {}
+    void showWindow(WindowId, bool) override {}
+};
+
 }  // namespace grusk

@@ -30,18 +30,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Keeps the log and messages but not the thousands of repaint requests.
-class QuietPlatform : public FakePlatform {
-public:
-    void setCaption(const std::string&) override {}
-    void setControlText(WindowId, int, const std::string&) override {}
-    void invalidateCanvas(const PixelRect&, bool) override {}
-    void invalidateCanvasRegion(const std::vector<PixelRect>&, bool) override {}
-    void invalidateMap(const PixelRect&, bool) override {}
-    void setCursor(CursorShape) override {}
-    void showWindow(WindowId, bool) override {}
-};
-
 struct Castle {
     QuietPlatform ui;
     AppState app{ui};
