@@ -194,6 +194,9 @@ def main():
     parser.add_argument("--build-dir", default=os.path.join(ROOT, "build-mutants"))
     parser.add_argument("--list", action="store_true", help="print the sample and stop")
     parser.add_argument("--test-timeout", type=int, default=300)
+    parser.add_argument("--match", help="run only the sampled sites whose label matches this "
+                        "regular expression (the others count as if they compiled)")
+    parser.add_argument("--tests", help="comma-separated test programs to run (default: all)")
     args = parser.parse_args()
     # A stop from outside still ends the test programs started.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(130))
@@ -239,16 +242,22 @@ def main():
         print("mutants: the unmutated tree does not build; see", log.name)
         return 2
     tests = list_tests(build)
+    if args.tests:
+        wanted = args.tests.split(",")
+        tests = [t for t in tests if t[0] in wanted]
     if run_tests(tests, "", args.test_timeout, int(jobs), log) != 0:
         print("mutants: the unmutated suite fails; see", log.name)
         return 2
 
-    killed, survived, skipped = [], [], 0
+    killed, survived, skipped, passed_over = [], [], 0, 0
     started = time.time()
     for i in order:
-        if len(killed) + len(survived) >= args.count:
+        if len(killed) + len(survived) + passed_over >= args.count:
             break
         path, number, col, kind, length, repl = sites[i]
+        if args.match and not re.search(args.match, f"{path}:{number}:{col + 1} {kind} -> {repl}"):
+            passed_over += 1
+            continue
         target = os.path.join(tree, path)
         with open(target, encoding="utf-8") as f:
             original = f.read()
