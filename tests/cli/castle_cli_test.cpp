@@ -1,5 +1,5 @@
-// gruskedit-cli check, compile, decompile, build and dump, run as the built
-// program: command lines and what they print, exit with and write.
+// gruskedit-cli check, compile, decompile, build, dump and render, run as the
+// built program: command lines and what they print, exit with and write.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -82,6 +82,21 @@ TEST(CastleCli, CommandLinesTheirOutputExitAndFiles) {
         {{"build", "@bad3.txt", "@bad.cas2"}, 2, "*", "bad3.txt:2", ""},
         {{"build", "@clash.txt", "@clash.cas"}, 1, "*", "cannot place type 7 at 6,6", ""},
         {{"dump", "@nothere.cas"}, 2, "*", "", ""},
+        {{"render", "@sample.prg", "1", "@plain.png"}, 0},
+        {{"render", "@sample.prg", "64", "@room64.png"}, 0},
+        {{"render", "--links", "@sample.prg", "1", "@links.png"}, 0},
+        {{"render", "@sample.prg", "1", "@links2.png", "--links"}, 0},
+        {{"render-map", "@sample.prg", "@map.png"}, 0},
+        {{"render-map", "--labels", "@sample.prg", "@labels.png"}, 0},
+        {{"render", "@sample.prg", "0", "@out.png"}, 2},
+        {{"render", "@sample.prg", "65", "@out.png"}, 2},
+        {{"render", "@sample.prg", "one", "@out.png"}, 2},
+        {{"render", "@sample.prg", "1"}, 2},
+        {{"render-map", "@sample.prg"}, 2},
+        {{"render-map", "@sample.prg", "@out.png", "extra"}, 2},
+        {{"render", "@nothere.cas", "1", "@out.png"}, 2},
+        {{"render-map", "@nothere.cas", "@out.png"}, 2},
+        {{"render", "@sample.prg", "1", "@out.png"}, 1, "*", "", at + "empty"},  // no pictures to draw with
     };
     for (const auto& row : rows) {
         std::vector<std::string> args = row.args;
@@ -95,7 +110,17 @@ TEST(CastleCli, CommandLinesTheirOutputExitAndFiles) {
     }
     EXPECT_EQ(fs::file_size(at + "back.cas"), kProjectFileSize);
     EXPECT_EQ(test::readBytes(at + "again.prg"), sample);  // as named, with the program folder's end room
-    for (const char* name : {"out.prg", "x.cas", "zagain.prg", "bad.cas2", "clash.cas"})
+    // 640 x 400 PNG files; the links and labels only when asked for.
+    for (const char* name : {"plain.png", "room64.png", "map.png"}) {
+        const test::Bytes png = test::readBytes(at + name);
+        ASSERT_GE(png.size(), 24u) << name;
+        EXPECT_EQ(test::Bytes(png.begin() + 1, png.begin() + 4), (test::Bytes{'P', 'N', 'G'})) << name;
+        EXPECT_EQ(test::Bytes(png.begin() + 16, png.begin() + 24), (test::Bytes{0, 0, 2, 128, 0, 0, 1, 144})) << name;
+    }
+    EXPECT_NE(test::readBytes(at + "plain.png"), test::readBytes(at + "links.png"));
+    EXPECT_EQ(test::readBytes(at + "links.png"), test::readBytes(at + "links2.png"));
+    EXPECT_NE(test::readBytes(at + "map.png"), test::readBytes(at + "labels.png"));
+    for (const char* name : {"out.prg", "x.cas", "zagain.prg", "bad.cas2", "clash.cas", "out.png"})
         EXPECT_FALSE(fs::exists(at + name)) << name;
 }
 

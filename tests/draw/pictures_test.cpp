@@ -1,134 +1,132 @@
-// The pictures drawn at build time into the program's resource folder: every
-// file the editor loads is there, has the size the catalogue expects, uses
-// only C64 colours and its group's key colour.
+// The pictures the editor loads: those drawn at build time into the program
+// folder (every file there, at the catalogue's size, in C64 colours and its
+// group's key colour), and how a set of them loads, fails and falls back.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <set>
-#include <string>
-#include <vector>
 
+#include "draw/draw_support.h"
 #include "editor/catalogue.h"
 #include "editor/draw/bmp.h"
 #include "editor/draw/palette.h"
-#include "editor/draw/raster_image.h"
+#include "model/castle_model.h"
 #include "support/test_support.h"
 
 namespace grusk {
 namespace {
 
-std::string resourcePath(std::string_view name) {
-    return test::programDir() + "/resource/" + std::string(name) + ".bmp";
-}
-
-RasterImage load(std::string_view name) { return bitmapFromFile(resourcePath(name)); }
+namespace fs = std::filesystem;
 
 // The key colour of each group of object pictures.
 Rgb keyOf(int i) {
-    if (i >= kWalkway && i <= kWalkwaySlideM) return kTransparentKey;
-    if (i == kDoorBell || i == kTrap || i == kPicTrapClosed || i == kConveyor || i == kPicConveyorLeft ||
-        i == kPicConveyorRight || (i >= kPicConveyorRightFrame1 && i < kPicConveyorLeftFrame1 + 16))
+    if ((i >= kWalkway && i <= kWalkwaySlideM) || i == kDoorBell || i == kTrap || i == kPicTrapClosed ||
+        i == kConveyor || i == kPicConveyorLeft || i == kPicConveyorRight ||
+        (i >= kPicConveyorRightFrame1 && i < kPicConveyorLeftFrame1 + 16))
         return kTransparentKey;
     if (i >= kPicGlyphA && i <= kPicGlyphDash) return kGlyphKey;
-    if (i == kCamouflage) return kKeyWhite;
-    return kKeyBlack;
+    return i == kCamouflage ? kKeyWhite : kKeyBlack;
 }
 
-bool isPaletteColour(Rgb c) {
-    for (const Rgb& p : c64Palette)
-        if (p == c) return true;
-    return false;
-}
-
-struct ColourCount {
-    int key = 0;
-    int other = 0;  // neither the key nor a C64 colour
+// Checks a shipped picture: its size, every C64 pixel a 2 x 2 block, only
+// palette colours besides the key; returns the colours it uses.
+std::set<uint32_t> expectShipped(const std::string& name, int width, int height, Rgb key) {
+    SCOPED_TRACE(name);
+    const RasterImage img = bitmapFromFile(test::programDir() + "/resource/" + name + ".bmp");
+    EXPECT_EQ(img.width(), width);
+    EXPECT_EQ(img.height(), height);
     std::set<uint32_t> colours;
-};
-
-ColourCount countColours(const RasterImage& img, Rgb key) {
-    ColourCount n;
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x) {
             const Rgb c = img.pixel(x, y);
-            n.colours.insert(c.packed());
-            if (c == key) ++n.key;
-            else if (!isPaletteColour(c)) ++n.other;
+            colours.insert(c.packed());
+            EXPECT_EQ(c, img.pixel(x & ~1, y & ~1)) << x << "," << y;
+            EXPECT_TRUE(c == key || std::find(c64Palette.begin(), c64Palette.end(), c) != c64Palette.end()) << x << "," << y;
+            if (::testing::Test::HasFailure()) return colours;
         }
-    return n;
+    return colours;
 }
 
-// Every C64 pixel is a 2 x 2 block of one colour.
-bool isChunky(const RasterImage& img) {
-    if (img.width() % 2 || img.height() % 2) return false;
-    for (int y = 0; y < img.height(); y += 2)
-        for (int x = 0; x < img.width(); x += 2) {
-            const Rgb c = img.pixel(x, y);
-            if (img.pixel(x + 1, y) != c || img.pixel(x, y + 1) != c || img.pixel(x + 1, y + 1) != c) return false;
-        }
-    return true;
-}
-
-TEST(ShippedPictures, EveryObjectPictureHasItsCatalogueSizeAndGroupKey) {
-    for (int i = 0; i < 153; ++i) {
-        const std::string_view name = objectTypeNames[static_cast<size_t>(i)];
-        SCOPED_TRACE(std::string(name));
-        ASSERT_TRUE(std::filesystem::exists(resourcePath(name))) << "missing " << resourcePath(name);
-        const RasterImage img = load(name);
-        ASSERT_FALSE(img.empty()) << "unreadable";
+TEST(ShippedPictures, EveryPictureHasItsSizeColoursAndKey) {
+    for (int i = 0; i < kObjectTypes; ++i) {
         const Size cells = designedCellSize(i);
-        EXPECT_EQ(img.width(), cells.width * 16);
-        EXPECT_EQ(img.height(), cells.height * 16);
-        EXPECT_TRUE(isChunky(img));
-        const ColourCount n = countColours(img, keyOf(i));
-        EXPECT_EQ(n.other, 0) << "colours outside the C64 palette and the key";
-        if (i == kPicGlyphBlank) {
-            // A space shows no letter: all black, no text colour.
-            EXPECT_EQ(n.key, 0);
-            EXPECT_EQ(n.colours, std::set<uint32_t>{c64Palette[0].packed()});
-        } else {
-            EXPECT_GT(n.key, 0) << "no transparent pixels in the group's key colour";
-            EXPECT_GT(int(n.colours.size()), 1) << "nothing drawn";
-        }
+        const auto colours = expectShipped(std::string(objectTypeNames[size_t(i)]), cells.width * 16, cells.height * 16, keyOf(i));
+        // Something drawn, and keyed pixels to see through (a space shows no letter: all black).
+        if (i == kPicGlyphBlank) EXPECT_EQ(colours, std::set<uint32_t>{c64Palette[0].packed()});
+        else EXPECT_TRUE(colours.size() > 1 && colours.count(keyOf(i).packed())) << objectTypeNames[size_t(i)];
     }
+    for (const char* name : {"startpic00", "startpic01", "startpic02"}) EXPECT_GT(expectShipped(name, 640, 120, kKeyWhite).size(), 2u);
+    EXPECT_GT(expectShipped("title", 640, 280, kKeyWhite).size(), 2u);
+    EXPECT_GT(expectShipped("oneuptwoup", 640, 48, kKeyBlack).size(), 2u);
+    EXPECT_EQ(expectShipped("colourstrip", 64, 256, kKeyBlack).size(), 16u);
+    PictureSet shipped;
+    std::string failure;
+    ASSERT_TRUE(shipped.loadObjectPictures(test::programDir(), &failure)) << failure;
+    shipped.loadStartupGraphics(test::programDir());
+    for (int y = 0; y < 256; ++y) ASSERT_EQ(shipped.colourStrip().pixel(y % 64, y), c64Palette[size_t(y / 16)]) << y;
+    for (int k = 0; k < kDoorPictureCount; ++k) EXPECT_FALSE(shipped.doorPicture(k).empty()) << k;
+    EXPECT_FALSE(shipped.about().empty());
+    const RasterImage icon = bitmapFromFile(test::programDir() + "/resource/icon.bmp");
+    EXPECT_TRUE(!icon.empty() && icon.width() == icon.height());
 }
 
-TEST(ShippedPictures, ScreenPictures) {
-    struct Screen {
-        std::string_view name;
-        int width, height;
-        Rgb key;
-    };
-    const std::vector<Screen> screens = {
-        {"startpic00", 640, 120, kKeyWhite}, {"startpic01", 640, 120, kKeyWhite},
-        {"startpic02", 640, 120, kKeyWhite}, {"title", 640, 280, kKeyWhite},
-        {"oneuptwoup", 640, 48, kKeyBlack},
-    };
-    for (const Screen& s : screens) {
-        SCOPED_TRACE(std::string(s.name));
-        const RasterImage img = load(s.name);
-        ASSERT_EQ(img.width(), s.width);
-        ASSERT_EQ(img.height(), s.height);
-        EXPECT_TRUE(isChunky(img));
-        const ColourCount n = countColours(img, s.key);
-        EXPECT_EQ(n.other, 0);
-        EXPECT_GT(n.key, 0);
-        EXPECT_GT(n.colours.size(), 2u);
-    }
-    for (std::string_view name : {"about", "icon"}) {
-        const RasterImage img = load(name);
-        EXPECT_FALSE(img.empty()) << name;
-        EXPECT_GT(countColours(img, kKeyBlack).colours.size(), 2u) << name;
-    }
-    const RasterImage icon = load("icon");
-    EXPECT_EQ(icon.width(), icon.height());
+class PictureSetLoading : public ::testing::Test {
+protected:
+    void SetUp() override { test::writeTestPictureFiles(dir.path().string()); }
+    void TearDown() override { resetPictureSizes(); }
+    std::string resource(const std::string& name) const { return (dir.path() / "resource" / name).string(); }
+    bool load() { return set.loadObjectPictures(dir.path().string(), &failure); }
 
-    // The colour strip: 16 swatches of 64 x 16 in palette order from the top.
-    const RasterImage strip = load("colourstrip");
-    ASSERT_EQ(strip.width(), 64);
-    ASSERT_EQ(strip.height(), 256);
-    for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 64; ++x) ASSERT_EQ(strip.pixel(x, y), c64Palette[static_cast<size_t>(y / 16)]) << x << "," << y;
+    test::TempDir dir;
+    std::string failure;
+    PictureSet set;
+};
+
+TEST_F(PictureSetLoading, FailuresNameTheFile) {
+    fs::remove(resource("Force Field.bmp"));
+    EXPECT_FALSE(load());
+    EXPECT_EQ(failure, (fs::path("resource") / "Force Field.bmp").string() + " NOT found!!");
+    EXPECT_FALSE(set.picture(kForceFieldSwitch).empty());
+    EXPECT_TRUE(set.picture(kFrankenstein).empty());  // loading stopped at the missing one
+    // A sparse file far larger than any picture: it costs no disk space.
+    test::writeTestPictureFiles(dir.path().string());
+    fs::resize_file(resource("Key_w.bmp"), uintmax_t(100) * 1024 * 1024);
+    EXPECT_FALSE(load());
+    EXPECT_EQ(failure, (fs::path("resource") / "Key_w.bmp").string() + " could NOT be allocated!!");
+}
+
+TEST_F(PictureSetLoading, HeaderSizesGoToTheCatalogueAndDamagedPicturesStayEmpty) {
+    test::writeBytes(resource("Trap.bmp"), test::bmp24(RasterImage(48, 16, Rgb{1, 2, 3})));
+    auto damaged = test::bmp24(RasterImage(32, 32, Rgb{1, 2, 3}));
+    damaged[14] = 12;  // header not understood: not drawn, but its size counts
+    test::writeBytes(resource("Mummy.bmp"), damaged);
+    damaged = test::bmp24(RasterImage(16, 16, Rgb{1, 2, 3}));
+    damaged[18] = 0;  // no width: the designed size stays
+    test::writeBytes(resource("Ladder.bmp"), damaged);
+    fs::remove(resource("door2.bmp"));  // door pictures may be missing silently
+    ASSERT_TRUE(load()) << failure;
+    EXPECT_EQ(set.picture(kDoor).pixel(5, 5), test::pictureColour(kDoor));
+    EXPECT_EQ(set.doorPicture(kDoorPictureP1).pixel(0, 0), test::doorPictureColour(kDoorPictureP1));
+    EXPECT_EQ(pictureSize(kTrap), (Size{48, 16}));
+    EXPECT_EQ(cellSize(kTrap), (Size{3, 1}));
+    EXPECT_EQ(pictureSize(kMummy), (Size{32, 32}));
+    EXPECT_EQ(pictureSize(kLadder), (Size{16, 16}));
+    EXPECT_TRUE(set.picture(kMummy).empty() && set.picture(kLadder).empty() && set.picture(-1).empty() &&
+                set.picture(kObjectTypes).empty() && set.doorPicture(kDoorPictureP2).empty() && set.doorPicture(6).empty());
+}
+
+TEST_F(PictureSetLoading, StartupGraphicsAndTheMadeColourStrip) {
+    test::writeBytes(resource("startpic01.bmp"), test::bmp24(RasterImage(640, 120, Rgb{1, 1, 51})));
+    set.loadStartupGraphics(dir.path().string(), 1);
+    EXPECT_EQ(set.startPictureIndex(), 1);
+    EXPECT_EQ(set.startPicture().pixel(0, 0), (Rgb{1, 1, 51}));
+    EXPECT_TRUE(set.title().empty());
+    ASSERT_EQ(set.colourStrip().height(), 256);  // no file: made from the palette
+    for (int y = 0; y < 256; ++y) ASSERT_EQ(set.colourStrip().pixel(y % 64, y), c64Palette[size_t(y / 16)]) << y;
+    for (int asked : {-1, 3, 7}) {  // outside the three: one of them at random
+        set.loadStartupGraphics(dir.path().string(), asked);
+        EXPECT_TRUE(set.startPictureIndex() >= 0 && set.startPictureIndex() < 3) << asked;
+    }
 }
 
 }  // namespace
