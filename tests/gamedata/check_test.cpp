@@ -38,87 +38,57 @@ TEST(Check, FindingsAreWordedNumberedOrderedAndPlaced) {
         {"sound castle", [](GameFixture& f) { f.roomWithDoor(0); }, 0, kNoErrors},
         {"room without door", [](GameFixture& f) { f.useRoom(0); }, 1, {"Error #1: There is no Door in Room 1"},
          {K::RoomWithoutDoor, false, "", 0, -1, -1, -1, -1, -1}},
-        {"objects in a room not in use warn once per cell",
-         [](GameFixture& f) {
-             f.roomWithDoor(0);
-             f.enter(4);
-             f.put(kKey, 3, 3);  // two cells wide: the second names the first as its object
-         },
-         0,
+        // Once per cell: the second cell of a key names the first as its object.
+        {"objects in a room not in use",
+         [](GameFixture& f) { f.roomWithDoor(0); f.enter(4); f.put(kKey, 3, 3); }, 0,
          {"Warning #1: Room 5 has objects, but is not defined!", "Warning #2: Room 5 has objects, but is not defined!",
           "No errors found."},
          {K::ObjectsInRoomNotInUse, true, "", 4, 4, 3, kKey, 3, 3}},
         {"destination door must exist",
          [](GameFixture& f) {
-             f.roomWithDoor(0);
-             f.useRoom(1);
-             f.enter(1);
+             f.roomWithDoor(0); f.useRoom(1); f.enter(1);
              doorsTo(f, {{0, 1}, {10, 1}, {20, 1}});
-             f.room(0).object(0, 0).destRoom = 1;
-             f.room(0).object(0, 0).destDoor = 3;
+             f.room(0).object(0, 0).destRoom = 1; f.room(0).object(0, 0).destDoor = 3;
          },
          1, {"Error #1: Door 1 in Room 1 has an invalid connection to Door 4 in Room 2."},
          {K::DoorToMissingDoor, false, "", 0, 0, 0, kDoor, 0, 0}},
         {"the last door of a room and door 0 typed as 0 are fine",
          [](GameFixture& f) {
-             f.roomWithDoor(0);
-             f.useRoom(1);
-             f.enter(1);
+             f.roomWithDoor(0); f.useRoom(1); f.enter(1);
              doorsTo(f, {{0, 1}, {10, 1}, {20, 1}});
-             f.at(0, 0).destDoor = 2;
-             f.at(10, 0).destDoor = -1;
+             f.at(0, 0).destDoor = 2; f.at(10, 0).destDoor = -1;
          },
          0, kNoErrors},
         // Door number 7 is the first in scan order of room 2: after
         // renumbering it is door 1, and no door is numbered 3.
         {"connections follow the numbers renumbering gives",
          [](GameFixture& f) {
-             f.roomWithDoor(0);
-             f.useRoom(1);
-             f.enter(1);
+             f.roomWithDoor(0); f.useRoom(1); f.enter(1);
              doorsTo(f, {{0, 0}, {10, 0}});
-             f.at(0, 0).number = 7;
-             f.at(10, 0).number = 3;
+             f.at(0, 0).number = 7; f.at(10, 0).number = 3;
              f.enter(0);
              doorsTo(f, {{10, 1}, {20, 1}});
-             f.at(10, 0).destDoor = 7;
-             f.at(20, 0).destDoor = 2;
+             f.at(10, 0).destDoor = 7; f.at(20, 0).destDoor = 2;
          },
          1, {"Error #1: Door 3 in Room 1 has an invalid connection to Door 3 in Room 2."}},
         {"destination room in use and inside the castle",
-         [](GameFixture& f) {
-             f.roomWithDoor(0);
-             doorsTo(f, {{10, 7}, {20, 100}, {30, -5}});
-         },
-         3,
+         [](GameFixture& f) { f.roomWithDoor(0); doorsTo(f, {{10, 7}, {20, 100}, {30, -5}}); }, 3,
          {"Error #1: Door 2 in Room 1 has an invalid connection to Room 8.",
           "Error #2: Door 3 in Room 1 has an invalid connection to Room 101.",
           "Error #3: Door 4 in Room 1 has an invalid connection to Room -4."},
          {K::DoorToRoomNotInUse, false, "", 0, 30, 0, kDoor, 30, 0}},
-        {"room 64 is outside a castle of one room",
-         [](GameFixture& f) {
-             f.roomWithDoor(0);
-             f.at(0, 0).destRoom = 63;
-         },
+        {"room 64 is outside a castle of one room", [](GameFixture& f) { f.roomWithDoor(0); f.at(0, 0).destRoom = 63; },
          1, {"Error #1: Door 1 in Room 1 has an invalid connection to Room 64."}},
         {"unlinked objects are named with their position",
-         [](GameFixture& f) {
-             f.roomWithDoor(0);
-             f.put(kForceField, 5, 7);
-         },
-         1, {"Error #1: Unlinked Force Field in Room 1; Position: X: 05 Y: 07"},
+         [](GameFixture& f) { f.roomWithDoor(0); f.put(kForceField, 5, 7); }, 1,
+         {"Error #1: Unlinked Force Field in Room 1; Position: X: 05 Y: 07"},
          {K::Unlinked, false, "", 0, 5, 7, kForceField, 5, 7}},
         // Errors and warnings are numbered apart; a room's findings come in
         // order, the cells of a room not in use before its connections.
         {"errors and warnings in their order",
          [](GameFixture& f) {
-             f.roomWithDoor(0);
-             doorsTo(f, {{10, 9}});
-             f.put(kTrap, 20, 20);
-             f.useRoom(1);
-             f.enter(2);
-             doorsTo(f, {{0, 30}});
-             f.enter(0);
+             f.roomWithDoor(0); doorsTo(f, {{10, 9}}); f.put(kTrap, 20, 20);
+             f.useRoom(1); f.enter(2); doorsTo(f, {{0, 30}}); f.enter(0);
          },
          4,
          [] {
@@ -165,8 +135,7 @@ TEST(Check, FindingsAreWordedNumberedOrderedAndPlaced) {
 
 TEST(Check, RecountsAndRenumbersTheRoomsInUse) {
     GameFixture f;
-    f.roomWithDoor(0);
-    doorsTo(f, {{30, 0}, {10, 0}});
+    f.roomWithDoor(0); doorsTo(f, {{30, 0}, {10, 0}});
     f.room(0).roomObjectCount[kDoor] = 0;  // stale
     EXPECT_EQ(checkCastle(f.app, false), 0);
     EXPECT_EQ(f.room(0).roomObjectCount[kDoor], 3);
