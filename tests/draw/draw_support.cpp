@@ -12,84 +12,40 @@ namespace grusk::test {
 
 namespace {
 
-void put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    b[at] = uint8_t(v);
-    b[at + 1] = uint8_t(v >> 8);
-}
-void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
-}
-
-std::vector<uint8_t> bmpHeaders(int w, int h, int bits, uint32_t colours, bool topDown, size_t pixelBytes) {
-    const uint32_t offset = 14 + 40 + colours * 4;
-    std::vector<uint8_t> b(offset + pixelBytes, 0);
+// Headers and rows of a BMP file; pixel(x, y) writes one pixel's bytes.
+template <typename Pixel>
+std::vector<uint8_t> bmp(const RasterImage& image, bool topDown, int bits, const std::vector<Rgb>& table, Pixel pixel) {
+    const int w = image.width(), h = image.height();
+    const size_t stride = (size_t(w) * size_t(bits / 8) + 3) / 4 * 4, base = 54 + table.size() * 4;
+    std::vector<uint8_t> b(base + stride * size_t(h), 0);
+    auto put = [&](size_t at, uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
+    };
     b[0] = 'B';
     b[1] = 'M';
-    put32(b, 2, uint32_t(b.size()));
-    put32(b, 10, offset);
-    put32(b, 14, 40);
-    put32(b, 18, uint32_t(w));
-    put32(b, 22, uint32_t(topDown ? -h : h));
-    put16(b, 26, 1);
-    put16(b, 28, uint32_t(bits));
-    put32(b, 34, uint32_t(pixelBytes));
-    put32(b, 46, colours);
+    put(2, uint32_t(b.size()), 4); put(10, uint32_t(base), 4); put(14, 40, 4); put(18, uint32_t(w), 4);
+    put(22, uint32_t(topDown ? -h : h), 4); put(26, 1, 2); put(28, uint32_t(bits), 2);
+    put(34, uint32_t(stride * size_t(h)), 4); put(46, uint32_t(table.size()), 4);
+    for (size_t i = 0; i < table.size(); ++i) put(54 + i * 4, table[i].packed() & 0xFFFFFF, 3);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) pixel(&b[base + size_t(topDown ? y : h - 1 - y) * stride + size_t(x * bits / 8)], image.pixel(x, y));
     return b;
-}
-
-bool isStateOfBacked(int i) {
-    return i == kDoorBell || i == kTrap || i == kConveyor || i == kPicConveyorLeft || i == kPicConveyorRight ||
-           i == kPicTrapClosed || (i >= kPicConveyorRightFrame1 && i < kPicConveyorRightFrame1 + 32);
 }
 
 }  // namespace
 
 std::vector<uint8_t> bmp24(const RasterImage& image, bool topDown) {
-    const int w = image.width(), h = image.height();
-    const size_t stride = (size_t(w) * 3 + 3) / 4 * 4;
-    std::vector<uint8_t> b = bmpHeaders(w, h, 24, 0, topDown, stride * size_t(h));
-    const size_t base = 54;
-    for (int y = 0; y < h; ++y) {
-        const int stored = topDown ? y : h - 1 - y;
-        for (int x = 0; x < w; ++x) {
-            const Rgb c = image.pixel(x, y);
-            const size_t at = base + size_t(stored) * stride + size_t(x) * 3;
-            b[at] = c.b;
-            b[at + 1] = c.g;
-            b[at + 2] = c.r;
-        }
-    }
-    return b;
+    return bmp(image, topDown, 24, {}, [](uint8_t* at, Rgb c) { at[0] = c.b; at[1] = c.g; at[2] = c.r; });
 }
 
 std::vector<uint8_t> bmp8(const RasterImage& image, bool topDown) {
-    const int w = image.width(), h = image.height();
     std::map<uint32_t, uint8_t> index;
     std::vector<Rgb> table;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const Rgb c = image.pixel(x, y);
-            if (index.emplace(c.packed(), uint8_t(table.size())).second) table.push_back(c);
-        }
-    const size_t stride = (size_t(w) + 3) / 4 * 4;
-    std::vector<uint8_t> b = bmpHeaders(w, h, 8, uint32_t(table.size()), topDown, stride * size_t(h));
-    for (size_t i = 0; i < table.size(); ++i) {
-        b[54 + i * 4] = table[i].b;
-        b[54 + i * 4 + 1] = table[i].g;
-        b[54 + i * 4 + 2] = table[i].r;
-    }
-    const size_t base = 54 + table.size() * 4;
-    for (int y = 0; y < h; ++y) {
-        const int stored = topDown ? y : h - 1 - y;
-        for (int x = 0; x < w; ++x) b[base + size_t(stored) * stride + size_t(x)] = index[image.pixel(x, y).packed()];
-    }
-    return b;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (index.emplace(image.pixel(x, y).packed(), uint8_t(table.size())).second) table.push_back(image.pixel(x, y));
+    return bmp(image, topDown, 8, table, [&](uint8_t* at, Rgb c) { *at = index[c.packed()]; });
 }
-
-RasterImage solid(int w, int h, Rgb c) { return RasterImage(w, h, c); }
-
-Rgb pictureColour(int index) { return Rgb{uint8_t(20 + index), uint8_t(180 - index), 60}; }
-Rgb doorPictureColour(int which) { return Rgb{uint8_t(200 + which), 30, 30}; }
 
 PictureSet makeTestPictures() {
     PictureSet set;
@@ -100,7 +56,8 @@ PictureSet makeTestPictures() {
         if (i >= kWalkway && i <= kWalkwaySlideM) {
             img.fill(kTransparentKey);
             img.fillRect(0, 0, w, 1, kWalkwayLine);
-        } else if (isStateOfBacked(i)) {
+        } else if (i == kDoorBell || i == kTrap || i == kConveyor || i == kPicConveyorLeft || i == kPicConveyorRight ||
+                   i == kPicTrapClosed || (i >= kPicConveyorRightFrame1 && i < kPicConveyorRightFrame1 + 32)) {
             img.fill(kTransparentKey);
             img.setPixel(1, 1, pictureColour(i));
         } else if (i >= kPicGlyphA && i <= kPicGlyphDash) {

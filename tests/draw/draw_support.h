@@ -16,25 +16,19 @@ namespace grusk::test {
 std::vector<uint8_t> bmp24(const RasterImage& image, bool topDown = false);
 std::vector<uint8_t> bmp8(const RasterImage& image, bool topDown = false);
 
-RasterImage solid(int w, int h, Rgb c);
+// The colour test picture i is painted in where it is not keyed; doors 200 + k.
+inline Rgb pictureColour(int index) { return Rgb{uint8_t(20 + index), uint8_t(180 - index), 60}; }
+inline Rgb doorPictureColour(int which) { return Rgb{uint8_t(200 + which), 30, 30}; }
+inline constexpr Rgb kWalkwayLine{200, 0, 200};  // top row of every walkway piece
+inline constexpr Rgb kGlyphInk{5, 5, 5};         // lower half of every glyph
+inline constexpr Rgb kCamouflageInk{9, 90, 9};   // left half of the camouflage picture
 
-// The colour every test picture i is painted in where it is not keyed.
-Rgb pictureColour(int index);
-
-// Colours of the test pictures' details.
-inline constexpr Rgb kWalkwayLine{200, 0, 200};   // top row of every walkway piece
-inline constexpr Rgb kGlyphInk{5, 5, 5};          // lower half of every glyph
-inline constexpr Rgb kCamouflageInk{9, 90, 9};    // left half of the camouflage picture
-
-// A picture set with every picture at its designed size:
-// - walkway pieces: transparentKey with a kWalkwayLine top row;
-// - door bell, trap, conveyor and their states: transparentKey with pictureColour(i) in the
-//   pixel (1, 1) only, so the backing fill shows;
-// - glyphs: top half glyphKey (the letter), bottom half kGlyphInk;
-// - camouflage: left half kCamouflageInk, right half white;
-// - all other pictures and the six door pictures: pictureColour(i) (doors 200 + k).
+// Every picture at its designed size: walkway pieces keyed with a
+// kWalkwayLine top row; door bell, trap, conveyor and their states keyed
+// with pictureColour(i) in pixel (1, 1) only, so the backing fill shows;
+// glyphs with the letter (keyed) above kGlyphInk; camouflage kCamouflageInk
+// beside white; all others pictureColour(i).
 PictureSet makeTestPictures();
-Rgb doorPictureColour(int which);
 
 // Writes every picture of makeTestPictures() as BMP files into <folder>/resource.
 void writeTestPictureFiles(const std::string& folder);

@@ -55,19 +55,18 @@ TEST(ShippedPictures, EveryPictureHasItsSizeColoursAndKey) {
         if (i == kPicGlyphBlank) EXPECT_EQ(colours, std::set<uint32_t>{c64Palette[0].packed()});
         else EXPECT_TRUE(colours.size() > 1 && colours.count(keyOf(i).packed())) << objectTypeNames[size_t(i)];
     }
-    for (const char* name : {"startpic00", "startpic01", "startpic02"}) EXPECT_GT(expectShipped(name, 640, 120, kKeyWhite).size(), 2u);
-    EXPECT_GT(expectShipped("title", 640, 280, kKeyWhite).size(), 2u);
+    for (const char* name : {"startpic00", "startpic01", "startpic02", "title"})
+        EXPECT_GT(expectShipped(name, 640, name[0] == 't' ? 280 : 120, kKeyWhite).size(), 2u);
     EXPECT_GT(expectShipped("oneuptwoup", 640, 48, kKeyBlack).size(), 2u);
-    EXPECT_EQ(expectShipped("colourstrip", 64, 256, kKeyBlack).size(), 16u);
     PictureSet shipped;
     std::string failure;
     ASSERT_TRUE(shipped.loadObjectPictures(test::programDir(), &failure)) << failure;
     shipped.loadStartupGraphics(test::programDir());
+    EXPECT_EQ(shipped.colourStrip().width(), 64);  // the file, as the palette would make it
     for (int y = 0; y < 256; ++y) ASSERT_EQ(shipped.colourStrip().pixel(y % 64, y), c64Palette[size_t(y / 16)]) << y;
     for (int k = 0; k < kDoorPictureCount; ++k) EXPECT_FALSE(shipped.doorPicture(k).empty()) << k;
-    EXPECT_FALSE(shipped.about().empty());
     const RasterImage icon = bitmapFromFile(test::programDir() + "/resource/icon.bmp");
-    EXPECT_TRUE(!icon.empty() && icon.width() == icon.height());
+    EXPECT_TRUE(!shipped.about().empty() && !icon.empty() && icon.width() == icon.height());
 }
 
 class PictureSetLoading : public ::testing::Test {
