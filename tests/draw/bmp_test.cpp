@@ -83,24 +83,14 @@ TEST(Bmp, DamagedFilesGiveNothing) {
         const char* what;
         Bytes bytes;
     } cases[] = {
-        {"last row cut short", Bytes(good.begin(), good.end() - 1)},
-        {"header cut short", Bytes(good.begin(), good.begin() + 40)},
-        {"empty", {}},
-        {"old 12-byte header", with(good, 14, 12)},
-        {"header larger than the file", with(good, 14, 1000)},
-        {"no width", with(good, 18, 0)},
-        {"too wide for a picture of ours", with(good, 18, 5000)},
-        {"negative width", with(good, 18, 0x80000000u)},
-        {"no height", with(good, 22, 0)},
-        {"height that cannot be negated", with(good, 22, 0x80000000u)},
-        {"too high, top-down", with(good, 22, uint32_t(-5000))},
-        {"rows the file does not hold", with(good, 22, 4000)},
-        {"pixels beyond the end", with(good, 10, 0xFFFFFFF0u)},
-        {"pixels inside the headers", with(good, 10, 3)},
-        {"compressed", with(good, 30, 1)},
-        {"16 bits", with(good, 28, 16, 2)},
-        {"not BM", with(good, 0, 'X', 1)},
-        {"colour table past the end", table},
+        {"last row cut short", Bytes(good.begin(), good.end() - 1)}, {"header cut short", Bytes(good.begin(), good.begin() + 40)},
+        {"empty", {}}, {"old 12-byte header", with(good, 14, 12)}, {"header larger than the file", with(good, 14, 1000)},
+        {"no width", with(good, 18, 0)}, {"too wide for a picture of ours", with(good, 18, 5000)},
+        {"negative width", with(good, 18, 0x80000000u)}, {"no height", with(good, 22, 0)},
+        {"height that cannot be negated", with(good, 22, 0x80000000u)}, {"too high, top-down", with(good, 22, uint32_t(-5000))},
+        {"rows the file does not hold", with(good, 22, 4000)}, {"pixels beyond the end", with(good, 10, 0xFFFFFFF0u)},
+        {"pixels inside the headers", with(good, 10, 3)}, {"compressed", with(good, 30, 1)}, {"16 bits", with(good, 28, 16, 2)},
+        {"not BM", with(good, 0, 'X', 1)}, {"colour table past the end", table},
     };
     EXPECT_TRUE(loadBitmapBytes(good.data(), good.size()));
     for (const auto& c : cases)

@@ -252,6 +252,7 @@ TEST(Reader, ListsFromForeignProgramsStayInsideTheRoomAndTheirRecords) {
                              56, 80, 2, 0xA1,                // style with bit 7: an empty text
                              200, 250, 1, 0x21, 'Q' | 0x80, 0x00});  // outside the room
     data.insert(data.end(), {0x06, 0x08, 255, 16, 0, 0});  // a run far beyond column 39
+    data.insert(data.end(), {0x24, 0x08, 0, 172, 16, 2, 16, 16, 80, 0x80});  // a gun beyond column 39
     GameFixture f;
     const Bytes p = test::programOf({data});
     readCastleProgramBytes(f.castle(), p.data(), p.size());
@@ -260,6 +261,9 @@ TEST(Reader, ListsFromForeignProgramsStayInsideTheRoomAndTheirRecords) {
     EXPECT_EQ(room.object(10, 0).usedLinkCount(), 16);
     EXPECT_EQ(recordText(room.object(0, 20)).size(), 63u);
     EXPECT_EQ(recordText(room.object(10, 10)), "");
+    EXPECT_EQ(room.vertical(39, 3).type, kGunRailLeft);
+    EXPECT_EQ(room.object(0, 10).type, kGunControl);
+    EXPECT_EQ(room.object(0, 10).usedLinkCount(), 0);
     for (int x = 0; x < 40; ++x) EXPECT_EQ(room.walkway(x, 0), kWalkway);
     std::string camouflage;
     for (int y = 1; y < 4; ++y)
