@@ -122,6 +122,10 @@ TEST_F(PictureSetLoading, StartupGraphicsAndTheMadeColourStrip) {
     EXPECT_TRUE(set.title().empty());
     ASSERT_EQ(set.colourStrip().height(), 256);  // no file: made from the palette
     for (int y = 0; y < 256; ++y) ASSERT_EQ(set.colourStrip().pixel(y % 64, y), c64Palette[size_t(y / 16)]) << y;
+    for (int asked : {0, 0, 0, 0, 0, 2}) {
+        set.loadStartupGraphics(dir.path().string(), asked);
+        EXPECT_EQ(set.startPictureIndex(), asked);
+    }
     for (int asked : {-1, 3, 7}) {  // outside the three: one of them at random
         set.loadStartupGraphics(dir.path().string(), asked);
         EXPECT_TRUE(set.startPictureIndex() >= 0 && set.startPictureIndex() < 3) << asked;
