@@ -86,8 +86,8 @@ protected:
         exit.variant = 1;
         put(kDoor, 22, 5).destRoom = 999;  // from a damaged file: leads nowhere
         for (int n = 1; n <= 3; ++n) room.object(4 + 6 * n, 5).number = static_cast<int8_t>(n);
-        int bellX = 4;
-        for (const CellPos door : {CellPos{10, 5}, CellPos{16, 5}, CellPos{22, 5}}) link(put(kDoorBell, bellX++ * 2 - 4, 1), 0, door.x, door.y);
+        const CellPos doors[] = {{10, 5}, {16, 5}, {22, 5}};  // rung by the bells at columns 4, 6 and 8
+        for (int i = 0; i < 3; ++i) link(put(kDoorBell, 4 + 2 * i, 1), 0, doors[i].x, doors[i].y);
         put(kDoorBell, 14, 1).mark = kMarkUnlinked;  // own colour and the red frame
         CellRecord& sw = put(kLightningSwitch, 0, 12);
         sw.mark = kMarkHighlighted;
