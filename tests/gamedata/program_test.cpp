@@ -198,6 +198,10 @@ TEST(Reader, ForeignAndDamagedPrograms) {
         EXPECT_EQ(roomsInUseRun(f.castle()), c.rooms) << c.what;
         EXPECT_EQ(read.damagedAt, c.damagedAt) << c.what;
     }
+    GameFixture f;  // a colour byte is read as its low four bits
+    const Bytes coloured = with(two, 258, {0x3C});
+    readCastleProgramBytes(f.castle(), coloured.data(), coloured.size());
+    EXPECT_EQ(f.room(0).roomColour, 12);
 }
 
 // A program cut anywhere gives the rooms whose data begins in what is left,
