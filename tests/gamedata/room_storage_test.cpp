@@ -58,6 +58,7 @@ TEST(RoomStorage, ProjectsAndCopiesKeepBlankRoomsBlank) {
     Room copy = source->room(6);
     source->room(6).object(7, 7).type = kEmpty;
     EXPECT_EQ(copy.object(7, 7).type, kKey);
+    EXPECT_FALSE(sameRoom(copy, source->room(6)));
     copy = source->room(20);
     EXPECT_FALSE(copy.holdsCells());
     EXPECT_TRUE(sameRoom(copy, source->room(20)));
