@@ -1,3 +1,5 @@
+// Connecting doors, linking objects, the door commands and the two dialogs'
+// logic on the castle, without the mouse.
 #include <gtest/gtest.h>
 
 #include "gamedata/gamedata_fixture.h"
@@ -7,87 +9,47 @@ namespace {
 
 using test::GameFixture;
 
-TEST(Connect, DoorsAreConnectedBothWaysAcrossRooms) {
+TEST(Connect, DoorsAreConnectedBothWaysAndAClickBesideADoorEndsSilently) {
     GameFixture f;
-    f.enter(0);
     f.put(kDoor, 20, 0);
     f.put(kDoor, 0, 10);  // number 1
+    f.at(0, 10).room = 5;  // as a room file of an older editor brought it in
     f.enter(4);
-    f.put(kDoor, 5, 5);   // number 0
+    f.put(kDoor, 5, 5);
     f.enter(0);
     f.app.popupCell = {0, 10};
     startConnecting(f.app);
-    EXPECT_EQ(f.app.mouseMode, kMouseConnecting);
     EXPECT_EQ(f.ui.cursors.back(), CursorShape::Connect);
     EXPECT_TRUE(f.ui.windowVisible[WindowId::SelectDoor]);
     f.enter(4);
     connectDoorAt(f.app, 6, 7);  // a covered cell of the door
     const CellRecord& d = f.room(0).object(0, 10);
     const CellRecord& e = f.room(4).object(5, 5);
-    EXPECT_EQ(d.destRoom, 4);
-    EXPECT_EQ(d.destDoor, 0);
-    EXPECT_EQ(d.destX, 5);
-    EXPECT_EQ(d.destY, 5);
-    EXPECT_EQ(e.destRoom, 0);
-    EXPECT_EQ(e.destDoor, 1);
-    EXPECT_EQ(e.destX, 0);
-    EXPECT_EQ(e.destY, 10);
+    EXPECT_EQ(std::vector<int>({d.destRoom, d.destDoor, d.destX, d.destY}), std::vector<int>({4, 0, 5, 5}));
+    // The clicked door leads to the room the pending door stands in, not to its record's room.
+    EXPECT_EQ(std::vector<int>({e.destRoom, e.destDoor, e.destX, e.destY}), std::vector<int>({0, 1, 0, 10}));
     EXPECT_EQ(f.ui.messageTexts(), std::vector<std::string>{"Connected to Room 5 : Door 1"});
     EXPECT_EQ(f.app.mouseMode, kMouseNormal);
     EXPECT_FALSE(f.ui.windowVisible[WindowId::SelectDoor]);
-}
 
-TEST(Connect, TheClickedDoorLeadsToTheRoomThePendingDoorStandsIn) {
-    // A door whose record names another room, as a room file of an older
-    // editor brought it in.
-    GameFixture f;
-    f.enter(2);
-    f.put(kDoor, 0, 0);
-    f.at(0, 0).room = 5;
-    f.app.popupCell = {0, 0};
+    f.put(kKey, 20, 20);
+    f.app.popupCell = {5, 5};
     startConnecting(f.app);
-    f.enter(4);
-    f.put(kDoor, 10, 10);
-    connectDoorAt(f.app, 10, 10);
-    EXPECT_EQ(f.room(4).object(10, 10).destRoom, 2);
-    EXPECT_EQ(f.room(2).object(0, 0).destRoom, 4);
-}
-
-TEST(Connect, ClickBesideADoorEndsTheModeSilently) {
-    GameFixture f;
-    f.put(kDoor, 0, 0);
-    f.put(kKey, 10, 10);
-    f.app.popupCell = {0, 0};
-    startConnecting(f.app);
-    connectDoorAt(f.app, 10, 10);
+    connectDoorAt(f.app, 20, 20);
     EXPECT_EQ(f.app.mouseMode, kMouseNormal);
     EXPECT_EQ(f.ui.cursors.back(), CursorShape::Arrow);
-    EXPECT_TRUE(f.ui.messages.empty());
-    EXPECT_EQ(f.at(0, 0).destDoor, 0);
-    EXPECT_EQ(f.at(0, 0).destX, 0);
-
+    EXPECT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_EQ(e.destX, 0);
     startConnecting(f.app);  // a door may lead to itself
-    connectDoorAt(f.app, 1, 1);
-    EXPECT_EQ(f.ui.messageTexts(), std::vector<std::string>{"Connected to Room 1 : Door 1"});
-}
+    connectDoorAt(f.app, 6, 6);
+    EXPECT_EQ(f.ui.messageTexts().back(), "Connected to Room 5 : Door 1");
 
-TEST(Connect, KillConnectionsLeadsEveryDoorToRoomOneDoorOne) {
-    GameFixture f;
-    f.enter(2);
-    f.put(kDoor, 0, 0);
-    f.put(kDoor, 10, 0);
-    for (int x : {0, 10}) {
-        f.at(x, 0).destRoom = 3;
-        f.at(x, 0).destDoor = 2;
-        f.at(x, 0).destX = 7;
-    }
-    killConnections(f.app, 2);
+    // Kill Connections leads every door of the room to room 1, door 1.
+    killConnections(f.app, 0);
     killConnections(f.app, 99);
-    for (int x : {0, 10}) {
-        EXPECT_EQ(f.at(x, 0).destRoom, 0);
-        EXPECT_EQ(f.at(x, 0).destDoor, 0);
-        EXPECT_EQ(f.at(x, 0).destX, 7);
-    }
+    EXPECT_EQ(d.destRoom, 0);
+    EXPECT_EQ(d.destDoor, 0);
+    EXPECT_EQ(d.destX, 5);
 }
 
 TEST(Link, RulesAndSlotLimits) {
@@ -96,58 +58,43 @@ TEST(Link, RulesAndSlotLimits) {
     f.put(kForceFieldSwitch, 2, 0);
     f.put(kForceField, 4, 0);
     f.link(4, 0, 0, 1);  // a covered cell of the switch
-    EXPECT_EQ(f.at(4, 0).links[0][0], 0);
     EXPECT_EQ(f.at(4, 0).links[0][1], 0);
     EXPECT_EQ(f.at(4, 0).mark, kMarkPlain);
     EXPECT_EQ(f.app.mouseMode, kMouseNormal);
     f.link(4, 0, 2, 0);  // already linked: ignored
     EXPECT_EQ(f.at(4, 0).links[0][0], 0);
     EXPECT_EQ(f.at(4, 0).links[1][0], -1);
-
     f.app.popupCell = {4, 0};
     unlinkObject(f.app);
     EXPECT_EQ(f.at(4, 0).mark, kMarkUnlinked);
     EXPECT_EQ(f.at(4, 0).links[0][0], -1);
-    f.link(4, 0, 2, 0);
-    EXPECT_EQ(f.at(4, 0).links[0][0], 2);
 
     f.put(kMummy, 10, 0);
     f.link(10, 0, 4, 0);  // a force field is no mummy switch
     EXPECT_EQ(f.ui.messageTexts(), std::vector<std::string>{"10 0 - 4 0"});
-    EXPECT_EQ(f.at(10, 0).mark, kMarkUnlinked);
     f.link(10, 0, 30, 20);  // nothing there: no message
     EXPECT_EQ(f.ui.messageTexts().size(), 1u);
-}
 
-TEST(Link, LightningSwitchHoldsFourAndBellsMayRepeatADoor) {
-    GameFixture f;
-    f.put(kLightningSwitch, 0, 0);
+    f.enter(1);
+    f.put(kLightningSwitch, 0, 0);  // holds four
     for (int i = 0; i < 5; ++i) {
         f.put(kLightningMachine, 3 + 4 * i, 0);
         f.link(0, 0, 3 + 4 * i, 0);
     }
     EXPECT_EQ(f.at(0, 0).usedLinkCount(), 4);
     EXPECT_EQ(f.at(0, 0).links[3][0], 15);
-    EXPECT_TRUE(f.ui.messages.empty());
-
-    f.put(kDoor, 0, 10);
+    f.put(kDoor, 0, 10);  // a bell may name one door twice
     f.put(kDoorBell, 5, 10);
     f.link(5, 10, 0, 10);
     f.link(5, 10, 1, 11);
-    EXPECT_EQ(f.at(5, 10).usedLinkCount(), 2);
     EXPECT_EQ(f.at(5, 10).links[1][0], 0);
-    EXPECT_EQ(f.at(5, 10).links[1][1], 10);
-}
-
-TEST(Link, ConveyorSwitchShowsTheConveyorsState) {
-    GameFixture f;
+    f.enter(2);
     f.put(kConveyor, 0, 5);
     toggleObjectState(f.app, 0, 5);
     toggleObjectState(f.app, 0, 5);  // runs right
     f.put(kConveyorSwitch, 10, 4);
     f.link(10, 4, 3, 5);
     EXPECT_EQ(f.at(10, 4).picture, kPicConveyorSwitchRight);
-    EXPECT_EQ(f.at(10, 4).links[0][0], 0);
 }
 
 TEST(DoorCommands, TypeStartAndUnlinkOnlyActOnTheirObjects) {
@@ -162,34 +109,26 @@ TEST(DoorCommands, TypeStartAndUnlinkOnlyActOnTheirObjects) {
     EXPECT_EQ(f.at(10, 0).variant, 1);
     setDoorType(f.app, false);
     EXPECT_EQ(f.at(10, 0).picture, kDoor);
-    EXPECT_EQ(f.at(10, 0).variant, 0);
     setPlayerStart(f.app, 2);
-    EXPECT_EQ(f.castle().settings.playerStartRoom[1], 3);
-    EXPECT_EQ(f.castle().settings.playerStartDoor[1], 1);
-    EXPECT_EQ(f.castle().settings.playerStartRoom[0], 0);
-
+    const CastleSettings& s = f.castle().settings;
+    EXPECT_EQ(std::vector<int>({s.playerStartRoom[0], s.playerStartRoom[1], s.playerStartDoor[1]}),
+              std::vector<int>({0, 3, 1}));
     f.app.popupCell = {20, 0};
     setDoorType(f.app, true);
     setPlayerStart(f.app, 1);
     unlinkObject(f.app);
     EXPECT_EQ(f.at(20, 0).picture, kPicKeyWhite);
     EXPECT_EQ(f.at(20, 0).mark, kMarkPlain);
-    EXPECT_EQ(f.castle().settings.playerStartRoom[0], 0);
-
+    EXPECT_EQ(s.playerStartRoom[0], 0);
     startLinking(f.app);
     EXPECT_EQ(f.app.mouseMode, kMouseLinking);
-    EXPECT_EQ(f.app.savedMouseMode, kMouseNormal);
     EXPECT_EQ(f.ui.cursors.back(), CursorShape::Link);
 }
 
 TEST(Dialogs, NumbersAreReadAsDecimals) {
-    EXPECT_EQ(parseDialogNumber("12"), 12);
-    EXPECT_EQ(parseDialogNumber(" -3 "), -3);
-    EXPECT_EQ(parseDialogNumber("+7"), 7);
-    EXPECT_EQ(parseDialogNumber(""), 0);
-    EXPECT_EQ(parseDialogNumber("4x"), 0);
-    EXPECT_EQ(parseDialogNumber("abc"), 0);
-    EXPECT_EQ(parseDialogNumber("99999999999"), 2147483647);
+    const std::pair<const char*, int> cases[] = {{"12", 12}, {" -3 ", -3}, {"+7", 7},  {"", 0},
+                                                 {"4x", 0},  {"abc", 0},  {"99999999999", 2147483647}};
+    for (const auto& [text, value] : cases) EXPECT_EQ(parseDialogNumber(text), value) << text;
 }
 
 TEST(Dialogs, DoorPropertiesShowOneBasedNumbersAndStoreZeroBased) {
@@ -199,24 +138,16 @@ TEST(Dialogs, DoorPropertiesShowOneBasedNumbersAndStoreZeroBased) {
     door.destRoom = 3;
     door.destDoor = 1;
     door.direction = 2;
-    door.mapX = 12;
     door.mapY = 6;
     f.app.popupCell = {5, 5};
     DoorPropertiesLogic dialog(f.app);
     ASSERT_TRUE(dialog.load());
     dialog.open();
-    EXPECT_EQ(dialog.text(kDoorRoomField), "4");
-    EXPECT_EQ(dialog.text(kDoorNumberField), "2");
-    EXPECT_EQ(dialog.text(kDoorMapXField), "12");
-    EXPECT_EQ(dialog.text(kDoorMapYField), "6");
-    EXPECT_EQ(dialog.text(kDoorDirectionButton), "bottom");
-    dialog.stepDirection();
-    EXPECT_EQ(dialog.text(kDoorDirectionButton), "left");
-    dialog.stepDirection();
-    EXPECT_EQ(dialog.text(kDoorDirectionButton), "top");
-    dialog.stepDirection();
-    EXPECT_EQ(dialog.text(kDoorDirectionButton), "right");
-
+    EXPECT_EQ(dialog.text(kDoorRoomField) + dialog.text(kDoorNumberField) + dialog.text(kDoorMapYField), "426");
+    for (const char* next : {"bottom", "left", "top", "right"}) {
+        EXPECT_EQ(dialog.text(kDoorDirectionButton), next);
+        dialog.stepDirection();
+    }
     dialog.startMapPosition();
     EXPECT_TRUE(f.app.mapDoorMode);
     f.app.doorMapXEdit = 20;  // what the map click hands back
@@ -225,19 +156,14 @@ TEST(Dialogs, DoorPropertiesShowOneBasedNumbersAndStoreZeroBased) {
     dialog.mapPositionPicked();
     EXPECT_EQ(dialog.text(kDoorMapXField), "20");
     EXPECT_EQ(dialog.text(kDoorDirectionButton), "top");
-
     dialog.setText(kDoorRoomField, "0");
     dialog.setText(kDoorNumberField, "7");
     EXPECT_FALSE(DoorPropertiesLogic::closesWith(2));
     EXPECT_TRUE(DoorPropertiesLogic::closesWith(kDialogOk));
     dialog.ok();
     dialog.apply();
-    EXPECT_EQ(door.destRoom, -1);
-    EXPECT_EQ(door.destDoor, 6);
-    EXPECT_EQ(door.mapX, 20);
-    EXPECT_EQ(door.mapY, 0);
-    EXPECT_EQ(door.direction, 0);
-
+    EXPECT_EQ(std::vector<int>({door.destRoom, door.destDoor, door.mapX, door.mapY, door.direction}),
+              std::vector<int>({-1, 6, 20, 0, 0}));
     f.app.popupCell = {20, 20};
     EXPECT_FALSE(DoorPropertiesLogic(f.app).load());
 }
@@ -248,20 +174,16 @@ TEST(Dialogs, CastleSettingsStoreLowBytes) {
     f.castle().settings.playerStartRoom[0] = 2;
     CastleSettingsLogic dialog(f.app);
     dialog.open();
-    EXPECT_EQ(dialog.text(kSettingsLives2), "5");
-    EXPECT_EQ(dialog.text(kSettingsStartRoom1), "3");
-    EXPECT_EQ(dialog.text(kSettingsStartDoor1), "1");
-    EXPECT_EQ(dialog.text(kSettingsLives1), "3");
+    EXPECT_EQ(dialog.text(kSettingsLives2) + dialog.text(kSettingsStartRoom1) + dialog.text(kSettingsStartDoor1) +
+                  dialog.text(kSettingsLives1),
+              "5313");
     dialog.setText(kSettingsStartRoom1, "0");
     dialog.setText(kSettingsStartDoor2, "258");
     dialog.setText(kSettingsLives1, "300");
     dialog.ok();
     const CastleSettings& s = f.castle().settings;
-    EXPECT_EQ(s.playerStartRoom[0], 255);
-    EXPECT_EQ(s.playerStartDoor[1], 1);
-    EXPECT_EQ(s.playerLives[0], 44);
-    EXPECT_EQ(s.playerLives[1], 5);
-    EXPECT_TRUE(CastleSettingsLogic::closesWith(kDialogOk));
+    EXPECT_EQ(std::vector<int>({s.playerStartRoom[0], s.playerStartDoor[1], s.playerLives[0], s.playerLives[1]}),
+              std::vector<int>({255, 1, 44, 5}));
     EXPECT_FALSE(CastleSettingsLogic::closesWith(2));
 }
 

@@ -9,7 +9,7 @@
 #include "app/editor_session.h"
 #include "app/recent_files.h"
 #include "app/sample_castle.h"
-#include "app/scripted_dialogs.h"
+#include "app/session_driver.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
 #include "model/castle_files.h"
@@ -64,136 +64,99 @@ TEST(RecentFiles, KindByExtensionThenBySize) {
     EXPECT_EQ(fileKindOf(dir.file("missing")), FileKind::Unknown);
 }
 
-class RecentDropTest : public ::testing::Test {
+class RecentDropTest : public ::testing::Test, protected test::SessionDriver {
 protected:
-    FakePlatform ui;
-    test::ScriptedDialogs dialogs;
-    EditorSession session{ui, dialogs};
-    AppState& app = session.app();
     test::TempDir dir;
-
+    const std::string program = test::sourceDir() + "/examples/sample.prg";
     // A project file of the sample castle; the castle in memory is emptied after.
-    std::string projectFile(const std::string& name = "sample.cas") {
+    std::string projectFile(const std::string& name) {
         buildSampleCastle(app);
-        const std::string path = dir.file(name);
-        EXPECT_TRUE(saveCastleFileTo(app.castle, path));
-        session.runCommand(kCmdNew);
-        return path;
+        EXPECT_TRUE(saveCastleFileTo(castle, dir.file(name)));
+        run(kCmdNew);
+        return dir.file(name);
     }
-    std::string program() const { return test::sourceDir() + "/examples/sample.prg"; }
+    const std::vector<std::string>& recent() { return session.recentFiles().paths(); }
 };
 
 TEST_F(RecentDropTest, LoadingAndSavingPutFilesOnTheList) {
-    const std::string cas = projectFile();
-    ui.files = {cas};
-    session.runCommand(kCmdLoadProject);
-    ui.files = {program()};
-    session.runCommand(kCmdLoadCastle);
-    EXPECT_EQ(session.recentFiles().paths(), (std::vector<std::string>{program(), cas}));
-
-    ui.files = {dir.file("copy")};
-    session.runCommand(kCmdSaveProject);
-    EXPECT_EQ(session.recentFiles().paths().front(), dir.file("copy.cas"));
-
+    const std::string cas = projectFile("sample.cas");
+    ui.files = {cas, program, dir.file("copy")};
+    for (int id : {kCmdLoadProject, kCmdLoadCastle, kCmdSaveProject}) run(id);
+    EXPECT_EQ(recent(), (std::vector<std::string>{dir.file("copy.cas"), program, cas}));
     // "Save Castle..." lists the program it wrote, named as it was written.
-    // A program folder of the test's own with the 545 bytes appended to every program.
     std::filesystem::create_directories(dir.path() / "resource");
     test::writeBytes(dir.file("resource/endroom.bin"), std::vector<uint8_t>(545, 0));
     app.programFolder = dir.path().string();
     ui.files = {dir.file("mine")};
-    session.runCommand(kCmdSaveCastle);
-    ASSERT_TRUE(std::filesystem::exists(dir.file("zmine.prg")));
-    EXPECT_EQ(session.recentFiles().paths().front(), dir.file("zmine.prg"));
-
+    run(kCmdSaveCastle);
+    EXPECT_EQ(recent().front(), dir.file("zmine.prg"));
     // Cancelled dialogs and failed loads change nothing.
-    const auto before = session.recentFiles().paths();
-    ui.files = {std::nullopt};
-    session.runCommand(kCmdLoadProject);
+    const auto before = recent();
     test::writeBytes(dir.file("bad.cas"), {1, 2, 3});
-    ui.files = {dir.file("bad.cas")};
-    session.runCommand(kCmdLoadProject);
-    EXPECT_EQ(session.recentFiles().paths(), before);
+    ui.files = {std::nullopt, dir.file("bad.cas")};
+    run(kCmdLoadProject);
+    run(kCmdLoadProject);
+    EXPECT_EQ(recent(), before);
 }
 
 TEST_F(RecentDropTest, RecentEntryLoadsAsItsCommandWithTheUnsavedQuestion) {
-    const std::string cas = projectFile();
-    session.recentFiles().set({program(), cas});
+    const std::string cas = projectFile("sample.cas"), gone = dir.file("gone.cas");
+    session.recentFiles().set({program, cas, gone});
     markCastleChanged(app);
-
-    // Cancelled at the question: nothing is loaded, and the file does not
-    // answer a later dialog.
-    ui.replies = {Reply::Cancel};
+    // Cancelled at the question: nothing is loaded, and the file does not answer a later dialog.
+    ui.replies = {Reply::Cancel, Reply::No};
     EXPECT_FALSE(session.openRecent(1));
-    EXPECT_EQ(ui.questionTexts().back(), "Save changes to the castle?");
-    EXPECT_EQ(app.castle.room(3).roomInUse, 0);
+    EXPECT_EQ(castle.room(3).roomInUse, 0);
     ui.files = {std::nullopt};
-    session.runCommand(kCmdImportRoom);
+    run(kCmdImportRoom);
     EXPECT_EQ(ui.fileDialogs.size(), 1u);
-
-    ui.replies = {Reply::No};
     EXPECT_TRUE(session.openRecent(1));
-    EXPECT_EQ(app.castle.room(3).roomInUse, 1);
+    EXPECT_EQ(castle.room(3).roomInUse, 1);
     EXPECT_EQ(ui.caption(), cas);
-    EXPECT_FALSE(app.castleChanged);
-    EXPECT_EQ(session.recentFiles().paths().front(), cas);
+    EXPECT_EQ(recent().front(), cas);
     EXPECT_EQ(ui.fileDialogs.size(), 1u);  // no dialog was shown for it
-
+    EXPECT_EQ(ui.questionTexts(), std::vector<std::string>(2, "Save changes to the castle?"));
     EXPECT_TRUE(session.openRecent(1));  // now the castle program
-    EXPECT_EQ(ui.caption(), program());
+    EXPECT_EQ(ui.caption(), program);
     EXPECT_FALSE(session.openRecent(5));
-}
-
-TEST_F(RecentDropTest, MissingRecentFileIsTakenOffWithAMessage) {
-    const std::string gone = dir.file("gone.cas");
-    session.recentFiles().set({gone, program()});
-    EXPECT_FALSE(session.openRecent(0));
-    EXPECT_EQ(session.recentFiles().paths(), std::vector<std::string>{program()});
-    ASSERT_FALSE(ui.messageTexts().empty());
+    // A file that has gone is taken off the list with a message.
+    EXPECT_FALSE(session.openRecent(2));
+    EXPECT_EQ(recent(), (std::vector<std::string>{program, cas}));
     EXPECT_EQ(ui.messageTexts().back(), gone + " was not found. It has been taken off the list.");
-    EXPECT_TRUE(ui.questionTexts().empty());
+    EXPECT_EQ(ui.questionTexts().size(), 2u);
 }
 
 TEST_F(RecentDropTest, DroppedFilesRunTheirCommands) {
     const std::string cas = projectFile("dropped.cas");
     session.openDropped(cas);
     EXPECT_EQ(ui.caption(), cas);
-    EXPECT_EQ(app.castle.room(3).roomInUse, 1);
-    // No dialog was opened, so the next click is not swallowed.
-    EXPECT_FALSE(app.suppressClick);
-    EXPECT_EQ(session.recentFiles().paths().front(), cas);
-
-    // A room file goes into the current room as one undoable step; what the
-    // import writes is proven with the command-line file.
-    test::writeBytes(dir.file("hall.crm"), roomFileImage(app.castle, 3));
-    const auto walkways = std::as_const(app.castle.room(3)).walkwayLayer();
-    session.runCommand(kCmdNew);
+    EXPECT_FALSE(app.suppressClick) << "no dialog was opened, so the next click is not swallowed";
+    EXPECT_EQ(recent().front(), cas);
+    // A room file goes into the current room as one step; what the import
+    // writes is proven with the command-line file.
+    test::writeBytes(dir.file("hall.crm"), roomFileImage(castle, 3));
+    run(kCmdNew);
     selectRoom(app, 5);
     session.openDropped(dir.file("hall.crm"));
-    EXPECT_EQ(std::as_const(app.castle.room(5)).walkwayLayer(), walkways);
     EXPECT_EQ(session.undoLabel(), "Undo Import Room");
-
     // A castle program, with the question about the imported room first.
     ui.replies = {Reply::No};
-    session.openDropped(program());
-    EXPECT_EQ(ui.questionTexts().back(), "Save changes to the castle?");
-    EXPECT_EQ(ui.caption(), program());
-
+    session.openDropped(program);
+    EXPECT_EQ(ui.questionTexts().size(), 1u);
+    EXPECT_EQ(ui.caption(), program);
     // A disk image opens the manager on it.
     test::writeBytes(dir.file("game.d64"), std::vector<uint8_t>(174848, 0));
     std::string shown;
     dialogs.onD64 = [&](D64Manager& manager) { shown = manager.imageField; };
     session.openDropped(dir.file("game.d64"));
-    EXPECT_EQ(dialogs.opened.back(), "d64");
     EXPECT_EQ(shown, dir.file("game.d64"));
-
     // Anything else, or a file that is not there, only says so.
     test::writeBytes(dir.file("notes.txt"), {'h', 'i'});
-    const size_t questions = ui.questionTexts().size();
     session.openDropped(dir.file("notes.txt"));
     EXPECT_EQ(ui.messageTexts().back(), "Not a castle, project, room or disk image file: " + dir.file("notes.txt"));
     session.openDropped(dir.file("nothing.cas"));
     EXPECT_EQ(ui.messageTexts().back(), "Could not open " + dir.file("nothing.cas"));
-    EXPECT_EQ(ui.questionTexts().size(), questions);
+    EXPECT_EQ(ui.questionTexts().size(), 1u);
     EXPECT_TRUE(ui.fileDialogs.empty());
 }
 

@@ -3,6 +3,7 @@
 // canvas and map widgets do, and dialogs answer from scripts.
 #pragma once
 
+#include <cstring>
 #include <vector>
 
 #include "app/editor_session.h"
@@ -102,7 +103,32 @@ struct SessionDriver {
         session.mapInput().rightUp(x, y);
         session.mouseButtonReleased();
     }
+    // Presses at from, passes the cells of path with the button held and
+    // releases on the last.
+    void stroke(CellPos from, std::initializer_list<CellPos> path, bool ctrl = false) {
+        hover(from.x, from.y, {false, false, ctrl});
+        press(from.x, from.y, ctrl);
+        for (CellPos p : path) dragTo(p.x, p.y, ctrl);
+        release(path.end()[-1].x, path.end()[-1].y, ctrl);
+    }
     CellRecord& at(int c, int r) { return castle.current().object(c, r); }
+    std::vector<uint8_t> objects() {
+        std::vector<uint8_t> bytes(sizeof(castle.current().objectLayer()));
+        std::memcpy(bytes.data(), castle.current().objectLayer().data(), bytes.size());
+        return bytes;
+    }
+    void link(int sx, int sy, int slot, int tx, int ty) {
+        at(sx, sy).links[slot][0] = tx;
+        at(sx, sy).links[slot][1] = ty;
+        at(sx, sy).mark = kMarkPlain;
+    }
+    std::string field(int id) { return ui.text(WindowId::Main, id); }
+    bool visible(int id) { return ui.controlVisible[{WindowId::Main, id}]; }
+    bool redrawn(const PixelRect& rect) const {
+        for (const auto& [r, erase] : ui.canvasRedraws)
+            if (r == rect) return true;
+        return false;
+    }
     void useRooms(int count) {
         for (int r = 0; r < count; ++r) castle.room(r).roomInUse = 1;
     }
