@@ -1,13 +1,21 @@
-// Where the shipped files and the user's files are looked for: a program
-// folder (the build's or a copied one) holds both; an installed program reads
-// from share/gruskedit and writes to the user's data folder.
+// Where the shipped and the user's files are looked for, which emulator is
+// used, "Test Castle" in a program folder of its own, and the sample castle.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <set>
 
-#include "app/app_state.h"
+#include "app/castle_program_commands.h"
 #include "app/program_folders.h"
+#include "app/sample_castle.h"
+#include "app/startup.h"
+#include "app/test_run.h"
 #include "disk/game_disk.h"
+#include "disk/image_ops.h"
+#include "editor/catalogue.h"
+#include "gamedata/castle_check.h"
+#include "model/safe_file.h"
 #include "support/test_support.h"
 #include "ui/fake_platform.h"
 
@@ -15,19 +23,6 @@ namespace grusk {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A working folder, an executable in <prefix>/bin and its share folder, each
-// with resource/ or without.
-struct Layout {
-    test::TempDir root;
-    std::string work = (root.path() / "work").string();
-    std::string bin = (root.path() / "prefix" / "bin").string();
-    std::string share = (root.path() / "prefix" / "share" / "gruskedit").string();
-    Layout(bool workRes, bool binRes, bool shareRes) {
-        for (const auto& [dir, res] : {std::pair{work, workRes}, {bin, binRes}, {share, shareRes}})
-            fs::create_directories(res ? fs::path(dir) / "resource" : fs::path(dir));
-    }
-};
 
 TEST(ProgramFoldersTest, LookupOrder) {
     enum Where { Work, Bin, Share, XdgUser, HomeUser };
@@ -56,64 +51,204 @@ TEST(ProgramFoldersTest, LookupOrder) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Layout l(c.workRes, c.binRes, c.shareRes);
-        const std::string xdg = (l.root.path() / "xdg").string();
-        const std::string home = (l.root.path() / "home").string();
-        FolderEnvironment env{l.work, l.bin, std::string(c.dataHome) == "@" ? xdg : c.dataHome, c.home ? home : ""};
-        auto path = [&](Where w) {
-            switch (w) {
-                case Work: return l.work;
-                case Bin: return l.bin;
-                case Share: return l.share;
-                case XdgUser: return xdg + "/GruskEdit";
-                case HomeUser: return home + "/.local/share/GruskEdit";
-            }
-            return std::string();
-        };
-        const ProgramFolders f = locateProgramFolders(env, c.preference);
-        EXPECT_EQ(f.dataFolder, path(c.data));
-        EXPECT_EQ(f.userFolder, path(c.user));
+        test::TempDir root;
+        const fs::path r = root.path();
+        const std::string paths[] = {(r / "work").string(), (r / "prefix/bin").string(),
+                                     (r / "prefix/share/gruskedit").string(), (r / "xdg/GruskEdit").string(),
+                                     (r / "home/.local/share/GruskEdit").string()};
+        for (int w : {Work, Bin, Share}) {
+            const bool res = w == Work ? c.workRes : w == Bin ? c.binRes : c.shareRes;
+            fs::create_directories(res ? fs::path(paths[w]) / "resource" : fs::path(paths[w]));
+        }
+        const std::string dataHome = std::string(c.dataHome) == "@" ? (r / "xdg").string() : c.dataHome;
+        const ProgramFolders f = locateProgramFolders(
+            FolderEnvironment{paths[Work], paths[Bin], dataHome, c.home ? (r / "home").string() : ""}, c.preference);
+        EXPECT_EQ(f.dataFolder, paths[c.data]);
+        EXPECT_EQ(f.userFolder, paths[c.user]);
         EXPECT_EQ(f.installed, c.data == Share);
     }
-}
-
-TEST(ProgramFoldersTest, EachGameFileComesFromTheUserWhenTheUserHasIt) {
-    test::TempDir user, data;
-    fs::create_directories(user.path() / "d64" / "grusk.prg");  // a folder is no game file
-    test::writeBytes(user.file("d64/castles.prg"), {1, 8});
-    test::writeBytes(user.file("d64/pic a title.prg"), {1, 8});
-    FakePlatform ui;
-    AppState app(ui);
-    app.programFolder = user.path().string();
-    app.dataFolder = data.path().string();
-    for (const char* name : kGameFiles) {
-        const bool own = std::string(name) == "castles.prg" || std::string(name) == "pic a title.prg";
-        EXPECT_EQ(app.gameFilePath(name), ((own ? user.path() : data.path()) / "d64" / name).string()) << name;
-    }
-    EXPECT_EQ(app.dataPath("help.txt"), data.file("help.txt"));
-    EXPECT_EQ(app.programPath("GruskEdit.ini"), user.file("GruskEdit.ini"));
-
-    // One program folder: everything below it, whether the file is there or not.
-    app.dataFolder.clear();
-    EXPECT_EQ(app.gameFilePath("grusk.prg"), user.file("d64/grusk.prg"));
-    EXPECT_EQ(app.gameFilePath("music0.prg"), user.file("d64/music0.prg"));
-    EXPECT_EQ(app.dataPath("resource/endroom.bin"), user.file("resource/endroom.bin"));
-}
-
-TEST(ProgramFoldersTest, TheUsersFolderIsMadeOnlyWhenInstalled) {
+    // The user's folder is made only when installed.
     test::TempDir root;
     std::string message;
-    const std::string user = (root.path() / "deep" / "GruskEdit").string();
+    const std::string user = root.file("deep/GruskEdit");
     EXPECT_TRUE(prepareUserFolder(ProgramFolders{root.file("share"), user, false}, &message));
     EXPECT_FALSE(fs::exists(user));
     EXPECT_TRUE(prepareUserFolder(ProgramFolders{root.file("share"), user, true}, &message));
-    EXPECT_TRUE(fs::is_directory(fs::path(user) / "resource"));
     EXPECT_TRUE(fs::is_directory(fs::path(user) / "d64"));
-    EXPECT_TRUE(prepareUserFolder(ProgramFolders{root.file("share"), user, true}, &message)) << "again: no harm";
-
     test::writeBytes(root.file("file"), {1});
     EXPECT_FALSE(prepareUserFolder(ProgramFolders{root.file("share"), root.file("file"), true}, &message));
     EXPECT_NE(message.find(root.file("file")), std::string::npos) << message;
+}
+
+void makeProgram(const fs::path& path, fs::perms perms = fs::perms::owner_all) {
+    fs::create_directories(path.parent_path());
+    test::writeBytes(path.string(), {'#', '!'});
+    fs::permissions(path, perms);
+}
+
+TEST(StartupTest, EmulatorComesFromTheFileThenTheBundleThenTheSearchPath) {
+    test::TempDir folder, bin1, bin2;
+    const std::string bundled = (folder.path() / "vice" / "x64sc").string();
+    const std::string search = bin1.path().string() + "::" + bin2.path().string();
+    FakePlatform ui;
+    AppState app(ui);
+    app.programFolder = folder.path().string();
+    const auto found = [&](const Configuration& config = {}) {
+        applyConfiguration(app, config, search);
+        return app.emulatorPath;
+    };
+    EXPECT_EQ(found(), bundled) << "nothing found: the bundled path";
+    makeProgram(bin1.path() / "x64sc", fs::perms::owner_read);  // cannot run
+    makeProgram(bin2.path() / "x64");
+    EXPECT_EQ(found(), (bin2.path() / "x64").string());
+    makeProgram(bin2.path() / "x64sc");
+    EXPECT_EQ(found(), (bin2.path() / "x64sc").string()) << "x64sc before x64";
+    makeProgram(bundled);
+    EXPECT_EQ(found(), bundled);
+    // A file that gives no usable path counts as no path at all.
+    for (const auto& given : {std::optional<std::string>{}, std::optional<std::string>{" \t\r\n"}})
+        EXPECT_EQ(found(Configuration{true, given}), bundled);
+    EXPECT_EQ(found(Configuration{true, "/usr/games/x64sc"}), "/usr/games/x64sc");
+}
+
+class TestRunTest : public ::testing::Test {
+protected:
+    FakePlatform ui;
+    AppState app{ui};
+    test::TempDir dir;
+    fs::path cwd = fs::current_path();
+
+    void SetUp() override {
+        fs::create_directories(dir.path() / "resource");
+        fs::create_directories(dir.path() / "d64");
+        fs::copy_file(test::sourceDir() + "/data/endroom/endroom.bin", dir.path() / "resource" / "endroom.bin");
+        for (const char* name : kGameFiles) test::writeBytes((dir.path() / "d64" / name).string(), {1, 8, 0x60});
+        app.programFolder = dir.path().string();
+        app.emulatorPath = "/opt/vice/x64sc";
+    }
+    void TearDown() override { fs::current_path(cwd); }
+    std::string image() const { return (dir.path() / "resource" / "test00.d64").string(); }
+};
+
+TEST_F(TestRunTest, BuildsTheTestDiskAndStartsTheEmulatorOnIt) {
+    buildSampleCastle(app);
+    ui.messages.clear();
+    selectRoom(app, 2);
+    test::writeBytes(image(), {1, 2, 3});  // from an earlier run: rebuilt from scratch
+    testCastle(app);
+    EXPECT_TRUE(ui.messageTexts().empty());
+    ASSERT_EQ(ui.started.size(), 1u);
+    EXPECT_EQ(ui.started[0].path, "/opt/vice/x64sc");
+    EXPECT_EQ(ui.started[0].args, std::vector<std::string>{image()});
+    const auto castles = listImageCastles(image());
+    ASSERT_TRUE(castles.has_value());
+    EXPECT_NE(std::find(castles->begin(), castles->end(), "ztest00"), castles->end());
+    EXPECT_EQ(app.castle.currentRoom, 2) << "the room being edited is shown again";
+    EXPECT_EQ(fs::current_path(), dir.path());
+}
+
+// A castle with errors builds nothing, and an older program from an earlier
+// run must not outlive the failed build; each failure after it is reported.
+TEST_F(TestRunTest, WhatCannotBeBuiltOrStartedStartsNothingAndIsReported) {
+    test::writeBytes((dir.path() / "resource" / "ztest00.prg").string(), {0, 0x78, 9, 9});
+    testCastle(app);  // no rooms at all
+    EXPECT_TRUE(ui.started.empty());
+    EXPECT_FALSE(fs::exists(image()));
+    EXPECT_FALSE(fs::exists(dir.path() / "resource" / "ztest00.prg"));
+    EXPECT_NE(ui.log.at(0).find("No Rooms defined"), std::string::npos);
+
+    const std::pair<std::function<void()>, const char*> failures[] = {
+        {[&] { fs::create_directories(dir.path() / "resource" / "ztest00.prg" / "inside"); }, "File cannot be written!"},
+        {[&] { fs::create_directories(image()); }, "Could not create image!"},
+        {[&] { ui.startSucceeds = false; }, "Could not start /opt/vice/x64sc"},
+        {[&] { app.emulatorPath.clear(); }, "Could not start (no program set)"},
+    };
+    buildSampleCastle(app);
+    for (const auto& [spoil, message] : failures) {
+        fs::remove_all(dir.path() / "resource" / "ztest00.prg");
+        fs::remove_all(image());
+        ui.clearRecords();
+        ui.started.clear();
+        spoil();
+        testCastle(app);
+        EXPECT_EQ(ui.messageTexts().back(), message);
+        if (std::string(message).rfind("Could not start", 0) != 0) {
+            EXPECT_TRUE(ui.started.empty()) << message;
+        }
+    }
+}
+
+// Installed: the shipped files come from a read-only data folder, everything
+// written goes to the user's folder, and a game file the user put there wins
+// over the shipped one of the same name, file by file.
+TEST_F(TestRunTest, AnInstalledEditorWritesOnlyIntoTheUsersFolder) {
+    test::TempDir user;
+    fs::create_directories(user.path() / "resource");
+    fs::create_directories(user.path() / "d64");
+    const std::vector<uint8_t> own{1, 8, 0x42, 0x42, 0x42};
+    test::writeBytes(user.file("d64/castles.prg"), own);
+    fs::create_directories(user.path() / "d64" / "grusk.prg");  // a folder is no game file
+    app.dataFolder = dir.path().string();
+    app.programFolder = user.path().string();
+    EXPECT_EQ(app.dataPath("help.txt"), dir.file("help.txt"));
+    EXPECT_EQ(app.programPath("GruskEdit.ini"), user.file("GruskEdit.ini"));
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);  // as under /usr/share
+    buildSampleCastle(app);
+    ui.messages.clear();
+    testCastle(app);
+    fs::permissions(dir.path(), fs::perms::owner_all);
+    EXPECT_TRUE(ui.messageTexts().empty());
+    const std::string userImage = user.file("resource/test00.d64");
+    EXPECT_EQ(ui.started.at(0).args, std::vector<std::string>{userImage});
+    EXPECT_EQ(fs::current_path(), user.path());
+    // The compiled castle ends with the shipped end-room data.
+    const auto program = test::readBytes(user.file("resource/ztest00.prg"));
+    const auto endroom = test::readBytes(dir.file("resource/endroom.bin"));
+    ASSERT_GT(program.size(), endroom.size());
+    EXPECT_TRUE(std::equal(endroom.begin(), endroom.end(), program.end() - long(endroom.size())));
+    for (const auto& [name, bytes] : {std::pair{"castles", own}, {"grusk", std::vector<uint8_t>{1, 8, 0x60}}}) {
+        fs::remove(user.file("out.prg"));
+        ASSERT_EQ(extractFile(userImage, name, user.file("out.prg")), 0);
+        EXPECT_EQ(test::readBytes(user.file("out.prg")), bytes) << name;
+    }
+}
+
+TEST(SampleCastleTest, GeneratorGivesTheCommittedProgramOfACastleThatUsesEveryType) {
+    test::TempDir dir;
+    fs::create_directories(dir.path() / "resource");
+    fs::copy_file(test::sourceDir() + "/data/endroom/endroom.bin", dir.path() / "resource" / "endroom.bin");
+    FakePlatform ui;
+    AppState app(ui);
+    app.programFolder = dir.path().string();
+    std::vector<std::string> errors;
+    const auto program = sampleCastleProgram(app, &errors);
+    ASSERT_TRUE(program.has_value()) << (errors.empty() ? "" : errors[0]);
+    EXPECT_EQ(*program, test::readBytes(test::sourceDir() + "/examples/sample.prg"))
+        << "regenerate examples/sample.prg with the regenerate_sample target";
+
+    buildSampleCastle(app);
+    ui.log.clear();
+    EXPECT_EQ(checkCastle(app, true), 0);
+    EXPECT_EQ(ui.log, std::vector<std::string>{"No errors found."});
+    std::set<int> types;
+    int connectedBothWays = 0, exitDoors = 0;
+    for (int r = 0; r < roomsInUseRun(app.castle); ++r)
+        for (int y = 0; y < kRows; ++y)
+            for (int x = 0; x < kColumns; ++x) {
+                const Room& room = app.castle.room(r);
+                const CellRecord& rec = room.object(x, y);
+                types.insert({rec.type, room.vertical(x, y).type, room.walkway(x, y) != kEmpty ? kWalkway : kEmpty,
+                              room.camouflage(x, y) != 0 ? kCamouflage : kEmpty});
+                if (rec.type != kDoor) continue;
+                exitDoors += rec.variant;
+                const CellRecord& back = app.castle.room(rec.destRoom).object(rec.destX, rec.destY);
+                connectedBothWays += rec.variant == 0 && back.destRoom == r && back.destX == x && back.destY == y &&
+                                     !(rec.destRoom == r && rec.destX == x && rec.destY == y);
+            }
+    for (int t = 0; t < kPaletteTypes; ++t) EXPECT_TRUE(types.count(t)) << objectTypeName(t);
+    EXPECT_EQ(connectedBothWays, 8);
+    EXPECT_GT(exitDoors, 0);
+    EXPECT_NE(app.castle.settings.playerStartDoor[0], app.castle.settings.playerStartDoor[1]);
 }
 
 }  // namespace
