@@ -2,9 +2,7 @@
 // dragging, linking, connecting, popups, door jumps and the hover state.
 #include <gtest/gtest.h>
 
-#include "app/object_commands.h"
 #include "app/session_driver.h"
-#include "editor/catalogue.h"
 
 namespace grusk {
 namespace {

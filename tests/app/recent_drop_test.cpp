@@ -6,15 +6,8 @@
 #include <filesystem>
 #include <utility>
 
-#include "app/editor_session.h"
 #include "app/recent_files.h"
-#include "app/sample_castle.h"
 #include "app/session_driver.h"
-#include "editor/catalogue.h"
-#include "editor/room_editing.h"
-#include "model/castle_files.h"
-#include "support/test_support.h"
-#include "ui/fake_platform.h"
 
 namespace grusk {
 namespace {

@@ -8,7 +8,6 @@
 #include "app/object_commands.h"
 #include "app/room_map_input.h"
 #include "editor/catalogue.h"
-#include "editor/room_editing.h"
 #include "ui/fake_platform.h"
 
 namespace grusk {
@@ -134,47 +133,34 @@ TEST_F(RoomMapInputTest, ColourStripRoomButtonsAndHide) {
     EXPECT_FALSE(map.command(1234));
 }
 
+// The door's map position is set by a click on a border band of its room's
+// rectangle (the left side wins in a corner); a click in the middle ends the
+// prompt and keeps the position. An overlapping room under the press is not chosen.
 TEST_F(RoomMapInputTest, DoorPositionIsSetByABorderClickOnly) {
     putOnMap(2, {96, 96, 208, 208});
-    putOnMap(1, {96, 96, 160, 160});  // overlaps: a press there must not switch rooms
+    putOnMap(1, {96, 96, 160, 160});
     selectRoom(app, 2);
     placeObject(app, kDoor, 4, 4);
     app.popupCell = {4, 4};
-    CellRecord& door = app.castle.room(2).object(4, 4);
-
-    map.setMapPosition();
-    EXPECT_TRUE(app.mapDoorMode);
-    EXPECT_TRUE(app.mapperVisible);
-    EXPECT_TRUE(ui.windowVisible[WindowId::RoomMap]);
-    EXPECT_TRUE(ui.windowVisible[WindowId::MapDoor]);
-    map.mouseMove(205, 152, false);
-    EXPECT_EQ(map.cursor(), CursorShape::Arrow);
-
-    click(205, 152);  // 3 pixels inside the right edge, halfway down
-    EXPECT_FALSE(app.mapDoorMode);
-    EXPECT_FALSE(ui.windowVisible[WindowId::MapDoor]);
-    EXPECT_EQ(door.direction, 1);
-    EXPECT_EQ(door.mapX, 26);
-    EXPECT_EQ(door.mapY, 28);
-    EXPECT_EQ(app.doorMapXEdit, 26);
-    EXPECT_EQ(app.doorMapYEdit, 28);
-    EXPECT_EQ(app.doorDirectionResult, 1);
+    const CellRecord& door = app.castle.room(2).object(4, 4);
+    const struct {
+        int x, y, direction, mapX, mapY;
+    } cases[] = {{205, 152, 1, 26, 28}, {98, 98, 3, 0, 0}, {150, 150, 3, 0, 0}};
+    for (const auto& c : cases) {
+        map.setMapPosition();
+        EXPECT_TRUE(app.mapperVisible);
+        EXPECT_TRUE(ui.windowVisible[WindowId::MapDoor]);
+        map.mouseMove(c.x, c.y, false);
+        EXPECT_EQ(map.cursor(), CursorShape::Arrow);
+        click(c.x, c.y);
+        EXPECT_FALSE(app.mapDoorMode);
+        EXPECT_FALSE(ui.windowVisible[WindowId::MapDoor]);
+        EXPECT_EQ(std::vector<int>({door.direction, door.mapX, door.mapY, app.castle.currentRoom}),
+                  std::vector<int>({c.direction, c.mapX, c.mapY, 2}));
+    }
+    EXPECT_EQ(std::vector<int>({app.doorMapXEdit, app.doorMapYEdit, app.doorDirectionResult}),
+              std::vector<int>({0, 0, 3}));
     expectRect(room(2).roomMapRect, 96, 96, 208, 208);
-
-    map.setMapPosition();
-    click(98, 98);  // top left corner band: the left side wins
-    EXPECT_EQ(app.castle.currentRoom, 2);
-    EXPECT_EQ(door.direction, 3);
-    EXPECT_EQ(door.mapX, 0);
-    EXPECT_EQ(door.mapY, 0);
-
-    map.setMapPosition();
-    click(150, 150);  // the middle: the prompt ends, the position stays
-    EXPECT_FALSE(app.mapDoorMode);
-    EXPECT_FALSE(ui.windowVisible[WindowId::MapDoor]);
-    EXPECT_EQ(door.direction, 3);
-    EXPECT_EQ(door.mapX, 0);
-    EXPECT_EQ(app.castle.currentRoom, 2);
     EXPECT_EQ(room(1).roomInUse, 1);
 }
 

@@ -6,13 +6,9 @@
 
 #include <filesystem>
 
-#include "app/object_commands.h"
 #include "app/project_commands.h"
-#include "app/sample_castle.h"
 #include "app/session_driver.h"
-#include "editor/catalogue.h"
 #include "model/safe_file.h"
-#include "support/test_support.h"
 
 namespace grusk {
 namespace {

@@ -4,15 +4,58 @@
 #pragma once
 
 #include <cstring>
+#include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "app/dialog_host.h"
 #include "app/editor_session.h"
-#include "app/scripted_dialogs.h"
+#include "app/object_commands.h"
+#include "app/sample_castle.h"
+#include "editor/catalogue.h"
 #include "editor/room_editing.h"
 #include "model/castle_files.h"
+#include "support/test_support.h"
 #include "ui/fake_platform.h"
 
 namespace grusk::test {
+
+// A dialog host whose modal windows run scripted reactions on the logic
+// they are handed; every window opened is recorded.
+class ScriptedDialogs : public DialogHost {
+public:
+    std::function<void(CastleSettingsLogic&)> onSettings;
+    std::function<void(DoorPropertiesLogic&)> onDoor;
+    std::function<void(D64Manager&)> onD64;
+    std::optional<std::string> textReply;
+    std::vector<std::string> opened;
+    int quits = 0;
+
+    void runCastleSettings(CastleSettingsLogic& logic) override {
+        opened.push_back("settings");
+        if (onSettings) onSettings(logic);
+    }
+    void runDoorProperties(DoorPropertiesLogic& logic) override {
+        opened.push_back("door");
+        if (onDoor) onDoor(logic);
+    }
+    void runD64Manager(D64Manager& manager) override {
+        opened.push_back("d64");
+        if (onD64) onD64(manager);
+    }
+    void runAbout(const RasterImage&) override { opened.push_back("about"); }
+    std::optional<std::string> runTextDialog(const std::string&) override {
+        opened.push_back("text");
+        return textReply;
+    }
+    std::optional<int> roomNumberReply;
+    std::optional<int> runRoomNumberDialog(int) override {
+        opened.push_back("room number");
+        return roomNumberReply;
+    }
+    void quit() override { ++quits; }
+};
 
 struct SessionDriver {
     FakePlatform ui;

@@ -3,14 +3,8 @@
 // following the pointer, and the link and map label switches.
 #include <gtest/gtest.h>
 
-#include "app/editor_session.h"
 #include "app/session_driver.h"
-#include "editor/catalogue.h"
 #include "editor/draw/link_overlay.h"
-#include "app/object_commands.h"
-#include "editor/room_editing.h"
-#include "model/castle_files.h"
-#include "ui/fake_platform.h"
 
 namespace grusk {
 namespace {

@@ -4,22 +4,12 @@
 // and what clears the history.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "app/castle_program_commands.h"
 #include "app/door_links.h"
-#include "app/editor_session.h"
-#include "app/object_commands.h"
 #include "app/project_commands.h"
-#include "app/sample_castle.h"
 #include "app/session_driver.h"
-#include "editor/catalogue.h"
-#include "editor/room_editing.h"
 #include "gamedata/compiler.h"
-#include "model/castle_files.h"
 #include "model/safe_file.h"
-#include "support/test_support.h"
-#include "ui/fake_platform.h"
 
 namespace grusk {
 namespace {
