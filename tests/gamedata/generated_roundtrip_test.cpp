@@ -33,8 +33,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// ---- Castles as an author makes them --------------------------------------
-//
 // Seeded valid castles: every type the object list offers in every state,
 // links of every kind, connected doors, texts, camouflage and vertical runs,
 // over 1 to 64 rooms, made through the editor's own operations.
@@ -169,13 +167,9 @@ void CastleGenerator::room(int r, double density) {
         if (!putSomewhere(right ? kGunRight : kGunLeft, gx, gy, right ? 37 : 38)) continue;
         const int railX = right ? gx + 2 : gx - 1;
         const int railType = right ? kGunRailRight : kGunRailLeft;
-        if (railX < 0 || railX >= kColumns) {
-            deleteObjectAt(app_, gx, gy);
-            continue;
-        }
-        const int top = pick(0, gy), bottom = pick(gy, kRows - 1);
-        bool free = true;
-        for (int y = top; y <= bottom; ++y) free = free && room.vertical(railX, y).type == kEmpty;
+        bool free = railX >= 0 && railX < kColumns;
+        const int top = free ? pick(0, gy) : 0, bottom = free ? pick(gy, kRows - 1) : 0;
+        for (int y = top; free && y <= bottom; ++y) free = room.vertical(railX, y).type == kEmpty;
         if (!free) {
             deleteObjectAt(app_, gx, gy);
             continue;
@@ -285,21 +279,15 @@ void CastleGenerator::room(int r, double density) {
     }
 
     // Keys, locks and bells; locks and bells open doors of their room.
-    for (int i = some(3); i > 0; --i) {
-        int x = 0, y = 0;
-        if (!putSomewhere(kKey, x, y, 38)) continue;
-        app_.popupCell = {x, y};
-        setObjectColour(app_, kCmdColourWhite + pick(0, 6));
-    }
-    for (const int type : {kLock, kDoorBell}) {
+    for (const int type : {kKey, kLock, kDoorBell}) {
         for (int i = some(3); i > 0; --i) {
             int x = 0, y = 0;
-            if (!putSomewhere(type, x, y)) continue;
-            if (type == kLock) {
+            if (!putSomewhere(type, x, y, type == kKey ? 38 : 39)) continue;
+            if (type != kDoorBell) {
                 app_.popupCell = {x, y};
                 setObjectColour(app_, kCmdColourWhite + pick(0, 6));
             }
-            for (int l = chance(0.1) ? 16 : pick(1, 3); l > 0; --l) {
+            for (int l = type == kKey ? 0 : chance(0.1) ? 16 : pick(1, 3); l > 0; --l) {
                 const CellPos d = doors[static_cast<size_t>(pick(0, static_cast<int>(doors.size()) - 1))];
                 link(x, y, d.x, d.y);
             }
@@ -509,9 +497,7 @@ unsigned long envNumber(const char* name, unsigned long fallback) {
     return v && *v ? std::strtoul(v, nullptr, 10) : fallback;
 }
 
-// ---- What a castle program does not store -------------------------------
-//
-// The one place that lists it, each with its reason. Applied to the original
+// What a castle program does not store: the one place that lists it, each with its reason. Applied to the original
 // and to the castle read back alike; everything else must be equal.
 //  1. Map rectangles lie on the 16-pixel grid: a room entry holds map cells.
 //  2. Walkway pieces are plain walkway: runs are stored, the pieces are shaped
@@ -627,8 +613,6 @@ void normaliseToProgram(CastleModel& castle, int r) {
         }
 }
 
-// ---- Comparing --------------------------------------------------------------
-
 // Names the first difference between two rooms, or "".
 std::string roomDifference(const Room& a, const Room& b) {
     if (sameRoom(a, b)) return "";
@@ -644,8 +628,7 @@ std::string roomDifference(const Room& a, const Room& b) {
     return "counts, colour, map rectangle or in-use flag";
 }
 
-// ---- How far the castles reached ------------------------------------------
-
+// How far the castles reached.
 std::set<std::string> wanted() {
     std::set<std::string> w{"64 rooms", "the size limit", "switches sharing a conveyor", "leading spaces",
                             "a text of full length", "double height"};
@@ -680,8 +663,6 @@ void addReach(std::set<std::string>& seen, const CastleModel& castle, int rooms,
         }
     }
 }
-
-// ---- The suite -------------------------------------------------------------
 
 std::string firstDifference(const Bytes& a, const Bytes& b) {
     const auto d = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
