@@ -59,6 +59,8 @@ private:
     // Places the type at a random free spot; false when none was found.
     bool putSomewhere(int type, int& x, int& y, int maxX = 39, int minY = 0);
     void link(int sx, int sy, int tx, int ty);
+    void link(int sx, int sy, CellPos to) { link(sx, sy, to.x, to.y); }
+    CellPos any(const std::vector<CellPos>& v) { return v[static_cast<size_t>(pick(0, static_cast<int>(v.size()) - 1))]; }
     // A Text of that length at a random free spot of the current room.
     bool addText(int length, int* placedX = nullptr, int* placedY = nullptr);
     void fillToLimit(size_t limit);
@@ -206,10 +208,7 @@ void CastleGenerator::room(int r, double density) {
             int sx = 0, sy = 0;
             if (!putSomewhere(kLightningSwitch, sx, sy)) continue;
             if (chance(0.4)) toggleObjectState(app_, sx, sy);
-            for (int l = 1 + pick(0, 3); l > 0; --l) {
-                const CellPos m = machines[static_cast<size_t>(pick(0, static_cast<int>(machines.size()) - 1))];
-                link(sx, sy, m.x, m.y);
-            }
+            for (int l = 1 + pick(0, 3); l > 0; --l) link(sx, sy, any(machines));
             if (chance(0.3)) toggleObjectState(app_, sx, sy);  // steps its machines too
         }
     }
@@ -252,7 +251,7 @@ void CastleGenerator::room(int r, double density) {
             continue;
         }
         for (int t = pick(0, 2); t > 0; --t) {
-            const CellPos s = switches[static_cast<size_t>(pick(0, static_cast<int>(switches.size()) - 1))];
+            const CellPos s = any(switches);
             toggleObjectState(app_, s.x, s.y);
         }
     }
@@ -271,11 +270,9 @@ void CastleGenerator::room(int r, double density) {
             continue;
         }
         std::shuffle(targets.begin(), targets.end(), rng_);
-        for (const CellPos& t : targets) link(tx, ty, t.x, t.y);
-        for (int k = chance(0.2) ? pick(1, 16) : 0; k > 0; --k) {  // the same target again, up to all 16 slots
-            const CellPos t = targets[static_cast<size_t>(pick(0, static_cast<int>(targets.size()) - 1))];
-            link(tx, ty, t.x, t.y);
-        }
+        for (const CellPos& t : targets) link(tx, ty, t);
+        // The same targets again, up to all 16 slots.
+        for (int k = chance(0.2) ? pick(1, 16) : 0; k > 0; --k) link(tx, ty, any(targets));
     }
 
     // Keys, locks and bells; locks and bells open doors of their room.
@@ -287,10 +284,7 @@ void CastleGenerator::room(int r, double density) {
                 app_.popupCell = {x, y};
                 setObjectColour(app_, kCmdColourWhite + pick(0, 6));
             }
-            for (int l = type == kKey ? 0 : chance(0.1) ? 16 : pick(1, 3); l > 0; --l) {
-                const CellPos d = doors[static_cast<size_t>(pick(0, static_cast<int>(doors.size()) - 1))];
-                link(x, y, d.x, d.y);
-            }
+            for (int l = type == kKey ? 0 : chance(0.1) ? 16 : pick(1, 3); l > 0; --l) link(x, y, any(doors));
         }
     }
 
@@ -420,7 +414,7 @@ int CastleGenerator::generate(uint32_t seed) {
         for (int y = 0; y < kRows; ++y)
             for (int x = 0; x < kColumns; ++x)
                 if (room.object(x, y).type == kDoor) doors.push_back({x, y});
-        at = doors[static_cast<size_t>(pick(0, static_cast<int>(doors.size()) - 1))];
+        at = any(doors);
     };
     for (int i = pick(0, rooms * 2); i > 0; --i) {
         int ra = 0, rb = 0;
