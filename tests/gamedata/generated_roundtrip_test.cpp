@@ -214,20 +214,18 @@ void CastleGenerator::room(int r, double density) {
     }
 
     // Switch and what it works: force fields, mummies, traps; one switch may serve several.
-    struct Pair {
-        int switchType, sourceType;
-    };
-    for (const Pair p : {Pair{kForceFieldSwitch, kForceField}, Pair{kMummySwitch, kMummy}, Pair{kTrapSwitch, kTrap}}) {
+    for (const auto& [switchType, sourceType] :
+         {std::pair{kForceFieldSwitch, kForceField}, std::pair{kMummySwitch, kMummy}, std::pair{kTrapSwitch, kTrap}}) {
         for (int i = some(3); i > 0; --i) {
             int sx = 0, sy = 0;
-            if (!putSomewhere(p.switchType, sx, sy)) continue;
+            if (!putSomewhere(switchType, sx, sy)) continue;
             int served = 0;
             for (int k = 1 + (chance(0.3) ? pick(1, 2) : 0); k > 0; --k) {
                 int ox = 0, oy = 0;
-                if (!putSomewhere(p.sourceType, ox, oy)) continue;
+                if (!putSomewhere(sourceType, ox, oy)) continue;
                 link(ox, oy, sx, sy);
                 ++served;
-                if (p.sourceType == kTrap)
+                if (sourceType == kTrap)
                     for (int t = pick(0, 3); t > 0; --t) toggleObjectState(app_, ox, oy);
             }
             if (served == 0) deleteObjectAt(app_, sx, sy);
@@ -246,11 +244,8 @@ void CastleGenerator::room(int r, double density) {
             link(sx, sy, cx, cy);
             switches.push_back({sx, sy});
         }
-        if (switches.empty()) {
-            deleteObjectAt(app_, cx, cy);
-            continue;
-        }
-        for (int t = pick(0, 2); t > 0; --t) {
+        if (switches.empty()) deleteObjectAt(app_, cx, cy);
+        for (int t = switches.empty() ? 0 : pick(0, 2); t > 0; --t) {
             const CellPos s = any(switches);
             toggleObjectState(app_, s.x, s.y);
         }
