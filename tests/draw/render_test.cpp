@@ -237,7 +237,6 @@ TEST_F(MapDrawing, RoomsFramesMarkersAndLabels) {
                         {136, 96, kBlack}, {143, 103, kBlack}, {144, 96, kWhite}, {96, 176, kBlack},
                         {308, 200, kBlack}},
                   "b7ed2b94a98535d5", "map");
-    const RasterImage plain = map;
     EXPECT_EQ(doorMarkerRect(castle, 0, castle.room(0).object(3, 3)), (PixelRect{136, 96, 144, 104}));
     EXPECT_EQ(doorMarkerRect(castle, 99, castle.room(0).object(3, 3)), PixelRect{});
 
@@ -251,10 +250,6 @@ TEST_F(MapDrawing, RoomsFramesMarkersAndLabels) {
     paintMap(map, castle, pictures, {false, std::nullopt, true});
     expectPicture(map, {{96, 150, kWhite}, {400, 150, kGrey}, {152, 143, kBlack}, {10, 10, Rgb{9, 9, 9}}},
                   "2e4f5e188a8ef52b", "labelled map");
-    int changed = 0;
-    for (int y = 0; y < 400; ++y)
-        for (int x = 0; x < 640; ++x) changed += map.pixel(x, y) != plain.pixel(x, y) ? 1 : 0;
-    EXPECT_GT(changed, 100);
     map.fill(Rgb{50, 50, 50});
     paintMap(map, castle, pictures, {true, std::nullopt});  // markers only: the background stays
     expectPicture(map, {{620, 390, Rgb{50, 50, 50}}, {10, 10, Rgb{50, 50, 50}}, {150, 150, c64(5)}},
