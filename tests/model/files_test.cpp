@@ -1,23 +1,19 @@
-// Project and room files: byte layout, round trips, dialogs, refusals and damaged content.
-#include <gtest/gtest.h>
-
+// Project and room files: their byte layout (what stored files rely on), the
+// dialogs around them and the files they refuse. Generated castles prove the
+// round trips (tests/gamedata/generated_roundtrip_test.cpp).
 #include <cstring>
 #include <filesystem>
 
-#include "app/app_state.h"
-#include "app/object_commands.h"
 #include "app/project_commands.h"
-#include "editor/catalogue.h"
-#include "editor/room_editing.h"
 #include "model/castle_files.h"
+#include "model/model_fixture.h"
 #include "support/test_support.h"
-#include "ui/fake_platform.h"
 
 namespace grusk {
 namespace {
 
+namespace fs = std::filesystem;
 using test::readBytes;
-using test::TempDir;
 using test::writeBytes;
 
 int32_t i32At(const std::vector<uint8_t>& b, size_t offset) {
@@ -26,14 +22,9 @@ int32_t i32At(const std::vector<uint8_t>& b, size_t offset) {
     return v;
 }
 
-class FilesTest : public ::testing::Test {
+class FilesTest : public test::CastleTest {
 protected:
-    FakePlatform ui;
-    AppState app{ui};
-    CastleModel& castle = app.castle;
-    TempDir dir;
-    void SetUp() override { clearCastle(app); }
-
+    test::TempDir dir;
     // A small castle touching every stored part.
     void buildCastle() {
         castle.room(0).roomInUse = 1;
@@ -42,76 +33,62 @@ protected:
         castle.room(1).roomInUse = 1;
         castle.room(1).roomMapRect = {-16, 0, 96, 112};
         castle.settings = {{1, 0}, {2, 3}, {4, 7}};
-        placeObject(app, kDoor, 4, 6);
-        CellRecord& door = castle.current().object(4, 6);
+        put(kDoor, 4, 6);
+        CellRecord& door = room().object(4, 6);
         door.destRoom = 1;
-        door.destDoor = 0;
         door.mapX = 30;
         door.mapY = 40;
         door.direction = 1;
-        placeObject(app, kText, 10, 2);
-        setRecordText(castle.current().object(10, 2), "HELLO");
-        placeObject(app, kWalkway, 3, 20);
-        placeObject(app, kCamouflage, 7, 21);
-        for (int y = 10; y < 14; ++y) placeObject(app, kLadder, 30, y);
+        put(kText, 10, 2);
+        setRecordText(room().object(10, 2), "HELLO");
+        put(kWalkway, 3, 20);
+        put(kCamouflage, 7, 21);
+        for (int y = 10; y < 14; ++y) put(kLadder, 30, y);
         selectRoom(app, 1);
-        placeObject(app, kGunRailRight, 2, 2);
-        placeObject(app, kDoor, 20, 20);
+        put(kGunRailRight, 2, 2);
         selectRoom(app, 0);
     }
 };
 
-TEST_F(FilesTest, ProjectFileLayoutByteForByte) {
+TEST_F(FilesTest, ProjectAndRoomFileLayoutsByteForByte) {
     buildCastle();
     const auto image = castleFileImage(castle);
     ASSERT_EQ(image.size(), 22785546u);
-    ASSERT_EQ(kProjectLayoutSize, 22529542u);
-    // Room headers: 24 bytes per room.
-    EXPECT_EQ(i32At(image, 0), 32);
-    EXPECT_EQ(i32At(image, 4), 48);
-    EXPECT_EQ(i32At(image, 8), 80);
-    EXPECT_EQ(i32At(image, 12), 80);
-    EXPECT_EQ(i32At(image, 16), 5);
-    EXPECT_EQ(i32At(image, 20), 1);
-    EXPECT_EQ(i32At(image, 24), -16);
-    EXPECT_EQ(i32At(image, 24 + 20), 1);
-    EXPECT_EQ(i32At(image, 2 * 24 + 16), 2);  // a cleared room is red
-    // The six settings bytes at 1536: p1 room, door, lives, p2 room, door, lives.
-    EXPECT_EQ(std::vector<uint8_t>(image.begin() + 1536, image.begin() + 1542),
-              (std::vector<uint8_t>{1, 2, 4, 0, 3, 7}));
-    // Cells: x outer, y inner, 352 bytes each.
-    auto cellOffset = [](int room, int x, int y) { return 1542 + (room * 1000 + x * 25 + y) * 352; };
-    const size_t door = cellOffset(0, 4, 6);
-    EXPECT_EQ(i32At(image, door + 0), kDoor);
-    EXPECT_EQ(i32At(image, door + 12), kDoor);       // picture
-    EXPECT_EQ(i32At(image, door + 16), -1);          // extra[0]
-    EXPECT_EQ(i32At(image, door + 88), 4);           // x
-    EXPECT_EQ(i32At(image, door + 92), 6);           // y
-    EXPECT_EQ(i32At(image, door + 96), 30);          // mapX
-    EXPECT_EQ(i32At(image, door + 100), 40);         // mapY
-    EXPECT_EQ(i32At(image, door + 104), 1);          // destRoom
-    EXPECT_EQ(i32At(image, door + 124), 1);          // direction
-    EXPECT_EQ(i32At(image, door + 132 + 8 * 15), -1);  // links[15].x
-    EXPECT_EQ(i32At(image, door + 260), 0);          // room
-    EXPECT_EQ(image[door + 336], 0);                 // number
-    EXPECT_EQ(i32At(image, door + 340), 0);          // next
-    EXPECT_EQ(i32At(image, cellOffset(0, 5, 6)), 1000 + 4 * 40 + 6);
-    const size_t text = cellOffset(0, 10, 2);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&image[text + 272])), "HELLO");
-    EXPECT_EQ(i32At(image, text + 264), 1);          // colour
-    EXPECT_EQ(i32At(image, cellOffset(0, 3, 20) + 344), kWalkway);
-    EXPECT_EQ(i32At(image, cellOffset(0, 3, 21) + 344), 255);
-    EXPECT_EQ(i32At(image, cellOffset(0, 7, 21) + 348), 1);
-    EXPECT_EQ(i32At(image, cellOffset(0, 8, 21) + 348), 2);
-    // The vertical-layer section after the layout.
+    // Room headers of 24 bytes, six settings bytes, then cells x outer, y
+    // inner, 352 bytes each (record, walkway, camouflage), then "VERT" and
+    // the vertical layer's types.
+    auto cell = [](int room, int x, int y) -> size_t { return 1542 + (room * 1000 + x * 25 + y) * 352; };
+    auto vert = [](int room, int x, int y) -> size_t { return 22529546 + (room * 1000 + x * 25 + y) * 4; };
+    const struct {
+        size_t offset;
+        int32_t value;
+    } words[] = {
+        {0, 32}, {4, 48}, {8, 80}, {12, 80}, {16, 5}, {20, 1}, {24, -16}, {24 + 20, 1}, {2 * 24 + 16, 2},
+        {cell(0, 4, 6), kDoor}, {cell(0, 4, 6) + 12, kDoor}, {cell(0, 4, 6) + 16, -1}, {cell(0, 4, 6) + 88, 4},
+        {cell(0, 4, 6) + 92, 6}, {cell(0, 4, 6) + 96, 30}, {cell(0, 4, 6) + 100, 40}, {cell(0, 4, 6) + 104, 1},
+        {cell(0, 4, 6) + 124, 1}, {cell(0, 4, 6) + 252, -1}, {cell(0, 4, 6) + 260, 0}, {cell(0, 4, 6) + 340, 0},
+        {cell(0, 5, 6), 1000 + 4 * 40 + 6}, {cell(0, 10, 2) + 264, 1}, {cell(0, 3, 20) + 344, kWalkway},
+        {cell(0, 3, 21) + 344, 255}, {cell(0, 7, 21) + 348, 1}, {cell(0, 8, 21) + 348, 2},
+        {vert(0, 30, 10), kLadder}, {vert(0, 30, 14), 255}, {vert(1, 2, 2), kGunRailRight},
+    };
+    for (const auto& w : words) EXPECT_EQ(i32At(image, w.offset), w.value) << "at " << w.offset;
+    EXPECT_EQ(std::vector<uint8_t>(image.begin() + 1536, image.begin() + 1542), (std::vector<uint8_t>{1, 2, 4, 0, 3, 7}));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&image[cell(0, 10, 2) + 272])), "HELLO");
     EXPECT_EQ(std::string(image.begin() + 22529542, image.begin() + 22529546), "VERT");
-    auto vertOffset = [](int room, int x, int y) { return 22529546 + (room * 1000 + x * 25 + y) * 4; };
-    EXPECT_EQ(i32At(image, vertOffset(0, 30, 10)), kLadder);
-    EXPECT_EQ(i32At(image, vertOffset(0, 30, 14)), 255);
-    EXPECT_EQ(i32At(image, vertOffset(1, 2, 2)), kGunRailRight);
+
+    // A room file: per cell (x outer) the object record, the vertical record
+    // and the walkway value, then "CAMO" and the camouflage in the same order.
+    const auto bytes = roomFileImage(castle, 0);
+    ASSERT_EQ(bytes.size(), 696004u);
+    EXPECT_EQ(i32At(bytes, (4 * 25 + 6) * 692), kDoor);
+    EXPECT_EQ(i32At(bytes, (30 * 25 + 10) * 692 + 344), kLadder);
+    EXPECT_EQ(i32At(bytes, (3 * 25 + 20) * 692 + 688), kWalkway);
+    EXPECT_EQ(std::string(bytes.begin() + 692000, bytes.begin() + 692004), "CAMO");
+    EXPECT_EQ(i32At(bytes, 692004 + (7 * 25 + 21) * 4), 1);
+    EXPECT_EQ(i32At(bytes, 692004 + (8 * 25 + 21) * 4), 2);
 }
 
-TEST_F(FilesTest, SaveAndLoadRoundTripKeepsEveryLayer) {
+TEST_F(FilesTest, SaveAndLoadThroughTheDialogs) {
     buildCastle();
     const auto before = castleFileImage(castle);
     ui.files.push_back(dir.file("castle"));
@@ -119,63 +96,45 @@ TEST_F(FilesTest, SaveAndLoadRoundTripKeepsEveryLayer) {
     EXPECT_EQ(ui.caption(), dir.file("castle.cas"));
     EXPECT_EQ(ui.fileDialogs.back().second.pattern, "*.cas");
     EXPECT_EQ(ui.fileDialogs.back().second.label, "Grusk Castles");
-    EXPECT_EQ(ui.fileDialogs.back().first, "");
     EXPECT_EQ(readBytes(dir.file("castle.cas")), before);
-
     clearCastle(app);
     selectRoom(app, 3);
     ui.files.push_back(dir.file("castle.cas"));
     ASSERT_EQ(loadProject(app), 1);
     EXPECT_EQ(castleFileImage(castle), before);
     EXPECT_EQ(castle.currentRoom, 0);
-    EXPECT_EQ(castle.castleTitle, dir.file("castle.cas"));
-    EXPECT_EQ(castle.room(0).vertical(30, 10).length, 4);  // recounted after reading
-    EXPECT_EQ(castle.room(0).roomObjectCount[kDoor], 1);
-}
+    EXPECT_EQ(room(0).vertical(30, 10).length, 4);  // recounted after reading
 
-TEST_F(FilesTest, SaveNamesAndOverwriteQuestion) {
+    // A name with the ending in capitals keeps it; an existing file is replaced only on Yes.
     ui.files.push_back(dir.file("UPPER.CAS"));
     ASSERT_EQ(saveProject(app), 1);
-    EXPECT_TRUE(std::filesystem::exists(dir.file("UPPER.CAS")));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("UPPER.CAS.cas")));
     EXPECT_TRUE(ui.questionTexts().empty());
-
-    placeObject(app, kKey, 0, 0);
-    ui.files.push_back(dir.file("UPPER.CAS"));
-    ui.replies.push_back(Reply::No);
-    EXPECT_EQ(saveProject(app), 0);
-    ASSERT_EQ(ui.messages.back().text, "File exists. Overwrite?");
-    EXPECT_EQ(ui.messages.back().caption, "Watch out!");
-    EXPECT_EQ(castle.castleTitle, dir.file("UPPER.CAS"));  // taken before the question
-    EXPECT_EQ(readBytes(dir.file("UPPER.CAS"))[1542 + 0], 255);  // old content kept
-
-    ui.files.push_back(dir.file("UPPER.CAS"));
-    ui.replies.push_back(Reply::Yes);
-    EXPECT_EQ(saveProject(app), 1);
-    EXPECT_EQ(readBytes(dir.file("UPPER.CAS"))[1542 + 0], kKey);
-    // No temporary files are left beside the target.
-    int files = 0;
-    for (const auto& e : std::filesystem::directory_iterator(dir.path())) files += e.is_regular_file() ? 1 : 0;
-    EXPECT_EQ(files, 1);
-
+    put(kKey, 0, 0);
+    for (const Reply reply : {Reply::No, Reply::Yes}) {
+        ui.files.push_back(dir.file("UPPER.CAS"));
+        ui.replies.push_back(reply);
+        EXPECT_EQ(saveProject(app), reply == Reply::Yes ? 1 : 0);
+        EXPECT_EQ(ui.messages.back().text, "File exists. Overwrite?");
+        EXPECT_EQ(ui.messages.back().caption, "Watch out!");
+        EXPECT_EQ(readBytes(dir.file("UPPER.CAS"))[1542], reply == Reply::Yes ? kKey : kEmpty);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2) << "a temporary file is left";
     ui.files.push_back(std::nullopt);
     EXPECT_EQ(saveProject(app), 0);
 }
 
-TEST_F(FilesTest, LayoutSizedFileLoadsWithoutVerticalLayer) {
+// A file of the layout's size (from before the vertical layer) loads without
+// it; any other size is refused and the castle stays.
+TEST_F(FilesTest, OlderFilesLoadAndWrongOnesAreRefused) {
     buildCastle();
     auto image = castleFileImage(castle);
     image.resize(kProjectLayoutSize);
     writeBytes(dir.file("old.cas"), image);
     clearCastle(app);
     ASSERT_EQ(loadProjectFrom(app, dir.file("old.cas")), 1);
-    EXPECT_EQ(castle.room(0).vertical(30, 10).type, 255);  // ladders are not in the layout
-    EXPECT_EQ(castle.room(0).object(4, 6).type, kDoor);
-    EXPECT_EQ(castle.room(0).object(4, 6).destRoom, 1);
-}
+    EXPECT_EQ(room(0).vertical(30, 10).type, kEmpty);
+    EXPECT_EQ(room(0).object(4, 6).destRoom, 1);
 
-TEST_F(FilesTest, WrongFilesAreRefusedAndTheCastleStays) {
-    buildCastle();
     const auto before = castleFileImage(castle);
     for (size_t size : {size_t{0}, size_t{1542}, kProjectLayoutSize - 1, kProjectLayoutSize + 1, kRoomFileSize}) {
         writeBytes(dir.file("wrong.cas"), std::vector<uint8_t>(size, 7));
@@ -184,103 +143,75 @@ TEST_F(FilesTest, WrongFilesAreRefusedAndTheCastleStays) {
         EXPECT_EQ(ui.messages.back().text, "Not a castle file: " + dir.file("wrong.cas"));
         EXPECT_EQ(ui.messages.back().caption, "KVT");
     }
-    // A layout-sized file whose tail is not "VERT" loads without the section.
-    EXPECT_EQ(castleFileImage(castle), before);
     ui.files.push_back(dir.file("missing.cas"));
     EXPECT_EQ(loadProject(app), 0);  // cannot be opened: silent
-    EXPECT_EQ(castleFileImage(castle), before);
-
-    writeBytes(dir.file("wrong.crm"), std::vector<uint8_t>(1000, 1));
-    ui.files.push_back(dir.file("wrong.crm"));
-    EXPECT_EQ(importRoom(app), 0);
-    EXPECT_EQ(ui.messages.back().text, "Not a room file: " + dir.file("wrong.crm"));
+    for (size_t size : {size_t{1000}, size_t{691999}, size_t{692001}, size_t{696003}}) {
+        writeBytes(dir.file("wrong.crm"), std::vector<uint8_t>(size, 1));
+        ui.files.push_back(dir.file("wrong.crm"));
+        EXPECT_EQ(importRoom(app), 0) << size;
+        EXPECT_EQ(ui.messages.back().text, "Not a room file: " + dir.file("wrong.crm"));
+    }
     EXPECT_EQ(castleFileImage(castle), before);
 }
 
-TEST_F(FilesTest, RoomFileExportAndImport) {
+TEST_F(FilesTest, RoomFilesMoveOneRoomAndNothingElse) {
     buildCastle();
-    castle.room(7).camouflage(0, 0) = 1;
-    castle.room(7).camouflage(1, 0) = 2;
-    castle.room(7).roomColour = 9;
+    room(7).camouflage(0, 0) = 1;
+    room(7).camouflage(1, 0) = 2;
+    room(7).roomColour = 9;
     ui.files.push_back(dir.file("room"));
     ASSERT_EQ(exportRoom(app), 1);
     EXPECT_EQ(ui.fileDialogs.back().first, "NewRoom.crm");
     EXPECT_EQ(ui.fileDialogs.back().second.pattern, "*.crm");
     EXPECT_EQ(ui.fileDialogs.back().second.label, "Grusk Rooms");
-    const auto bytes = readBytes(dir.file("room.crm"));
-    ASSERT_EQ(bytes.size(), 696004u);
-    // Cell (4, 6): object record, vertical record, walkway value; 692 bytes per cell.
-    EXPECT_EQ(i32At(bytes, (4 * 25 + 6) * 692), kDoor);
-    EXPECT_EQ(i32At(bytes, (30 * 25 + 10) * 692 + 344), kLadder);
-    EXPECT_EQ(i32At(bytes, (3 * 25 + 20) * 692 + 688), kWalkway);
-    // Then "CAMO" and the camouflage of every cell in the same order.
-    EXPECT_EQ(std::string(bytes.begin() + 692000, bytes.begin() + 692004), "CAMO");
-    EXPECT_EQ(i32At(bytes, 692004 + (7 * 25 + 21) * 4), 1);
-    EXPECT_EQ(i32At(bytes, 692004 + (8 * 25 + 21) * 4), 2);
-
-    ui.files.push_back(dir.file("ROOM.CRM"));
-    ASSERT_EQ(exportRoom(app), 1);
-    EXPECT_TRUE(std::filesystem::exists(dir.file("ROOM.CRM")));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("ROOM.CRM.crm")));
-
+    EXPECT_EQ(readBytes(dir.file("room.crm")), roomFileImage(castle, 0));
     ui.files.push_back(dir.file("room.crm"));
     ui.replies.push_back(Reply::No);
     EXPECT_EQ(exportRoom(app), 0);
     EXPECT_EQ(ui.messages.back().caption, "Watch out!");
 
-    const auto otherRooms = castleFileImage(castle);
+    const auto others = castleFileImage(castle);
     selectRoom(app, 7);
     ui.files.push_back(dir.file("room.crm"));
     ASSERT_EQ(importRoom(app), 1);
     EXPECT_EQ(ui.fileDialogs.back().first, "*.crm");
-    const Room& seven = castle.room(7);
-    EXPECT_EQ(seven.object(4, 6).type, kDoor);
-    EXPECT_EQ(seven.vertical(30, 10).type, kLadder);
-    EXPECT_EQ(seven.vertical(30, 10).length, 4);
-    EXPECT_EQ(seven.object(4, 6).room, 7);  // the door stands in room 7 now
-    EXPECT_EQ(seven.camouflage(0, 0), 0);  // the room's own patches go, the file's come
-    EXPECT_EQ(seven.camouflage(7, 21), 1);
-    EXPECT_EQ(seven.camouflage(8, 21), 2);
-    EXPECT_EQ(seven.roomObjectCount[kCamouflage], 1);
-    EXPECT_EQ(seven.roomColour, 9);  // colour and flag stay
-    EXPECT_EQ(seven.roomInUse, 0);
-    // No other room changed: compare the images outside room 7's cells.
+    EXPECT_EQ(room(7).vertical(30, 10).length, 4);
+    EXPECT_EQ(room(7).object(4, 6).room, 7);  // the door stands in room 7 now
+    EXPECT_EQ(room(7).camouflage(0, 0), 0);   // the room's own patches go, the file's come
+    EXPECT_EQ(room(7).camouflage(7, 21), 1);
+    EXPECT_EQ(room(7).roomObjectCount[kCamouflage], 1);
+    EXPECT_EQ(room(7).roomColour, 9);  // colour and flag stay
+    EXPECT_EQ(room(7).roomInUse, 0);
     const auto after = castleFileImage(castle);
-    const size_t start = 1542 + 7 * 1000 * 352;
-    const size_t end = start + 1000 * 352;
-    EXPECT_TRUE(std::equal(after.begin(), after.begin() + start, otherRooms.begin()));
-    EXPECT_TRUE(std::equal(after.begin() + end, after.begin() + 22529546, otherRooms.begin() + end));
+    const size_t start = 1542 + 7 * 1000 * 352, end = start + 1000 * 352;
+    EXPECT_TRUE(std::equal(after.begin(), after.begin() + start, others.begin()));
+    EXPECT_TRUE(std::equal(after.begin() + end, after.begin() + 22529546, others.begin() + end));
 
     // A room file of the older size has no camouflage: the room is left without.
-    writeBytes(dir.file("old.crm"), std::vector<uint8_t>(bytes.begin(), bytes.begin() + 692000));
-    castle.room(7).camouflage(20, 20) = 1;
+    auto older = readBytes(dir.file("room.crm"));
+    older.resize(692000);
+    writeBytes(dir.file("old.crm"), older);
     ui.files.push_back(dir.file("old.crm"));
     ASSERT_EQ(importRoom(app), 1);
-    EXPECT_EQ(seven.object(4, 6).type, kDoor);
-    for (int32_t c : seven.camouflageLayer()) ASSERT_EQ(c, 0);
-    for (const size_t size : {size_t{691999}, size_t{692001}, size_t{696003}}) {
-        writeBytes(dir.file("odd.crm"), std::vector<uint8_t>(size, 0));
-        ui.files.push_back(dir.file("odd.crm"));
-        EXPECT_EQ(importRoom(app), 0) << size;
-    }
+    EXPECT_EQ(room(7).object(4, 6).type, kDoor);
+    EXPECT_EQ(room(7).camouflage(7, 21), 0);
 }
 
-TEST_F(FilesTest, LoadingTurnsStaleCoveredCellsIntoEmptyCells) {
-    // Markers naming an empty anchor, an anchor below the room and a real one.
-    placeObject(app, kKey, 10, 10);
-    castle.room(0).object(3, 3).type = kCoveredBase + 2 * 40 + 3;
-    castle.room(0).object(4, 3).type = kCoveredBase + 4 * 40 + 30;
+TEST_F(FilesTest, ReadingTurnsStaleCoveredCellsIntoEmptyCells) {
+    put(kKey, 10, 10);
+    room(0).object(3, 3).type = kCoveredBase + 2 * 40 + 3;   // an empty anchor
+    room(0).object(4, 3).type = kCoveredBase + 4 * 40 + 30;  // below the room
     const auto project = castleFileImage(castle);
-    const auto room = roomFileImage(castle, 0);
-    for (int kind = 0; kind < 2; ++kind) {
+    const auto roomImage = roomFileImage(castle, 0);
+    for (bool whole : {true, false}) {
         clearCastle(app);
-        if (kind == 0)
+        if (whole)
             readCastleImage(castle, project.data(), project.size());
         else
-            readRoomImage(castle, 0, room.data(), room.size());
-        EXPECT_EQ(castle.room(0).object(3, 3).type, kEmpty) << kind;
-        EXPECT_EQ(castle.room(0).object(4, 3).type, kEmpty) << kind;
-        EXPECT_EQ(castle.room(0).object(11, 10).type, kCoveredBase + 10 * 40 + 10) << kind;
+            readRoomImage(castle, 0, roomImage.data(), roomImage.size());
+        EXPECT_EQ(room(0).object(3, 3).type, kEmpty) << whole;
+        EXPECT_EQ(room(0).object(4, 3).type, kEmpty) << whole;
+        EXPECT_EQ(room(0).object(11, 10).type, kCoveredBase + 10 * 40 + 10) << whole;
     }
 }
 
