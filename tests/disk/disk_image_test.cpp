@@ -1,77 +1,29 @@
-// The disk image library: layouts, allocation orders, files, names,
-// scratching, write-back and damaged images.
+// The disk image library: layouts of the three kinds, allocation orders,
+// files, names, scratching and write-back.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <filesystem>
-#include <random>
 
-#include "disk/disk_image.h"
+#include "disk/disk_fixture.h"
 #include "disk/unprivileged.h"
-#include "support/test_support.h"
 
 namespace grusk {
 namespace {
 
-using test::TempDir;
-using Bytes = std::vector<uint8_t>;
+namespace fs = std::filesystem;
+using namespace test;
 
-DiskName nameOf(const std::string& text) {
-    DiskName n{};
-    di_pad_name(n.data(), text);
-    return n;
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+Bytes padded(const std::string& text, size_t n) {
+    Bytes b(text.begin(), text.end());
+    b.resize(n, 0xA0);
+    return b;
 }
 
-const uint8_t kId[2] = {'0', '0'};
-
-DiskImagePtr formatted(size_t size, const std::string& path = {}) {
-    DiskImagePtr img = di_create_image(path, size);
-    di_format(*img, nameOf("TEST"), kId);
-    return img;
-}
-
-const uint8_t* block(const DiskImage& img, int t, int s) {
-    return img.data.data() + blockOffset(img.kind, TrackSector{static_cast<uint8_t>(t), static_cast<uint8_t>(s)});
-}
-
-std::vector<uint8_t> pattern(size_t n, unsigned seed = 1) {
-    std::vector<uint8_t> v(n);
-    std::mt19937 rng(seed);
-    for (auto& b : v) b = static_cast<uint8_t>(rng());
-    return v;
-}
-
-// Writes a file and closes it; returns whether the close was complete.
-bool writeFile(DiskImage& img, const std::string& name, const std::vector<uint8_t>& bytes) {
-    ImageFilePtr f = di_open_file(img, nameOf(name), kTypePrg, "wb");
-    if (!f) return false;
-    if (!bytes.empty()) di_write_file(*f, bytes.data(), static_cast<int>(bytes.size()));
-    return di_close_file(std::move(f));
-}
-
-std::vector<uint8_t> readFile(DiskImage& img, const std::string& name, int type = kTypePrg) {
-    ImageFilePtr f = di_open_file(img, nameOf(name), type, "rb");
-    EXPECT_TRUE(f) << name;
-    if (!f) return {};
-    std::vector<uint8_t> out;
-    uint8_t buf[1000];
-    for (int n; (n = di_read_file(*f, buf, sizeof buf)) > 0;) out.insert(out.end(), buf, buf + n);
-    di_close_file(std::move(f));
-    return out;
-}
-
-std::vector<TrackSector> chainOf(const DiskImage& img, int entry) {
-    std::vector<TrackSector> chain;
-    TrackSector ts{img.data[entry + kEntryFirstBlock], img.data[entry + kEntryFirstBlock + 1]};
-    while (ts.track != 0 && chain.size() < 5000) {
-        chain.push_back(ts);
-        ts = di_next_block(img, ts);
-    }
-    return chain;
-}
-
-TEST(DiskGeometry, BlockOffsetsAndSectorCounts) {
+TEST(DiskLayout, Geometry) {
     const struct {
         ImageKind kind;
         int track, sector;
@@ -94,455 +46,290 @@ TEST(DiskGeometry, BlockOffsetsAndSectorCounts) {
     EXPECT_FALSE(isValidBlock(ImageKind::D64, {0, 0}));
 }
 
-TEST(DiskImageCreate, OnlyAcceptedSizes) {
-    EXPECT_FALSE(di_create_image("x", 174847));
-    EXPECT_FALSE(di_create_image("x", 0));
-    for (size_t size : {kD64Size, kD64WithErrorsSize, kD71Size, kD81Size}) {
-        DiskImagePtr img = di_create_image("x", size);
-        ASSERT_TRUE(img);
-        EXPECT_TRUE(img->modified);
-        EXPECT_EQ(img->status, kStatusLoaded);
-        EXPECT_EQ(img->data.size(), size);
-    }
-    EXPECT_EQ(di_create_image("x", kD71Size)->kind, ImageKind::D71);
-    EXPECT_EQ(di_create_image("x", kD81Size)->bamBlock, (TrackSector{40, 1}));
-}
-
-// The bytes from..from+n of a block.
-Bytes bytesAt(const DiskImage& img, int t, int s, int from, int n) { return Bytes(block(img, t, s) + from, block(img, t, s) + from + n); }
-
-TEST(DiskFormat, EmptyD64Layout) {
-    DiskImagePtr img = formatted(kD64Size);
-    EXPECT_EQ(img->blocksFree, 664);
-    EXPECT_EQ(img->status, kStatusOk);
-    // Link to the directory, format 'A', then per track: free count and bitmap.
-    EXPECT_EQ(bytesAt(*img, 18, 0, 0, 8), (Bytes{18, 1, 'A', 0, 21, 0xFF, 0xFF, 0x1F}));
-    EXPECT_EQ(bytesAt(*img, 18, 0, 4 * 18, 4), (Bytes{17, 0xFC, 0xFF, 0x07}));  // sectors 0 and 1 used
-    EXPECT_EQ(bytesAt(*img, 18, 0, 4 * 35, 4), (Bytes{17, 0xFF, 0xFF, 0x01}));
-    // Name padded with $A0, id, $A0, DOS type "2A", padding, then zeros.
-    Bytes name{'T', 'E', 'S', 'T'};
-    name.resize(18, 0xA0);
-    name.insert(name.end(), {'0', '0', 0xA0, '2', 'A', 0xA0, 0xA0, 0xA0, 0xA0});
-    name.resize(256 - 144, 0);
-    EXPECT_EQ(bytesAt(*img, 18, 0, 144, 256 - 144), name);
-    Bytes dir(256, 0);
-    dir[1] = 0xFF;
-    EXPECT_EQ(bytesAt(*img, 18, 1, 0, 256), dir);
-    for (int t = 1; t <= 35; ++t)
-        for (int s = 0; s < sectorsPerTrack(ImageKind::D64, t); ++s) {
-            const bool dirBlock = t == 18 && s < 2;
-            EXPECT_EQ(di_is_sector_free(*img, {static_cast<uint8_t>(t), static_cast<uint8_t>(s)}), !dirBlock);
-        }
-}
-
-TEST(DiskFormat, WithoutIdKeepsOldIdAndData) {
-    DiskImagePtr img = formatted(kD64Size);
-    ASSERT_TRUE(writeFile(*img, "KEEP", pattern(300)));
-    const uint8_t before = block(*img, 1, 10)[5];
-    di_format(*img, nameOf("AGAIN"), nullptr);
-    EXPECT_EQ(block(*img, 18, 0)[162], '0');
-    EXPECT_EQ(block(*img, 1, 10)[5], before);  // data blocks are not cleared
-    EXPECT_EQ(img->blocksFree, 664);
-    EXPECT_EQ(di_find_entry(*img, nameOf("KEEP"), kTypePrg), -1);
-}
-
-TEST(DiskFormat, ErrorBytesStayUnchanged) {
-    TempDir dir;
-    std::vector<uint8_t> bytes(kD64WithErrorsSize, 0x55);
-    for (size_t i = kD64Size; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7);
-    test::writeBytes(dir.file("e.d64"), bytes);
-    DiskImagePtr img = di_load_image(dir.file("e.d64"));
-    ASSERT_TRUE(img);
-    EXPECT_EQ(img->kind, ImageKind::D64);
-    di_format(*img, nameOf("E"), kId);
-    ASSERT_TRUE(writeFile(*img, "F", pattern(1000)));
-    ASSERT_TRUE(di_free_image(std::move(img)));
-    const auto after = test::readBytes(dir.file("e.d64"));
-    ASSERT_EQ(after.size(), kD64WithErrorsSize);
-    EXPECT_TRUE(std::equal(after.begin() + kD64Size, after.end(), bytes.begin() + kD64Size));
-    EXPECT_EQ(after[0], 0);  // the block area was cleared by the format with an id
-}
-
-// Single bytes of the freshly formatted D71 and D81 headers and BAMs.
-TEST(DiskFormat, D71AndD81Layouts) {
+// A fresh format of each kind: header, BAM and directory bytes, free blocks,
+// and the blocks a file takes in turn.
+TEST(DiskLayout, FormatAndAllocationOrderOfEachKind) {
     const struct {
         size_t size;
         int track, sector, offset;
-        uint8_t value;
-    } bytes[] = {
-        {kD71Size, 18, 0, 3, 0x80},       {kD71Size, 18, 0, 185 + 36, 21},  // count of track 36
-        {kD71Size, 18, 0, 185 + 53, 0},   {kD71Size, 18, 0, 185 + 70, 17},  // track 53 stays used
-        {kD71Size, 53, 0, 0, 0xFF},       {kD71Size, 53, 0, 2, 0x1F},       // track 36 bitmap
-        {kD71Size, 53, 0, 3 * 17, 0},     {kD71Size, 53, 0, 3 * 34 + 2, 0x01},
-        {kD81Size, 40, 0, 0, 40},         {kD81Size, 40, 0, 1, 3},          {kD81Size, 40, 0, 2, 0},
-        {kD81Size, 40, 0, 4, 'T'},        {kD81Size, 40, 0, 5, 'E'},        {kD81Size, 40, 0, 6, 'S'},
-        {kD81Size, 40, 0, 7, 'T'},        {kD81Size, 40, 0, 20, 0xA0},
-        {kD81Size, 40, 0, 22, '0'},       {kD81Size, 40, 0, 25, '3'},       {kD81Size, 40, 0, 26, 'D'},
-        {kD81Size, 40, 0, 27, 0xA0},      {kD81Size, 40, 0, 28, 0xA0},      {kD81Size, 40, 0, 29, 0},
-        {kD81Size, 40, 1, 0, 40},         {kD81Size, 40, 1, 1, 2},          {kD81Size, 40, 2, 0, 0},
-        {kD81Size, 40, 2, 1, 0xFF},       {kD81Size, 40, 1, 2, 'D'},        {kD81Size, 40, 2, 3, 0xBB},
-        {kD81Size, 40, 1, 4, '0'},        {kD81Size, 40, 2, 6, 0xC0},       {kD81Size, 40, 2, 2, 'D'},
-        {kD81Size, 40, 1, 3, 0xBB},       {kD81Size, 40, 2, 4, '0'},        {kD81Size, 40, 1, 6, 0xC0},       {kD81Size, 40, 1, 16, 40},
-        {kD81Size, 40, 1, 6 * 40 + 10, 36}, {kD81Size, 40, 1, 6 * 40 + 11, 0xF0},  // track 40: 0-3 used
-        {kD81Size, 40, 2, 16, 40},        {kD81Size, 40, 3, 1, 0xFF},
+        Bytes bytes;
+    } layout[] = {
+        {kD64Size, 18, 0, 0, {18, 1, 'A', 0, 21, 0xFF, 0xFF, 0x1F}},
+        {kD64Size, 18, 0, 72, {17, 0xFC, 0xFF, 0x07, 19, 0xFF, 0xFF, 0x07}},  // 18: sectors 0 and 1 used
+        {kD64Size, 18, 0, 140, Bytes{17, 0xFF, 0xFF, 0x01} + padded("TEST", 18) + Bytes{'0', '0'} + padded("", 1) +
+                                   padded("2A", 6) + Bytes(85, 0)},
+        {kD64Size, 18, 1, 0, Bytes{0, 0xFF} + Bytes(254, 0)},
+        {kD71Size, 18, 0, 3, {0x80}},
+        {kD71Size, 18, 0, 171, Bytes(50, 0) + Bytes{21}},  // then the counts of tracks 36 to 70
+        {kD71Size, 18, 0, 185 + 53, {0}},                  // track 53 stays used
+        {kD71Size, 18, 0, 185 + 70, {17}},
+        {kD71Size, 53, 0, 0, {0xFF, 0xFF, 0x1F}},  // bitmaps of tracks 36 to 70
+        {kD71Size, 53, 0, 3 * 17, {0}},
+        {kD71Size, 53, 0, 3 * 34 + 2, Bytes{0x01} + Bytes(151, 0)},
+        {kD81Size, 40, 0, 0, Bytes{40, 3, 0, 0} + padded("TEST", 16) + padded("", 2) + Bytes{'0', '0', 0xA0, '3', 'D'} +
+                                 padded("", 2) + Bytes{0}},
+        {kD81Size, 40, 1, 0, {40, 2, 'D', 0xBB, '0', '0', 0xC0}},
+        {kD81Size, 40, 1, 16, {40}},
+        {kD81Size, 40, 1, 6 * 40 + 10, {36, 0xF0}},  // track 40: sectors 0 to 3 used
+        {kD81Size, 40, 2, 0, {0, 0xFF, 'D', 0xBB, '0', '0', 0xC0}},
+        {kD81Size, 40, 2, 16, {40}},
+        {kD81Size, 40, 3, 0, {0, 0xFF}},
     };
-    DiskImagePtr d71 = formatted(kD71Size), d81 = formatted(kD81Size);
-    for (const auto& b : bytes)
-        EXPECT_EQ(block(b.size == kD71Size ? *d71 : *d81, b.track, b.sector)[b.offset], b.value)
-            << b.track << "/" << b.sector << "+" << b.offset;
-    EXPECT_EQ(bytesAt(*d71, 18, 0, 171, 50), Bytes(50, 0));
-    EXPECT_EQ(bytesAt(*d71, 53, 0, 105, 151), Bytes(151, 0));
-    EXPECT_EQ(d71->blocksFree, 664 + 683 - 19);
-    EXPECT_EQ(d71->bam2Block, (TrackSector{53, 0}));
-    EXPECT_EQ(d81->blocksFree, 3160);
+    const struct {
+        size_t size;
+        int blocksFree;
+        std::vector<std::pair<int, int>> fileBlocks;
+    } kinds[] = {
+        {kD64Size, 664, {{1, 10}, {1, 20}, {1, 9}, {1, 19}, {1, 8}, {1, 18}, {1, 7}, {1, 17}, {1, 6}, {1, 16}, {1, 5},
+                         {1, 15}, {1, 4}, {1, 14}, {1, 3}, {1, 13}, {1, 2}, {1, 12}, {1, 1}, {1, 11}, {1, 0}, {2, 10}}},
+        {kD71Size, 1328, {{1, 6}, {1, 12}, {1, 18}, {1, 3}, {1, 9}}},
+        {kD81Size, 3160, {{1, 1}, {1, 2}, {1, 3}}},
+    };
+    for (const auto& k : kinds) {
+        SCOPED_TRACE(k.size);
+        DiskImagePtr img = formatted(k.size);
+        EXPECT_EQ(img->status, kStatusOk);
+        for (const auto& b : layout) {
+            if (b.size != k.size) continue;
+            const uint8_t* at = blockAt(*img, b.track, b.sector) + b.offset;
+            EXPECT_EQ(Bytes(at, at + b.bytes.size()), b.bytes) << b.track << "/" << b.sector << "+" << b.offset;
+        }
+        EXPECT_EQ(img->blocksFree, k.blocksFree);
+        EXPECT_EQ(di_count_blocks_free(*img), k.blocksFree);
+        ASSERT_TRUE(writeFile(*img, "A", counting(254 * k.fileBlocks.size())));
+        const int entry = di_find_entry(*img, nameOf("A"), kTypePrg);
+        std::vector<std::pair<int, int>> chain;
+        for (const TrackSector ts : chainOf(*img, entry)) chain.emplace_back(ts.track, ts.sector);
+        EXPECT_EQ(chain, k.fileBlocks);
+        EXPECT_EQ(img->data[entry + kEntryBlocks], k.fileBlocks.size());
+        EXPECT_EQ(img->blocksFree, k.blocksFree - static_cast<int>(k.fileBlocks.size()));
+    }
 }
 
-TEST(DiskAllocation, D64FileOrder) {
-    DiskImagePtr img = formatted(kD64Size);
-    ASSERT_TRUE(writeFile(*img, "A", pattern(254 * 22)));
-    const int e = di_find_entry(*img, nameOf("A"), kTypePrg);
-    ASSERT_GE(e, 0);
-    const std::vector<TrackSector> chain = chainOf(*img, e);
-    const std::vector<int> expected = {10, 20, 9, 19, 8, 18, 7, 17, 6, 16, 5, 15, 4, 14, 3, 13, 2, 12, 1, 11, 0};
-    ASSERT_EQ(chain.size(), 22u);
-    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(chain[i], (TrackSector{1, static_cast<uint8_t>(expected[i])}));
-    EXPECT_EQ(chain[21], (TrackSector{2, 10}));
-    EXPECT_EQ(img->blocksFree, 664 - 22);
-    EXPECT_EQ(img->data[e + kEntryBlocks], 22);
+TEST(DiskLayout, FormatWithoutIdKeepsIdAndDataAndErrorBytesStay) {
+    TempDir dir;
+    Bytes bytes(kD64WithErrorsSize, 0x55);
+    for (size_t i = kD64Size; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7);
+    writeBytes(dir.file("e.d64"), bytes);
+    DiskImagePtr img = di_load_image(dir.file("e.d64"));
+    ASSERT_TRUE(img);
+    const uint8_t id[2] = {'4', '2'};
+    di_format(*img, nameOf("E"), id);
+    ASSERT_TRUE(writeFile(*img, "KEEP", counting(300)));
+    const uint8_t data = blockAt(*img, 1, 10)[5];
+    di_format(*img, nameOf("AGAIN"), nullptr);
+    EXPECT_EQ(blockAt(*img, 18, 0)[162], '4');
+    EXPECT_EQ(blockAt(*img, 1, 10)[5], data);  // data blocks are not cleared
+    EXPECT_EQ(img->blocksFree, 664);
+    EXPECT_EQ(di_find_entry(*img, nameOf("KEEP"), kTypePrg), -1);
+    ASSERT_TRUE(di_free_image(std::move(img)));
+    const auto after = readBytes(dir.file("e.d64"));
+    ASSERT_EQ(after.size(), kD64WithErrorsSize);
+    EXPECT_TRUE(std::equal(after.begin() + kD64Size, after.end(), bytes.begin() + kD64Size));
+    EXPECT_EQ(after[0], 0);  // the format with an id cleared the blocks
 }
 
-TEST(DiskAllocation, D71AndD81FileOrders) {
-    DiskImagePtr d71 = formatted(kD71Size);
-    ASSERT_TRUE(writeFile(*d71, "A", pattern(254 * 5)));
-    auto chain = chainOf(*d71, di_find_entry(*d71, nameOf("A"), kTypePrg));
-    EXPECT_EQ(chain, (std::vector<TrackSector>{{1, 6}, {1, 12}, {1, 18}, {1, 3}, {1, 9}}));
-    DiskImagePtr d81 = formatted(kD81Size);
-    ASSERT_TRUE(writeFile(*d81, "A", pattern(254 * 3)));
-    chain = chainOf(*d81, di_find_entry(*d81, nameOf("A"), kTypePrg));
-    EXPECT_EQ(chain, (std::vector<TrackSector>{{1, 1}, {1, 2}, {1, 3}}));
-}
-
-TEST(DiskAllocation, FullDisksNeverUseDirectoryOrSecondBamTracks) {
+// A disk filled up never gives away the directory track (nor a D71's second
+// BAM track); the close of a file whose tail found no block says so.
+TEST(DiskFiles, FullDisks) {
     for (size_t size : {kD64Size, kD71Size, kD81Size}) {
+        SCOPED_TRACE(size);
         DiskImagePtr img = formatted(size);
         const int free = img->blocksFree;
         const int dirFree = di_track_blocks_free(*img, directoryTrack(img->kind));
         ImageFilePtr f = di_open_file(*img, nameOf("BIG"), kTypePrg, "wb");
-        ASSERT_TRUE(f);
         const int entry = f->entry;
-        const std::vector<uint8_t> bytes = pattern(static_cast<size_t>(free) * 254 + 1000);
-        const int accepted = di_write_file(*f, bytes.data(), static_cast<int>(bytes.size()));
-        // One more block's worth is accepted into the buffer before the disk is found full.
-        EXPECT_EQ(accepted, (free + 1) * 254) << size;
+        const Bytes bytes = counting(static_cast<size_t>(free) * 254 + 1000);
+        // One more block's worth goes into the buffer before the disk is found full.
+        EXPECT_EQ(di_write_file(*f, bytes.data(), static_cast<int>(bytes.size())), (free + 1) * 254);
         EXPECT_EQ(img->status, kStatusDiskFull);
-        EXPECT_EQ(img->blocksFree, 0);
-        EXPECT_FALSE(di_close_file(std::move(f)));  // the buffered tail is lost
-        EXPECT_EQ(img->data[entry + kEntryType], 0x02);
+        EXPECT_FALSE(di_close_file(std::move(f)));
+        EXPECT_EQ(img->data[entry + kEntryType], 0x02);  // left unclosed
         const auto chain = chainOf(*img, entry);
         EXPECT_EQ(static_cast<int>(chain.size()), free);
         for (const TrackSector& ts : chain) {
             EXPECT_NE(ts.track, directoryTrack(img->kind));
-            if (img->kind == ImageKind::D71) {
-                EXPECT_NE(ts.track, 53);
-            }
+            EXPECT_TRUE(img->kind != ImageKind::D71 || ts.track != 53);
         }
         EXPECT_EQ(di_track_blocks_free(*img, directoryTrack(img->kind)), dirFree);
         EXPECT_EQ(di_count_blocks_free(*img), 0);
     }
+    DiskImagePtr img = formatted(kD64Size);
+    const Bytes exact = counting(664 * 254);
+    EXPECT_TRUE(writeFile(*img, "FILL", exact));  // exactly full: complete
+    EXPECT_FALSE(writeFile(*img, "MORE", {7}));
+    EXPECT_EQ(readFile(*img, "FILL"), exact);
 }
 
-TEST(DiskFiles, ByteLayoutsOfSmallFiles) {
+TEST(DiskFiles, EntriesAndBlocksOfSmallFiles) {
     DiskImagePtr img = formatted(kD64Size);
     ASSERT_TRUE(writeFile(*img, "EMPTY", {}));
-    ASSERT_TRUE(writeFile(*img, "ONE", pattern(254, 2)));
-    ASSERT_TRUE(writeFile(*img, "TWO", pattern(255, 3)));
-    const uint8_t* dir = block(*img, 18, 1);
-    // Entry 0: the empty file.
-    EXPECT_EQ(dir[2], 0x82);
-    EXPECT_EQ(dir[3], 0);
-    EXPECT_EQ(dir[4], 0);
-    EXPECT_EQ(std::memcmp(dir + 5, "EMPTY", 5), 0);
-    EXPECT_EQ(dir[10], 0xA0);
-    EXPECT_EQ(dir[30], 0);
-    EXPECT_EQ(dir[31], 0);
-    // Entry 1: one block with link 0/255.
-    const uint8_t* one = dir + 32;
-    EXPECT_EQ(one[2], 0x82);
-    EXPECT_EQ(one[3], 1);
-    EXPECT_EQ(one[4], 10);
-    EXPECT_EQ(one[30], 1);
-    for (int i = 21; i < 30; ++i) EXPECT_EQ(one[i], 0);
-    EXPECT_EQ(block(*img, 1, 10)[0], 0);
-    EXPECT_EQ(block(*img, 1, 10)[1], 0xFF);
-    // Entry 2: two blocks, the second with link 0/2.
-    const uint8_t* two = dir + 64;
-    EXPECT_EQ(two[30], 2);
-    const TrackSector first{two[3], two[4]};
-    // Every file's search starts again at sector 0 + 10, the next free one after 1/10.
-    EXPECT_EQ(first, (TrackSector{1, 11}));
-    const TrackSector second = di_next_block(*img, first);
-    EXPECT_EQ(second, (TrackSector{1, 0}));
-    EXPECT_EQ(block(*img, 1, 0)[0], 0);
-    EXPECT_EQ(block(*img, 1, 0)[1], 2);
-    EXPECT_EQ(readFile(*img, "EMPTY"), std::vector<uint8_t>{});
-    EXPECT_EQ(readFile(*img, "ONE"), pattern(254, 2));
-    EXPECT_EQ(readFile(*img, "TWO"), pattern(255, 3));
+    ASSERT_TRUE(writeFile(*img, "ONE", counting(254, 2)));
+    ASSERT_TRUE(writeFile(*img, "TWO", counting(255, 3)));
+    const uint8_t* dir = blockAt(*img, 18, 1);
+    // Type, first block, name, zeros, size in blocks; each file's search
+    // starts again at sector 10 of track 1.
+    EXPECT_EQ(Bytes(dir + 2, dir + 32), (Bytes{0x82, 0, 0} + padded("EMPTY", 16) + Bytes(11, 0)));
+    EXPECT_EQ(Bytes(dir + 32 + 2, dir + 64), (Bytes{0x82, 1, 10} + padded("ONE", 16) + Bytes(9, 0) + Bytes{1, 0}));
+    EXPECT_EQ(Bytes(dir + 64 + 3, dir + 64 + 5), (Bytes{1, 11}));
+    EXPECT_EQ(dir[64 + 30], 2);
+    EXPECT_EQ(Bytes(blockAt(*img, 1, 10), blockAt(*img, 1, 10) + 2), (Bytes{0, 0xFF}));  // last block: 0/bytes+1
+    EXPECT_EQ(di_next_block(*img, {1, 11}), (TrackSector{1, 0}));
+    EXPECT_EQ(Bytes(blockAt(*img, 1, 0), blockAt(*img, 1, 0) + 2), (Bytes{0, 2}));
+    EXPECT_EQ(readFile(*img, "EMPTY"), Bytes{});
+    EXPECT_EQ(readFile(*img, "ONE"), counting(254, 2));
+    EXPECT_EQ(readFile(*img, "TWO"), counting(255, 3));
     EXPECT_EQ(img->openFiles, 0);
 }
 
-TEST(DiskDirectory, GrowthOrderAndLimit) {
+TEST(DiskFiles, DirectoryGrowthLimitAndTheDirectoryFile) {
     DiskImagePtr img = formatted(kD64Size);
-    for (int i = 0; i < 144; ++i) {
-        ASSERT_TRUE(writeFile(*img, "F" + std::to_string(i), {})) << i;
-        if (i == 8) {
-            EXPECT_EQ(block(*img, 18, 1)[0], 18);
-            EXPECT_EQ(block(*img, 18, 1)[1], 4);
-        }
-    }
-    TrackSector ts{18, 1};
+    for (int i = 0; i < 144; ++i) ASSERT_TRUE(writeFile(*img, "F" + std::to_string(i), {})) << i;
     std::vector<int> order;
-    while (ts.track != 0) {
-        order.push_back(ts.sector);
-        ts = di_next_block(*img, ts);
-    }
+    for (TrackSector ts{18, 1}; ts.track != 0; ts = di_next_block(*img, ts)) order.push_back(ts.sector);
     EXPECT_EQ(order, (std::vector<int>{1, 4, 7, 10, 13, 16, 2, 5, 8, 11, 14, 17, 3, 6, 9, 12, 15, 18}));
     EXPECT_FALSE(di_open_file(*img, nameOf("F144"), kTypePrg, "wb"));
     EXPECT_EQ(img->status, kStatusDiskFull);
+    // "$" reads the header block and then the directory blocks, without links.
+    const Bytes all = readFile(*img, "$");
+    ASSERT_EQ(all.size(), 19u * 254);
+    EXPECT_TRUE(std::equal(all.begin(), all.begin() + 254, blockAt(*img, 18, 0) + 2));
+    EXPECT_TRUE(std::equal(all.begin() + 254 * 2, all.begin() + 254 * 3, blockAt(*img, 18, 4) + 2));
     // A scratched entry is used again.
     EXPECT_EQ(di_scratch(*img, nameOf("F7"), kTypePrg), kStatusScratched);
     EXPECT_TRUE(writeFile(*img, "AGAIN", {}));
-    EXPECT_EQ(block(*img, 18, 1)[7 * 32 + 2], 0x82);
+    EXPECT_EQ(blockAt(*img, 18, 1)[7 * 32 + 5], 'A');
 }
 
-TEST(DiskDirectory, DirectoryFileReadsHeaderThenBlocks) {
-    DiskImagePtr img = formatted(kD64Size);
-    for (int i = 0; i < 9; ++i) ASSERT_TRUE(writeFile(*img, "F" + std::to_string(i), {}));
-    ImageFilePtr f = di_open_file(*img, directoryFileName(), kTypePrg, "rb");
-    ASSERT_TRUE(f);
-    std::vector<uint8_t> all;
-    uint8_t buf[100];
-    for (int n; (n = di_read_file(*f, buf, sizeof buf)) > 0;) all.insert(all.end(), buf, buf + n);
-    ASSERT_EQ(all.size(), 3u * 254);
-    EXPECT_TRUE(std::equal(all.begin(), all.begin() + 254, block(*img, 18, 0) + 2));
-    EXPECT_TRUE(std::equal(all.begin() + 254, all.begin() + 508, block(*img, 18, 1) + 2));
-    EXPECT_TRUE(std::equal(all.begin() + 508, all.end(), block(*img, 18, 4) + 2));
-    di_close_file(std::move(f));
-}
-
-TEST(DiskNames, Matching) {
-    const DiskName name = nameOf("ZCASTLE");
-    EXPECT_TRUE(di_match_name(nameOf("*").data(), name.data()));
-    EXPECT_TRUE(di_match_name(nameOf("Z*").data(), name.data()));
-    EXPECT_FALSE(di_match_name(nameOf("Y*").data(), name.data()));
-    EXPECT_TRUE(di_match_name(nameOf("Z?ASTLE").data(), name.data()));
-    EXPECT_TRUE(di_match_name(nameOf("ZCASTLE").data(), name.data()));
-    EXPECT_FALSE(di_match_name(nameOf("ZCAST").data(), name.data()));
-    EXPECT_FALSE(di_match_name(nameOf("ZCASTLE2").data(), name.data()));
+TEST(DiskNames, MatchingPaddingAndConversion) {
+    for (const auto& [pattern, matches] : {std::pair{"*", true}, std::pair{"Z*", true}, std::pair{"Y*", false},
+                                           std::pair{"Z?ASTLE", true}, std::pair{"ZCASTLE", true},
+                                           std::pair{"ZCAST", false}, std::pair{"ZCASTLE2", false}})
+        EXPECT_EQ(di_match_name(nameOf(pattern).data(), nameOf("ZCASTLE").data()), matches) << pattern;
     EXPECT_TRUE(di_match_name(nameOf("0123456789ABCDEF").data(), nameOf("0123456789ABCDEF").data()));
-}
-
-TEST(DiskNames, PaddingAndConversion) {
     uint8_t field[16];
     EXPECT_EQ(di_pad_name(field, "0123456789abcdefXYZ"), 16);
     EXPECT_EQ(field[15], 'f');
     EXPECT_EQ(di_pad_name(field, "ab"), 2);
-    EXPECT_EQ(field[2], 0xA0);
     std::string text;
     EXPECT_EQ(di_unpad_name(text, field), 2);
     EXPECT_EQ(text, "ab");
-    std::string host = "zMyHouse 1\xC1";
+    std::string host = "zMyHouse 1\xC1", disk = "GRUSK 2008\x7F";
     toDiskName(host);
-    EXPECT_EQ(host, "ZmYhOUSE 1a");
-    std::string disk = "GRUSK 2008\x7F";
     toHostName(disk);
+    EXPECT_EQ(host, "ZmYhOUSE 1a");
     EXPECT_EQ(disk, "grusk 2008?");
 }
 
-TEST(DiskFiles, OpenRules) {
+TEST(DiskFiles, OpeningUnclosedEntriesAndScratching) {
     DiskImagePtr img = formatted(kD64Size);
     EXPECT_FALSE(di_open_file(*img, nameOf("NONE"), kTypePrg, "rb"));
     EXPECT_EQ(img->status, kStatusNotFound);
-    EXPECT_FALSE(di_open_file(*img, nameOf("X"), kTypePrg, "r"));
-    EXPECT_EQ(img->status, kStatusOpening);
-    EXPECT_FALSE(di_open_file(*img, nameOf("X"), kTypePrg, "ab"));
-    EXPECT_EQ(img->status, kStatusOpening);
+    for (const char* mode : {"r", "ab"}) {
+        EXPECT_FALSE(di_open_file(*img, nameOf("X"), kTypePrg, mode));
+        EXPECT_EQ(img->status, kStatusOpening);
+    }
     ASSERT_TRUE(writeFile(*img, "SEQ", {}));
     EXPECT_FALSE(di_open_file(*img, nameOf("SEQ"), kTypeSeq, "rb"));  // the type must match
     EXPECT_FALSE(di_open_file(*img, nameOf("SEQ"), kTypeSeq, "wb"));  // any type blocks the name
     EXPECT_EQ(img->status, kStatusExists);
-    // A locked file is still found.
-    const int e = di_find_entry(*img, nameOf("SEQ"), kTypePrg);
-    img->data[e + kEntryType] |= kTypeLocked;
+    img->data[di_find_entry(*img, nameOf("SEQ"), kTypePrg) + kEntryType] |= kTypeLocked;
     EXPECT_GE(di_find_entry(*img, nameOf("SEQ"), kTypePrg), 0);
-    ImageFilePtr w = di_open_file(*img, nameOf("W"), kTypePrg, "wb");
-    EXPECT_EQ(img->openFiles, 1);
-    EXPECT_EQ(img->status, kStatusOk);
-    di_close_file(std::move(w));
-    EXPECT_EQ(img->openFiles, 0);
-}
 
-TEST(DiskFiles, UnclosedEntryKeepsItsNameUntilScratched) {
-    DiskImagePtr img = formatted(kD64Size);
+    // Left open (as after a full disk): searches miss it, its name stays taken.
     ImageFilePtr f = di_open_file(*img, nameOf("OPEN"), kTypePrg, "wb");
-    ASSERT_TRUE(f);
-    const std::vector<uint8_t> bytes = pattern(254 * 3 + 10);
+    EXPECT_EQ(img->openFiles, 1);
+    const Bytes bytes = counting(254 * 3 + 10);
     di_write_file(*f, bytes.data(), static_cast<int>(bytes.size()));
-    // Left open (as after a full disk): searches don't see it, the name stays taken.
     const int e = f->entry;
     f.reset();
-    EXPECT_EQ(img->data[e + kEntryType], 0x02);
     EXPECT_EQ(img->blocksFree, 664 - 3);
     EXPECT_EQ(di_find_entry(*img, nameOf("OPEN"), kTypePrg), -1);
     EXPECT_FALSE(di_open_file(*img, nameOf("OPEN"), kTypePrg, "wb"));
-    EXPECT_EQ(img->status, kStatusExists);
-    // Scratching removes it with its blocks.
     EXPECT_EQ(di_scratch(*img, nameOf("OPEN"), kTypePrg), kStatusScratched);
     EXPECT_EQ(img->data[e + kEntryType], 0);
     EXPECT_EQ(img->blocksFree, 664);
-    EXPECT_EQ(di_count_blocks_free(*img), 664);
-    EXPECT_TRUE(writeFile(*img, "OPEN", bytes));
-    EXPECT_EQ(readFile(*img, "OPEN"), bytes);
-}
 
-TEST(DiskFiles, CloseReportsLostTailOnFullDisk) {
-    DiskImagePtr img = formatted(kD64Size);
-    ImageFilePtr f = di_open_file(*img, nameOf("FILL"), kTypePrg, "wb");
-    const std::vector<uint8_t> bytes = pattern(664 * 254);
-    ASSERT_EQ(di_write_file(*f, bytes.data(), static_cast<int>(bytes.size())), 664 * 254);
-    EXPECT_TRUE(di_close_file(std::move(f)));  // exactly full: complete
-    EXPECT_EQ(img->blocksFree, 0);
-    ImageFilePtr g = di_open_file(*img, nameOf("MORE"), kTypePrg, "wb");
-    ASSERT_TRUE(g);
-    const uint8_t b = 7;
-    EXPECT_EQ(di_write_file(*g, &b, 1), 1);
-    const int e = g->entry;
-    EXPECT_FALSE(di_close_file(std::move(g)));
-    EXPECT_EQ(img->status, kStatusDiskFull);
-    EXPECT_EQ(img->data[e + kEntryType], 0x02);
-    EXPECT_EQ(readFile(*img, "FILL"), bytes);
-}
-
-TEST(DiskScratch, FreesBlocksAndReportsCount) {
-    DiskImagePtr img = formatted(kD64Size);
-    ASSERT_TRUE(writeFile(*img, "ZA", pattern(1000)));
-    ASSERT_TRUE(writeFile(*img, "ZB", pattern(600)));
-    ASSERT_TRUE(writeFile(*img, "C", pattern(100)));
-    EXPECT_EQ(img->blocksFree, 664 - 4 - 3 - 1);
+    ASSERT_TRUE(writeFile(*img, "ZA", counting(1000)));
+    ASSERT_TRUE(writeFile(*img, "ZB", counting(600)));
+    ASSERT_TRUE(writeFile(*img, "C", counting(100)));
     EXPECT_EQ(di_scratch(*img, nameOf("Z*"), kTypeSeq), kStatusNotFound);
     EXPECT_EQ(di_scratch(*img, nameOf("Z*"), 4), kStatusTypeMismatch);
     EXPECT_EQ(di_scratch(*img, nameOf("Z*"), kTypePrg), kStatusScratched);
-    EXPECT_EQ(img->statusTrack, 2);
+    EXPECT_EQ(img->statusTrack, 2);  // files scratched
     EXPECT_EQ(img->blocksFree, 664 - 1);
     EXPECT_EQ(di_count_blocks_free(*img), 664 - 1);
-    // The entry keeps its name, first block and size; only the type byte goes.
-    const uint8_t* entry = block(*img, 18, 1);
-    EXPECT_EQ(entry[2], 0);
-    EXPECT_EQ(entry[5], 'Z');
-    EXPECT_EQ(entry[30], 4);
-    EXPECT_EQ(readFile(*img, "C"), pattern(100));
+    EXPECT_EQ(readFile(*img, "C"), counting(100));
 }
 
-TEST(DiskWriteBack, ReplacesFileAndLeavesNoTemporary) {
+TEST(DiskWriteBack, ReplacesTheRealFileThroughLinksAndFailsWhenItCannot) {
     TempDir dir;
-    const std::string path = dir.file("w.d64");
-    {
-        DiskImagePtr img = formatted(kD64Size, path);
-        ASSERT_TRUE(di_free_image(std::move(img)));
-    }
-    DiskImagePtr img = di_load_image(path);
-    ASSERT_TRUE(img);
-    EXPECT_FALSE(img->modified);
-    EXPECT_EQ(img->blocksFree, 664);
-    ASSERT_TRUE(writeFile(*img, "X", pattern(10)));
-    // The image's file becomes a folder: the write-back fails and says so.
-    std::filesystem::remove(path);
-    std::filesystem::create_directory(path);
-    test::writeBytes(path + "/keep", {1});
-    EXPECT_FALSE(di_write_back(*img));
-    EXPECT_TRUE(img->modified);
-    EXPECT_TRUE(std::filesystem::is_directory(path));
-    std::filesystem::remove_all(path);
-    EXPECT_TRUE(di_free_image(std::move(img)));
-    int files = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
-    EXPECT_EQ(files, 1);
-    EXPECT_EQ(test::readBytes(path).size(), kD64Size);
-}
-
-TEST(DiskWriteBack, ThroughSymbolicLinksToTheRealFile) {
-    TempDir dir;
-    std::filesystem::create_directory(dir.path() / "real");
+    fs::create_directory(dir.path() / "real");
     const std::string target = dir.file("real/disk.d64");
     ASSERT_TRUE(di_free_image(formatted(kD64Size, target)));
-    std::filesystem::create_symlink("real/disk.d64", dir.path() / "hop.d64");
-    std::filesystem::create_symlink(dir.path() / "hop.d64", dir.path() / "link.d64");
+    fs::create_symlink("real/disk.d64", dir.path() / "hop.d64");
+    fs::create_symlink(dir.path() / "hop.d64", dir.path() / "link.d64");
     DiskImagePtr img = di_load_image(dir.file("link.d64"));
     ASSERT_TRUE(img);
-    ASSERT_TRUE(writeFile(*img, "VIA LINK", pattern(600)));
-    ASSERT_TRUE(di_free_image(std::move(img)));
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.d64"));
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "hop.d64"));
-    DiskImagePtr back = di_load_image(target);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(readFile(*back, "VIA LINK"), pattern(600));
-    // Nothing left over beside the link or the target.
-    int files = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::recursive_directory_iterator(dir.path())) ++files;
-    EXPECT_EQ(files, 4);
+    EXPECT_FALSE(img->modified);
+    ASSERT_TRUE(writeFile(*img, "VIA LINK", counting(600)));
+    ASSERT_TRUE(di_write_back(*img));
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "link.d64"));
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "hop.d64"));
+    EXPECT_EQ(readFile(*di_load_image(target), "VIA LINK"), counting(600));
+    EXPECT_EQ(std::distance(fs::recursive_directory_iterator(dir.path()), {}), 4) << "a temporary file is left";
+    // The image's file became a folder: the write-back fails and says so.
+    ASSERT_TRUE(writeFile(*img, "X", counting(10)));
+    fs::remove(target);
+    fs::create_directory(target);
+    EXPECT_FALSE(di_write_back(*img));
+    EXPECT_TRUE(img->modified);
+    EXPECT_TRUE(fs::is_empty(target));
+    EXPECT_FALSE(di_load_image(dir.file("link.d64")));
 }
 
-// Each refused write-back leaves the image's file byte for byte and inode for inode.
-// Loads, changes and writes back; true when the write-back was refused as write protected.
+// Loads, changes and writes back; true when refused as write protected.
 bool refusedAsWriteProtected(const std::string& path) {
     DiskImagePtr img = di_load_image(path);
-    if (!img || !writeFile(*img, "NEW", pattern(300))) return false;
+    if (!img || !writeFile(*img, "NEW", counting(300))) return false;
     return !di_write_back(*img) && img->status == kStatusWriteProtect && img->modified;
 }
 
-TEST(DiskWriteBack, ReadOnlyFileIsRefusedEvenForRoot) {
+// Each refused write-back leaves the file byte for byte and inode for inode.
+TEST(DiskWriteBack, ReadOnlyFilesAndFilesOfOthersAreRefused) {
     TempDir dir;
-    const std::string path = dir.file("ro.d64");
-    ASSERT_TRUE(di_free_image(formatted(kD64Size, path)));
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
-                                           std::filesystem::perms::others_read);
-    const test::Untouched before{path};
-    EXPECT_TRUE(refusedAsWriteProtected(path));
-    std::filesystem::create_symlink(path, dir.path() / "link.d64");
-    EXPECT_TRUE(refusedAsWriteProtected(dir.file("link.d64")));
-    EXPECT_TRUE(before.holds());
+    fs::permissions(dir.path(), fs::perms::all);  // only the files' own permissions stand in the way
+    const std::string ro = dir.file("ro.d64"), theirs = dir.file("theirs.d64");
+    for (const std::string& path : {ro, theirs}) ASSERT_TRUE(di_free_image(formatted(kD64Size, path)));
+    fs::permissions(ro, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(theirs, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                fs::perms::others_read);
+    if (::geteuid() != 0) fs::permissions(theirs, fs::perms::owner_write, fs::perm_options::remove);
+    fs::create_symlink(ro, dir.path() / "ro-link.d64");
+    fs::create_symlink(theirs, dir.path() / "link.d64");
+    const Untouched roBefore{ro}, theirsBefore{theirs};
+    EXPECT_TRUE(refusedAsWriteProtected(ro));  // even for root
+    EXPECT_TRUE(refusedAsWriteProtected(dir.file("ro-link.d64")));
+    EXPECT_UNPRIVILEGED([&] { return refusedAsWriteProtected(theirs) && refusedAsWriteProtected(dir.file("link.d64")); });
+    EXPECT_TRUE(roBefore.holds());
+    EXPECT_TRUE(theirsBefore.holds());
 }
 
-TEST(DiskWriteBack, FileOfAnotherUserIsRefused) {
+TEST(DiskLoad, OnlyImagesOfAcceptedSizes) {
     TempDir dir;
-    // The folder is open to all, so only the file's own permissions stand in the way.
-    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
-    const std::string path = dir.file("theirs.d64");
-    ASSERT_TRUE(di_free_image(formatted(kD64Size, path)));
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
-                                           std::filesystem::perms::group_read | std::filesystem::perms::others_read);
-    if (::geteuid() != 0) {
-        // Without root the file is made ours but not writable.
-        std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    writeBytes(dir.file("short.d64"), Bytes(1000));
+    for (const std::string& path : {dir.file("missing.d64"), dir.file("short.d64"), dir.path().string()})
+        EXPECT_FALSE(di_load_image(path)) << path;
+    for (size_t size : {size_t{0}, kD64Size - 1, kD64Size + 1, kD81Size + 1}) EXPECT_FALSE(di_create_image("x", size));
+    for (const auto& [size, kind] : {std::pair{kD64Size, ImageKind::D64}, std::pair{kD64WithErrorsSize, ImageKind::D64},
+                                     std::pair{kD71Size, ImageKind::D71}, std::pair{kD81Size, ImageKind::D81}}) {
+        const Bytes bytes = di_free_image_to_bytes(formatted(size));
+        ASSERT_EQ(bytes.size(), size);
+        DiskImagePtr img = di_load_image_bytes(bytes.data(), bytes.size());
+        ASSERT_TRUE(img) << size;
+        EXPECT_EQ(img->kind, kind);
+        EXPECT_FALSE(di_load_image_bytes(bytes.data(), size - 256));
     }
-    std::filesystem::create_symlink(path, dir.path() / "link.d64");
-    const test::Untouched before{path};
-    EXPECT_UNPRIVILEGED([&] { return refusedAsWriteProtected(path) && refusedAsWriteProtected(dir.file("link.d64")); });
-    EXPECT_TRUE(before.holds());
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.d64"));
-}
-
-TEST(DiskLoad, RejectsWhatIsNotAnImage) {
-    TempDir dir;
-    EXPECT_FALSE(di_load_image(dir.file("missing.d64")));
-    test::writeBytes(dir.file("short.d64"), std::vector<uint8_t>(1000));
-    EXPECT_FALSE(di_load_image(dir.file("short.d64")));
-    EXPECT_FALSE(di_load_image(dir.path().string()));
-    const auto bytes = di_free_image_to_bytes(formatted(kD81Size));
-    DiskImagePtr mem = di_load_image_bytes(bytes.data(), bytes.size());
-    ASSERT_TRUE(mem);
-    EXPECT_EQ(mem->kind, ImageKind::D81);
-    EXPECT_EQ(mem->blocksFree, 3160);
-    EXPECT_FALSE(di_load_image_bytes(bytes.data(), 1000));
 }
 
 }  // namespace
