@@ -210,6 +210,7 @@ TEST_F(EditingTest, WalkwayShaping) {
         {39, 5, "st", "st"},                                       // or a pole
         {38, 10, "=h=", "lmR"},                                    // the next row's first piece is no neighbour
         {5, 12, "=====C.......=====", "L====........====R"},       // a conveyor takes the ends beside it
+        {38, 3, "=RC", "LR."},                                     // but not across a row's end
     };
     const std::string codes = "=LRlrmstu";
     for (const auto& c : cases) {

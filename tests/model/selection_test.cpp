@@ -49,6 +49,7 @@ TEST_F(SelectionTest, BlocksSelectByAnchorAndClicksPickOneThing) {
                       holds ? selectBlock(room(), t.x, t.y, t.x, t.y) : Selection{})
                 << t.type << " block " << dx0 << "," << dy0;
     EXPECT_EQ(selectAll(room()).count(), std::size(things));
+    EXPECT_EQ(selectionBounds(room(), selectAll(room())), (CellBlock{5, 3, 38, 24}));
 
     put(kLadder, 11, 8);  // below the door
     put(kWalkway, 11, 8);
@@ -229,7 +230,7 @@ TEST_F(SelectionTest, DamagedClipboardTextsAreRefused) {
         EXPECT_FALSE(fragmentFromText(pasted, &why));
         EXPECT_EQ(why, reason);
     }
-    for (const char* line : {"object 0 0 type=300", "object 0 0 type=3 links=0:40,0", "object 0 0 type=3 text=00",
+    for (const char* line : {"object 0 0 type=300", "object 0 0 type=3 links=0:40,0", "object 0 0 type=3 links=0:-1,5", "object 0 0 type=3 text=00",
                              "object 0 0 type=9", "vertical 0 0 type=3", "walkway 0 0 26", "camouflage 0 0 3",
                              "object 0 25 type=3", "object 0 0 type=3 number=128", "object 0 0",
                              "object 0 0 type=3 dest=1,2,3", "object 0 0 type=3 junk"})
