@@ -16,7 +16,7 @@ import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from xwin import (BLACK, CANVAS_LEFT, CANVAS_TOP, CELL, CLIENT_HEIGHT, MOVE_PAUSE, STATUS_HEIGHT,  # noqa: E402
-                  Display, Editor, StageFailure, check, run_script, wait_until)
+                  Display, Editor, StageFailure, check, glide, nudge_until, run_script, wait_until)
 
 # Object list rows (type codes).
 CONVEYOR_SWITCH, DOOR, FORCE_FIELD, KEY, LADDER, WALKWAY = 0, 3, 5, 7, 9, 27
@@ -68,17 +68,14 @@ class Stage:
         with open(os.path.join(config, "views.ini"), "w") as views:
             views.write("[View]\n" + "".join("%s=%s\n" % item for item in view.items()))
         self.display.env["XDG_CONFIG_HOME"] = os.path.dirname(config)
-        if scale:
-            # A screen of this device pixel ratio; nothing but the canvas's
-            # pixels is looked at.
+        if scale:  # a screen of this device pixel ratio; only the canvas's pixels are looked at
             self.display.env["QT_SCALE_FACTOR"] = str(scale)
-            try:
-                self.editor = Editor(self.display, self.program, args, cwd=prog, expect_caption=caption)
-            finally:
-                self.display.env.pop("QT_SCALE_FACTOR")
-            return self.editor
-        self.editor = Editor(self.display, self.program, args, cwd=prog, expect_caption=caption)
-        e = self.editor
+        try:
+            e = self.editor = Editor(self.display, self.program, args, cwd=prog, expect_caption=caption)
+        finally:
+            self.display.env.pop("QT_SCALE_FACTOR", None)
+        if scale:
+            return e
         # The window gets the keyboard focus as on any desktop: the list must
         # not take that as a choice.
         e.focus()
@@ -91,9 +88,6 @@ class Stage:
         if self.editor:
             self.editor.stop()
             self.editor = None
-
-    def choose(self, row):
-        self.editor.choose(row)
 
     def escape(self):
         self.editor.focus()
@@ -142,7 +136,7 @@ def scenario_startup_click_places_nothing(s):
 
 def scenario_ghost_place_and_cancel(s):
     e = s.start()
-    s.choose(KEY)
+    e.choose(KEY)
     e.hover_cell(10, 20)
     e.wait_cells(10, 20, 2, 1, True, "the key's ghost under the pointer")
     e.hover_cell(14, 20)
@@ -158,7 +152,7 @@ def scenario_ghost_place_and_cancel(s):
     # Esc takes the ghost away; a type chosen with the keyboard (the list
     # keeps the focus from its click) while the pointer rests on the canvas
     # shows its ghost at once.
-    s.choose(KEY)
+    e.choose(KEY)
     e.hover_cell(6, 8)
     e.wait_cells(6, 8, 2, 1, True, "the key's ghost")
     e.display.key("Escape")
@@ -169,7 +163,7 @@ def scenario_ghost_place_and_cancel(s):
     e.wait_cells(6, 8, 2, 2, False, "the ghost to go on Esc")
     e.click_cell(6, 8)
     # Leaving the canvas takes the ghost along.
-    s.choose(KEY)
+    e.choose(KEY)
     e.hover_cell(30, 20)
     e.wait_cells(30, 20, 2, 1, True, "the ghost")
     e.display.move(*e.client(700, 440))
@@ -182,11 +176,11 @@ def scenario_ghost_place_and_cancel(s):
 
 def scenario_runs_of_ladder_and_walkway(s):
     e = s.start()
-    s.choose(LADDER)
+    e.choose(LADDER)
     # Each piece shows before the next move, at the column of the first move.
     e.drag_cells([(5, 5), (5, 6), (6, 7), (7, 8), (8, 9)],
                  lambda c, r: e.wait_cells(5, r, 1, 1, True, "the ladder at row %d" % r))
-    s.choose(WALKWAY)
+    e.choose(WALKWAY)
     e.drag_cells([(2, 12), (3, 12), (4, 13), (5, 11), (6, 12), (7, 13), (8, 12)],
                  lambda c, r: e.wait_cells(c, 12, 1, 1, True, "the walkway at column %d" % c))
     s.escape()
@@ -220,17 +214,14 @@ def question_cancelled(s):
     before = e.display.visible_windows()
     e.focus()
     e.display.key("ctrl+q")
-    box = e.new_window(before, "the unsaved-changes question")
-    box.focus()
-    e.display.key("Escape")
-    wait_until(lambda: box.wid not in e.display.visible_windows(), "the question to close")
+    e.answer(before, "the unsaved-changes question", "Escape")
     check(e.running(), "the editor ended on Cancel")
     e.focus()
 
 
 def scenario_after_message_box_and_menu(s):
     e = s.start()
-    s.choose(KEY)
+    e.choose(KEY)
     e.click_cell(2, 20)
     s.star()
     question_cancelled(s)
@@ -260,18 +251,8 @@ def scenario_drag_delete_undo(s):
     d.move(*e.cell(30, 2))
     d.xdotool("mousedown", 1)
     try:
-        def dragging():
-            for _ in range(3):
-                d.move(*e.cell(31, 2))
-                time.sleep(MOVE_PAUSE)
-                d.move(*e.cell(30, 5))
-                try:
-                    e.wait_cells(30, 2, 2, 1, False, "the drag to start", timeout=3)
-                    return
-                except StageFailure:
-                    pass
-            raise StageFailure("the key does not follow the pointer")
-        dragging()
+        nudge_until(d, e.cell(31, 2), e.cell(30, 5), lambda: e.lit(e.screenshot(), 30, 2, 2, 1) == 0,
+                    "drag of the key")
         e.wait_cells(30, 5, 2, 1, True, "the ghost of the dragged key")
         d.move(*e.cell(30, 8))
         e.wait_cells(30, 8, 2, 1, True, "the ghost at the new place")
@@ -318,14 +299,9 @@ def scenario_link_connect_and_follow(s):
     e.wait_cells(34, 16, 3, 4, False, "the second room")
     before = e.display.visible_windows()
     e.click_cell(35, 3)
-    box = e.new_window(before, "the message naming the connected door")
-    box.focus()
-    e.display.key("Return")
-    wait_until(lambda: box.wid not in e.display.visible_windows(), "the message to close")
+    e.answer(before, "the message naming the connected door", "Return")
     # A double click on the door goes through it and rests the pointer on the other door.
-    x, y = e.cell(35, 3)
-    e.display.move(x, y)
-    e.display.xdotool("click", "--repeat", 2, "--delay", 60, 1)
+    e.display.double_click(*e.cell(35, 3), delay=60)
     e.wait_cells(34, 16, 3, 4, True, "the first room after the double click")
     expected = e.client(2 * CELL + 9 + 24, 2 * CELL + 11 + 24)
     wait_until(lambda: e.display.pointer() == expected, "the pointer on the first room's door")
@@ -371,9 +347,7 @@ def scenario_room_map(s):
     # Moved by 96 pixels, in small steps so that the pointer stays on it.
     d.move(*at(432, 272))
     d.xdotool("mousedown", 1)
-    for x in range(440, 529, 8):
-        d.move(*at(x, 272))
-        time.sleep(MOVE_PAUSE / 3)
+    glide(d, at(432, 272), at(528, 272), 12, MOVE_PAUSE / 3)
     wait_until(lambda: colour(528, 272) == RED, "the room to follow the pointer")
     d.xdotool("mouseup", 1)
     wait_until(lambda: colour(528, 272) == RED and colour(410, 272) == BLACK, "the room moved")
@@ -393,18 +367,8 @@ def scenario_room_map(s):
     d.move(*at(right - 5, bottom - 5))
     d.xdotool("mousedown", 1)
 
-    def resizing():
-        # A move on the corner starts the resize; the next one shows it.
-        for _ in range(3):
-            d.move(*at(right - 3, bottom - 3))
-            time.sleep(MOVE_PAUSE)
-            d.move(*at(right + 6, bottom + 6))
-            try:
-                return wait_until(lambda: colour(right + 4, bottom + 4) == RED, "the resize", timeout=3)
-            except StageFailure:
-                pass
-        raise StageFailure("the corner does not resize the room")
-    resizing()
+    nudge_until(d, at(right - 3, bottom - 3), at(right + 6, bottom + 6), lambda: colour(right + 4, bottom + 4) == RED,
+                "resize at the corner")
     d.move(*at(580, 320))
     d.move(*at(600, 340))
     new_right, new_bottom = min(608, left + 112), min(352, top + 112)
@@ -434,32 +398,6 @@ def scenario_sample_castle_opens_and_ctrl_q_ends(s):
 SAMPLE = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "examples", "sample.prg"))
 
 
-def zoomed(e, zoom, column, row, width=1, height=1):
-    """A rectangle of cells at a zoom, in window pixels (for screenshots)."""
-    top = e.client_y - e.geometry()[1]
-    size = CELL * zoom
-    return (CANVAS_LEFT + column * size, top + CANVAS_TOP + row * size, width * size, height * size)
-
-
-def zoomed_point(e, zoom, column, row):
-    """The middle of a cell at a zoom, on the screen."""
-    size = CELL * zoom
-    return e.client(CANVAS_LEFT + column * size + size // 2, CANVAS_TOP + row * size + size // 2)
-
-
-def follow_window(e):
-    """After the window changed its size (and, without a window manager,
-    its place): the client area below the same menu bar."""
-    x, y, _, _ = e.geometry()
-    e.client_y += y - e.window_y
-    e.client_x, e.window_y = x, y
-
-
-def lit_share(e, rect):
-    _, _, width, height = rect
-    return e.screenshot().lit(*rect) / float(width * height)
-
-
 def scenario_zoomed_drop_drag_place_and_follow(s):
     """At 200% (Ctrl++ and the wheel): a project file dragged from another program loads, an object
     is dragged and Ctrl-clicked away, a type is placed, a door double click
@@ -478,8 +416,9 @@ def scenario_zoomed_drop_drag_place_and_follow(s):
     # One notch of the wheel with Ctrl held: the next step.
     d.click(*e.client(CANVAS_LEFT + 300, CANVAS_TOP + 200), button=4, modifiers=("ctrl",))
     wait_until(lambda: e.geometry()[3] >= height + 400, "the window to grow for 200%")
-    follow_window(e)
-    at = lambda column, row: zoomed_point(e, 2, column, row)  # noqa: E731
+    e.follow_window()
+    e.zoom = 2
+    at = e.cell
 
     source = subprocess.Popen([dropsource, dropped], env=d.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
@@ -487,10 +426,7 @@ def scenario_zoomed_drop_drag_place_and_follow(s):
         time.sleep(0.3)
         d.move(60, 40)
         d.xdotool("mousedown", 1)
-        tx, ty = at(20, 16)
-        for i in range(1, 13):
-            d.move(60 + (tx - 60) * i // 12, 40 + (ty - 40) * i // 12)
-            time.sleep(MOVE_PAUSE / 2)
+        glide(d, (60, 40), at(20, 16), 12, MOVE_PAUSE / 2)
         d.xdotool("mouseup", 1)
         e.wait_caption(r"dropped\.cas", "the dropped project file to load")
     finally:
@@ -504,17 +440,14 @@ def scenario_zoomed_drop_drag_place_and_follow(s):
     d.xdotool("mousedown", 1)
     d.move(*at(26, 22))
     time.sleep(MOVE_PAUSE)
-    (fx, fy), (gx, gy) = at(25, 21), at(8, 14)
-    for i in range(1, 11):
-        d.move(fx + (gx - fx) * i // 10, fy + (gy - fy) * i // 10)
-        time.sleep(MOVE_PAUSE / 3)
+    glide(d, at(25, 21), at(8, 14), 10, MOVE_PAUSE / 3)
     d.xdotool("mouseup", 1)
     d.move(*at(14, 19))
-    wait_until(lambda: lit_share(e, zoomed(e, 2, 8, 14, 2, 3)) > 0.05, "the dragged object at (8, 14)")
-    check(lit_share(e, zoomed(e, 2, 25, 21, 2, 3)) < 0.01, "the dragged object is still at (25, 21)")
+    wait_until(lambda: e.lit_share(8, 14, 2, 3) > 0.05, "the dragged object at (8, 14)")
+    check(e.lit_share(25, 21, 2, 3) < 0.01, "the dragged object is still at (25, 21)")
     d.click(*at(9, 15), modifiers=("ctrl",))
     d.move(*at(14, 19))
-    wait_until(lambda: lit_share(e, zoomed(e, 2, 8, 14, 2, 3)) < 0.01, "the Ctrl-click to remove the object")
+    wait_until(lambda: e.lit_share(8, 14, 2, 3) < 0.01, "the Ctrl-click to remove the object")
 
     # A key placed at (8, 16) from the list (right of the wider canvas); a
     # right click on an empty cell drops the choice.
@@ -524,17 +457,16 @@ def scenario_zoomed_drop_drag_place_and_follow(s):
     d.key("Home", *(["Down"] * KEY))
     d.click(*at(8, 16))
     d.click(*at(3, 18), button=3)
-    wait_until(lambda: lit_share(e, zoomed(e, 2, 8, 16)) > 0.05, "the key at (8, 16)")
+    wait_until(lambda: e.lit_share(8, 16) > 0.05, "the key at (8, 16)")
     d.move(*at(12, 17))
     time.sleep(0.3)
-    check(lit_share(e, zoomed(e, 2, 10, 16)) < 0.01, "something was placed beside the key")
-    check(lit_share(e, zoomed(e, 2, 8, 15, 2, 1)) < 0.01, "something was placed above the key")
+    check(e.lit_share(10, 16) < 0.01, "something was placed beside the key")
+    check(e.lit_share(8, 15, 2, 1) < 0.01, "something was placed above the key")
 
     # A double click on the hall's first door (2, 7) goes to the laboratory
     # and puts the pointer on its door (35, 21), 24 raster pixels into it:
     # raster pixel (584, 360) at 200%.
-    d.move(*at(3, 8))
-    d.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+    d.double_click(*at(3, 8))
     target = e.client(CANVAS_LEFT + 1168, CANVAS_TOP + 720)
     wait_until(lambda: d.pointer() == target, "the pointer on the destination door (at %s)" % (d.pointer(),))
 
@@ -543,7 +475,8 @@ def scenario_zoomed_drop_drag_place_and_follow(s):
     e.focus()
     d.key("ctrl+0")
     wait_until(lambda: e.geometry()[2:] == (width, height), "Ctrl+0 to bring back the first size")
-    follow_window(e)
+    e.follow_window()
+    e.zoom = 1
     shot = e.screenshot()
     canvas = e.cell_rect(0, 0, 40, 25)
     check(len(set(shot.region(*canvas))) >= 4, "the canvas is blank at 100%")
@@ -577,7 +510,7 @@ def scenario_problems_window_goes_to_the_problem(s):
     its room back with the force field framed."""
     e = s.start(SAMPLE, empty_bottom=False)
     d = e.display
-    s.choose(FORCE_FIELD)
+    e.choose(FORCE_FIELD)
     e.click_cell(10, 14)
     s.escape()
     e.wait_cells(10, 14, 1, 1, True, "the force field")
@@ -595,21 +528,12 @@ def scenario_problems_window_goes_to_the_problem(s):
     wait_until(lambda: e.screenshot().region(*canvas) != first_room, "another room")
     check(frame_at(e.screenshot()) != YELLOW, "the frame shows before going to the problem")
     px, py, _, _ = problems.geometry()
-    d.move(px + 30, py + 20)
-    d.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+    d.double_click(px + 30, py + 20)
     wait_until(lambda: frame_at(e.screenshot()) == YELLOW, "the force field framed after the double click")
 
 
-# A lightning switch working its machine in the first room, for selections.
-CASTLE_SELECT = """
-room 0 6 0 0 112 112
-door 2 2 3 16
-put 12 4 18
-put 13 34 16
-link 4 18 34 16
-room 1 5 128 0 240 112
-door 34 2 1 16
-"""
+# The lightning switch working its machine from the start, for selections.
+CASTLE_SELECT = CASTLE.replace("put 7 30 2\n", "link 4 18 34 16\n")
 ORANGE = (255, 128, 0)  # the frame of selected objects
 
 
@@ -648,20 +572,8 @@ def scenario_select_copy_paste_keeps_link(s):
     check(int(castle["objects"][(1, 35, 5)]["type"]) == 13, "no machine at (35, 5) of room 2")
 
 
-SCENARIOS = [
-    scenario_sample_castle_opens_and_ctrl_q_ends,
-    scenario_startup_click_places_nothing,
-    scenario_ghost_place_and_cancel,
-    scenario_runs_of_ladder_and_walkway,
-    scenario_after_message_box_and_menu,
-    scenario_drag_delete_undo,
-    scenario_link_connect_and_follow,
-    scenario_room_map,
-    scenario_select_copy_paste_keeps_link,
-    scenario_zoomed_drop_drag_place_and_follow,
-    scenario_crisp_at_device_pixel_ratio_two,
-    scenario_problems_window_goes_to_the_problem,
-]
+# In the order they are written.
+SCENARIOS = [f for name, f in list(globals().items()) if name.startswith("scenario_")]
 
 
 def main(argv):

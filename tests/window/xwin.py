@@ -16,7 +16,6 @@ import tempfile
 import time
 
 # The main window's client area below the menu bar, and the room canvas in it.
-CLIENT_WIDTH = 822
 CLIENT_HEIGHT = 456
 # The status line along the bottom of the main window, below the client area.
 STATUS_HEIGHT = 22
@@ -50,6 +49,21 @@ def wait_until(condition, what, timeout=10.0, interval=0.05):
         if time.monotonic() > end:
             raise StageFailure("timed out waiting for " + what)
         time.sleep(interval)
+
+
+def end_process(proc):
+    if proc.poll() is None:
+        proc.terminate()
+        try:
+            proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+
+
+def shell_values(out):
+    """The NAME=value lines of an xdotool --shell answer."""
+    return dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
 
 
 def check(condition, message):
@@ -96,23 +110,11 @@ class Image:
 
     @staticmethod
     def from_ppm(raw):
-        # P6 header: magic, width, height, maxval, each followed by whitespace.
-        fields = []
-        pos = 0
-        while len(fields) < 4:
-            while raw[pos:pos + 1].isspace():
-                pos += 1
-            if raw[pos:pos + 1] == b"#":
-                pos = raw.index(b"\n", pos) + 1
-                continue
-            start = pos
-            while not raw[pos:pos + 1].isspace():
-                pos += 1
-            fields.append(raw[start:pos])
-        if fields[0] != b"P6" or int(fields[3]) != 255:
+        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", raw)
+        if not header:
             raise StageFailure("unexpected screenshot format")
-        width, height = int(fields[1]), int(fields[2])
-        pixels = raw[pos + 1:pos + 1 + width * height * 3]
+        width, height = int(header.group(1)), int(header.group(2))
+        pixels = raw[header.end():header.end() + width * height * 3]
         if len(pixels) != width * height * 3:
             raise StageFailure("truncated screenshot")
         return Image(width, height, pixels)
@@ -124,11 +126,8 @@ class Image:
 
     def region(self, left, top, width, height):
         """Pixels of a rectangle, row by row (clipped to the image)."""
-        out = []
-        for y in range(max(top, 0), min(top + height, self.height)):
-            for x in range(max(left, 0), min(left + width, self.width)):
-                out.append(self.pixel(x, y))
-        return out
+        return [self.pixel(x, y) for y in range(max(top, 0), min(top + height, self.height))
+                for x in range(max(left, 0), min(left + width, self.width))]
 
     def lit(self, left, top, width, height):
         """How many pixels of the rectangle are not black (whole rows at a time)."""
@@ -146,14 +145,9 @@ class Image:
             total += n - merged.to_bytes(n, "little").count(0)
         return total
 
-    def count(self, left, top, width, height, colour=None, not_colour=None):
-        """How many pixels of the rectangle are (or, with not_colour, are not) a colour."""
-        if colour is None and not_colour == BLACK:
-            return self.lit(left, top, width, height)
-        pixels = self.region(left, top, width, height)
-        if colour is not None:
-            return sum(1 for p in pixels if p == colour)
-        return sum(1 for p in pixels if p != not_colour)
+    def count(self, left, top, width, height, colour):
+        """How many pixels of the rectangle are of the colour."""
+        return sum(1 for p in self.region(left, top, width, height) if p == colour)
 
 
 class Display:
@@ -171,18 +165,12 @@ class Display:
              "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=self.log, stderr=subprocess.STDOUT)
         os.close(write_end)
-        number = b""
-        end = time.monotonic() + 20
-        while not number.endswith(b"\n"):
-            if time.monotonic() > end or self.proc.poll() is not None:
-                os.close(read_end)
-                self.stop()
-                raise StageFailure("Xvfb did not start")
-            chunk = os.read(read_end, 16)
-            if not chunk:
-                break
-            number += chunk
-        os.close(read_end)
+        # Xvfb writes its display number once it is ready; it ends the line or the pipe.
+        with os.fdopen(read_end, "rb") as pipe:
+            number = pipe.readline()
+        if not number.strip():
+            self.stop()
+            raise StageFailure("Xvfb did not start")
         self.name = ":" + number.decode().strip()
         self.env = dict(os.environ)
         self.env["DISPLAY"] = self.name
@@ -210,8 +198,7 @@ class Display:
         return Image.from_xwd(self.run(["xwd", "-silent", "-id", str(window)]).stdout)
 
     def pointer(self):
-        out = self.xdotool("getmouselocation", "--shell")
-        values = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+        values = shell_values(self.xdotool("getmouselocation", "--shell"))
         return int(values["X"]), int(values["Y"])
 
     def move(self, x, y):
@@ -228,27 +215,19 @@ class Display:
         for key in reversed(modifiers):
             self.xdotool("keyup", key)
 
+    def double_click(self, x, y, delay=80):
+        self.move(x, y)
+        self.xdotool("click", "--repeat", 2, "--delay", delay, 1)
+
     def key(self, *keys):
         self.xdotool("key", "--clearmodifiers", *keys)
-
-    def type_text(self, text):
-        self.xdotool("type", "--delay", 8, text)
 
     def visible_windows(self, name=".*"):
         out = self.xdotool("search", "--onlyvisible", "--name", name, check_rc=False)
         return [int(w) for w in out.split()]
 
-    def focused_window(self):
-        return int(self.xdotool("getwindowfocus", "-f"))
-
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        end_process(self.proc)
         self.log.close()
 
 
@@ -260,8 +239,7 @@ class Window:
         self.wid = wid
 
     def geometry(self):
-        out = self.display.xdotool("getwindowgeometry", "--shell", self.wid)
-        values = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+        values = shell_values(self.display.xdotool("getwindowgeometry", "--shell", self.wid))
         return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
 
     def caption(self):
@@ -296,6 +274,7 @@ class Editor(Window):
 
         super().__init__(display, wait_until(found, "the editor's main window", timeout))
         x, y, width, height = self.geometry()
+        self.zoom = 1
         self.client_x = x
         self.client_y = y + height - STATUS_HEIGHT - CLIENT_HEIGHT
         # The first paint sets the caption; the canvas shows the title until the next redraw.
@@ -310,35 +289,39 @@ class Editor(Window):
         return self.proc.poll() is None
 
     def stop(self):
-        if self.running():
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        end_process(self.proc)
         self.log.close()
 
     # Geometry, in screen pixels.
     def client(self, x, y):
         return self.client_x + x, self.client_y + y
 
-    def cell(self, column, row, dx=8, dy=8):
-        """A point of a canvas cell, by default its middle."""
-        return self.client(CANVAS_LEFT + column * CELL + dx, CANVAS_TOP + row * CELL + dy)
+    def cell(self, column, row, dx=None, dy=None):
+        """A point of a canvas cell at the zoom, by default its middle."""
+        size = CELL * self.zoom
+        return self.client(CANVAS_LEFT + column * size + (size // 2 if dx is None else dx),
+                           CANVAS_TOP + row * size + (size // 2 if dy is None else dy))
+
+    def follow_window(self):
+        """After the window changed its size (and, without a window manager,
+        its place): the client area below the same menu bar."""
+        x, y, _, _ = self.geometry()
+        self.client_y += y - self.window_y
+        self.client_x, self.window_y = x, y
 
     # Looking at the canvas.
-    def canvas_shot(self):
-        return self.screenshot()
-
     def cell_rect(self, column, row, width=1, height=1):
         """The rectangle of cells in window pixels (for screenshots of the window)."""
-        top = self.client_y - self.geometry()[1]
-        return (CANVAS_LEFT + column * CELL, top + CANVAS_TOP + row * CELL, width * CELL, height * CELL)
+        top, size = self.client_y - self.geometry()[1], CELL * self.zoom
+        return (CANVAS_LEFT + column * size, top + CANVAS_TOP + row * size, width * size, height * size)
+
+    def lit_share(self, column, row, width=1, height=1):
+        """The share of the cells' pixels that are not black."""
+        return self.screenshot().lit(*self.cell_rect(column, row, width, height)) / float(width * height * (CELL * self.zoom) ** 2)
 
     def lit(self, shot, column, row, width=1, height=1):
         """Pixels of the cells that are not the black background."""
-        return shot.count(*self.cell_rect(column, row, width, height), not_colour=BLACK)
+        return shot.lit(*self.cell_rect(column, row, width, height))
 
     def wait_cells(self, column, row, width, height, lit, what, timeout=10):
         """Waits until the cells show something (lit) or are black (not lit)."""
@@ -388,6 +371,14 @@ class Editor(Window):
         self.display.click(*self.client(*LIST_FIRST_ROW))
         self.display.key("Home", *(["Down"] * row))
 
+    def answer(self, before, what, key):
+        """Answers a message or question box that was not among the windows
+        before with a key, and waits for it to close."""
+        box = self.new_window(before, what)
+        box.focus()
+        self.display.key(key)
+        wait_until(lambda: box.wid not in self.display.visible_windows(), what + " to close")
+
     def new_window(self, before, what, timeout=10):
         """Waits for a visible top-level window that was not in before."""
         def fresh():
@@ -405,12 +396,33 @@ class Editor(Window):
         self.display.key("ctrl+s")
         dialog = self.new_window(before, "the save dialog")
         dialog.focus()
-        self.display.type_text(path)
+        self.display.xdotool("type", "--delay", 8, path)
         self.display.key("Return")
         wait_until(lambda: os.path.exists(path) and os.path.getsize(path) > 0, "the saved file " + path)
         wait_until(lambda: dialog.wid not in self.display.visible_windows(), "the save dialog to close")
         self.wait_caption(re.escape(os.path.basename(path)))
         return dump_castle(cli, path)
+
+
+def glide(display, start, end, steps, pause):
+    """Moves the pointer from start to end in even steps."""
+    for i in range(1, steps + 1):
+        display.move(start[0] + (end[0] - start[0]) * i // steps, start[1] + (end[1] - start[1]) * i // steps)
+        time.sleep(pause)
+
+
+def nudge_until(display, first, second, condition, what):
+    """With a button held, moves to first and then to second until condition()
+    holds: the program may take the first move as the grab."""
+    for _ in range(3):
+        display.move(*first)
+        time.sleep(MOVE_PAUSE)
+        display.move(*second)
+        try:
+            return wait_until(condition, what, timeout=3)
+        except StageFailure:
+            pass
+    raise StageFailure("no " + what)
 
 
 def dump_castle(cli, path):
