@@ -1,5 +1,5 @@
 // The disk image library: layouts of the three kinds, allocation orders,
-// files, names, scratching and write-back.
+// files, scratching and write-back. Interop and damaged images have files of their own.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,29 +21,6 @@ Bytes padded(const std::string& text, size_t n) {
     Bytes b(text.begin(), text.end());
     b.resize(n, 0xA0);
     return b;
-}
-
-TEST(DiskLayout, Geometry) {
-    const struct {
-        ImageKind kind;
-        int track, sector;
-        size_t block;  // blocks before this one
-        int sectors;   // on its track
-    } cases[] = {
-        {ImageKind::D64, 1, 0, 0, 21},      {ImageKind::D64, 17, 20, 356, 21},  {ImageKind::D64, 18, 0, 357, 19},
-        {ImageKind::D64, 25, 0, 490, 18},   {ImageKind::D64, 30, 17, 597, 18},  {ImageKind::D64, 31, 0, 598, 17},
-        {ImageKind::D64, 35, 16, 682, 17},  {ImageKind::D71, 36, 0, 683, 21},   {ImageKind::D71, 53, 0, 1040, 19},
-        {ImageKind::D71, 70, 16, 1365, 17}, {ImageKind::D81, 40, 0, 1560, 40},  {ImageKind::D81, 80, 39, 3199, 40},
-    };
-    for (const auto& c : cases) {
-        const TrackSector ts{static_cast<uint8_t>(c.track), static_cast<uint8_t>(c.sector)};
-        EXPECT_EQ(blockOffset(c.kind, ts), c.block * 256) << c.track << "/" << c.sector;
-        EXPECT_EQ(sectorsPerTrack(c.kind, c.track), c.sectors) << c.track;
-        EXPECT_TRUE(isValidBlock(c.kind, ts));
-        EXPECT_FALSE(isValidBlock(c.kind, {ts.track, static_cast<uint8_t>(c.sectors)}));
-    }
-    EXPECT_EQ(sectorsPerTrack(ImageKind::D64, 36), 0);
-    EXPECT_FALSE(isValidBlock(ImageKind::D64, {0, 0}));
 }
 
 // A fresh format of each kind: header, BAM and directory bytes, free blocks,
@@ -199,26 +176,6 @@ TEST(DiskFiles, DirectoryGrowthLimitAndTheDirectoryFile) {
     EXPECT_EQ(di_scratch(*img, nameOf("F7"), kTypePrg), kStatusScratched);
     EXPECT_TRUE(writeFile(*img, "AGAIN", {}));
     EXPECT_EQ(blockAt(*img, 18, 1)[7 * 32 + 5], 'A');
-}
-
-TEST(DiskNames, MatchingPaddingAndConversion) {
-    for (const auto& [pattern, matches] : {std::pair{"*", true}, std::pair{"Z*", true}, std::pair{"Y*", false},
-                                           std::pair{"Z?ASTLE", true}, std::pair{"ZCASTLE", true},
-                                           std::pair{"ZCAST", false}, std::pair{"ZCASTLE2", false}})
-        EXPECT_EQ(di_match_name(nameOf(pattern).data(), nameOf("ZCASTLE").data()), matches) << pattern;
-    EXPECT_TRUE(di_match_name(nameOf("0123456789ABCDEF").data(), nameOf("0123456789ABCDEF").data()));
-    uint8_t field[16];
-    EXPECT_EQ(di_pad_name(field, "0123456789abcdefXYZ"), 16);
-    EXPECT_EQ(field[15], 'f');
-    EXPECT_EQ(di_pad_name(field, "ab"), 2);
-    std::string text;
-    EXPECT_EQ(di_unpad_name(text, field), 2);
-    EXPECT_EQ(text, "ab");
-    std::string host = "zMyHouse 1\xC1", disk = "GRUSK 2008\x7F";
-    toDiskName(host);
-    toHostName(disk);
-    EXPECT_EQ(host, "ZmYhOUSE 1a");
-    EXPECT_EQ(disk, "grusk 2008?");
 }
 
 TEST(DiskFiles, OpeningUnclosedEntriesAndScratching) {

@@ -129,9 +129,12 @@ TEST(ImageOps, FailedInsertsLeaveTheImageUntouched) {
     EXPECT_EQ(imageBlocksFree(image), 0);
 }
 
+// Host names to disk names and back: the first 16 characters, letter case
+// swapped, bytes modulo 128, 127 shown as '?'.
 TEST(ImageOps, NamesAndTypes) {
     EXPECT_EQ(hostNameFromDisk(diskNameFromHost("pic a title and more").data()), "pic a title and ");
-    EXPECT_EQ(hostNameFromDisk(diskNameFromHost("zCastle").data()), "zCastle");
+    EXPECT_EQ(hostNameFromDisk(diskNameFromHost("zCastle 1\xC1").data()), "zCastle 1A");
+    EXPECT_EQ(hostNameFromDisk(nameOf("GRUSK\x7F").data()), "grusk?");
     for (const auto& [type, text] : {std::pair{0x82, "prg"}, std::pair{0xC1, "seq<"}, std::pair{0x04, "*rel"},
                                      std::pair{0x87, "???"}})
         EXPECT_EQ(fileTypeText(static_cast<uint8_t>(type)), text);

@@ -16,7 +16,7 @@ import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from xwin import (BLACK, CANVAS_LEFT, CANVAS_TOP, CELL, CLIENT_HEIGHT, MOVE_PAUSE, STATUS_HEIGHT,  # noqa: E402
-                  Display, Editor, StageFailure, check, glide, nudge_until, run_script, wait_until)
+                  Display, Editor, StageFailure, check, glide, nudge_until, run_cli, run_script, wait_until)
 
 # Object list rows (type codes).
 CONVEYOR_SWITCH, DOOR, FORCE_FIELD, KEY, LADDER, WALKWAY = 0, 3, 5, 7, 9, 27
@@ -50,8 +50,7 @@ class Stage:
         view = view or {}
         args = [castle] if castle else []
         caption = re.escape(os.path.basename(castle)) if castle else "NO CASTLE LOADED"
-        # The editor starts in a program folder of its own, without the view
-        # (size, place, zoom) an earlier run remembered there.
+        # In a program folder of its own, without the view an earlier run remembered there,
         prog = os.path.join(self.work, "prog")
         if not os.path.isdir(prog):
             os.mkdir(prog)
@@ -60,8 +59,7 @@ class Stage:
         for name in os.listdir(prog):
             if name.lower().endswith(".ini"):
                 os.remove(os.path.join(prog, name))
-        # Nor the views the user switched on or off elsewhere: the user's own
-        # settings live in a folder of the stage's.
+        # and with the user's own settings in a folder of the stage's.
         config = os.path.join(self.work, "config", "GruskEdit")
         shutil.rmtree(os.path.dirname(config), ignore_errors=True)
         os.makedirs(config)
@@ -403,8 +401,7 @@ def scenario_zoomed_drop_drag_place_and_follow(s):
     is dragged and Ctrl-clicked away, a type is placed, a door double click
     puts the pointer on the door it leads to; Ctrl+0 brings back 640 x 400."""
     dropped = os.path.join(s.work, "dropped.cas")
-    out = subprocess.run([s.cli, "decompile", SAMPLE, dropped], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-    check(out.returncode == 0, "decompile: " + out.stdout.decode(errors="replace"))
+    run_cli(s.cli, "decompile", SAMPLE, dropped)
     dropsource = os.path.join(os.path.dirname(s.program), "..", "tools", "dropsource", "dropsource")
     check(os.access(dropsource, os.X_OK), dropsource + " is not built")
     e = s.start(SAMPLE, empty_bottom=False)
@@ -580,19 +577,15 @@ def main(argv):
     if len(argv) < 2:
         print(__doc__)
         return 2
-    program_dir = os.path.abspath(argv[1])
-    wanted = argv[2:]
-    failures = 0
+    program_dir, wanted, failures = os.path.abspath(argv[1]), argv[2:], 0
     work = tempfile.mkdtemp(prefix="gruskwin-")
-    # Room for the main window at 200% and the device pixel ratio 2.
-    display = Display(1920, 1200, workdir=work)
+    display = Display(1920, 1200, workdir=work)  # room for the main window at 200% and at ratio 2
     try:
         for scenario in SCENARIOS:
             name = scenario.__name__[len("scenario_"):]
             if wanted and name not in wanted:
                 continue
-            stage = Stage(program_dir, display, work)
-            started = time.monotonic()
+            stage, started = Stage(program_dir, display, work), time.monotonic()
             try:
                 scenario(stage)
                 print("window: %-36s ok (%.1f s)" % (name, time.monotonic() - started))

@@ -1,16 +1,10 @@
-"""Driving the real editor in a real X server: a private Xvfb display, the
-editor started on it, pointer and keys through xdotool, screenshots read back
-as pixels (ImageMagick `import`), captions, saving through the real file
-dialog and reading the saved castle back with gruskedit-cli.
-
-Standard library only. Every wait polls a condition and ends after a bounded
-time with a clear failure, so a broken editor fails the stage quickly instead
-of hanging it.
-"""
+"""The real editor in a private Xvfb display: pointer and keys through
+xdotool, screenshots read as pixels, castles saved through the real file
+dialog and read back with gruskedit-cli. Standard library only; every wait is
+bounded, so a broken editor fails the stage instead of hanging it."""
 
 import os
 import re
-import shutil
 import subprocess
 import tempfile
 import time
@@ -77,35 +71,28 @@ class Image:
     given by offsets (of red, green and blue)."""
 
     def __init__(self, width, height, data, stride=None, step=3, offsets=(0, 1, 2)):
-        self.width = width
-        self.height = height
-        self.data = data
-        self.stride = stride or width * 3
-        self.step = step
-        self.offsets = offsets
+        self.width, self.height, self.data = width, height, data
+        self.stride, self.step, self.offsets = stride or width * 3, step, offsets
 
     @staticmethod
     def from_xwd(raw):
-        """An xwd dump of a 24-bit TrueColor window (32 bits per pixel)."""
+        """An xwd dump of a 24-bit TrueColor window."""
         import struct
-        header = struct.unpack(">25I", raw[:100])
-        (header_size, _version, pixmap_format, depth, width, height, _xoffset, byte_order, _unit, _bit_order,
-         _pad, bits_per_pixel, bytes_per_line, _visual, red_mask, _green_mask, _blue_mask, _bits_rgb,
-         _entries, ncolours) = header[:20]
+        h = struct.unpack(">25I", raw[:100])
+        header_size, pixmap_format, depth, width, height, byte_order = h[0], h[2], h[3], h[4], h[5], h[7]
+        bits_per_pixel, bytes_per_line, masks, ncolours = h[11], h[12], h[14:17], h[19]
         if pixmap_format != 2 or depth != 24 or bits_per_pixel not in (24, 32):
             raise StageFailure("unexpected screenshot format (depth %d, %d bits)" % (depth, bits_per_pixel))
-        # A window's dump may hold pixels of three bytes in rows padded to
-        # four bytes a pixel: the row length does not tell the pixel size.
+        # Pixels of three bytes may come in rows padded to four a pixel: the
+        # row length does not tell the pixel size.
         step = bits_per_pixel // 8
         start = header_size + ncolours * 12
         data = raw[start:start + bytes_per_line * height]
         if len(data) != bytes_per_line * height:
             raise StageFailure("truncated screenshot")
-        # Byte of each channel within a pixel, from its mask and the byte order.
-        def byte_of(mask):
-            shift = {0xff: 0, 0xff00: 1, 0xff0000: 2, 0xff000000: 3}[mask]
-            return shift if byte_order == 0 else step - 1 - shift
-        offsets = (byte_of(red_mask), byte_of(_green_mask), byte_of(_blue_mask))
+        # Each channel's byte within a pixel, from its mask and the byte order.
+        shifts = [{0xff: 0, 0xff00: 1, 0xff0000: 2, 0xff000000: 3}[m] for m in masks]
+        offsets = tuple(shift if byte_order == 0 else step - 1 - shift for shift in shifts)
         return Image(width, height, data, bytes_per_line, step, offsets)
 
     @staticmethod
@@ -154,9 +141,6 @@ class Display:
     """A private Xvfb server on a free display number (chosen by Xvfb)."""
 
     def __init__(self, width=1280, height=1024, workdir=None):
-        for tool in ("Xvfb", "xdotool", "xwd", "import"):
-            if shutil.which(tool) is None:
-                raise StageFailure(tool + " is missing (scripts/deps.sh installs it)")
         self.workdir = workdir or tempfile.mkdtemp(prefix="gruskwin-")
         read_end, write_end = os.pipe()
         self.log = open(os.path.join(self.workdir, "xvfb.log"), "wb")
@@ -179,8 +163,8 @@ class Display:
         wait_until(lambda: self.run(["xdotool", "getdisplaygeometry"], check_rc=False).returncode == 0,
                    "the X server to answer")
 
-    def run(self, argv, check_rc=True, stdin=None):
-        result = subprocess.run(argv, env=self.env, input=stdin, stdout=subprocess.PIPE,
+    def run(self, argv, check_rc=True):
+        result = subprocess.run(argv, env=self.env, stdout=subprocess.PIPE,
                                 stderr=subprocess.PIPE, timeout=30)
         if check_rc and result.returncode != 0:
             raise StageFailure("%s failed: %s" % (" ".join(argv), result.stderr.decode(errors="replace")))
@@ -190,9 +174,8 @@ class Display:
         return self.run(["xdotool"] + [str(a) for a in args], check_rc=check_rc).stdout.decode().strip()
 
     def screenshot(self, window="root"):
-        """A window by its id (quick, through xwd), or the whole screen with
-        the popup menus on it (through ImageMagick: xwd leaves out windows of
-        another depth, such as menus)."""
+        """A window by its id (quick, through xwd), or the whole screen with the
+        menus on it (xwd leaves out windows of another depth, such as menus)."""
         if window == "root":
             return Image.from_ppm(self.run(["import", "-silent", "-window", "root", "-depth", "8", "ppm:-"]).stdout)
         return Image.from_xwd(self.run(["xwd", "-silent", "-id", str(window)]).stdout)
@@ -317,7 +300,7 @@ class Editor(Window):
 
     def lit_share(self, column, row, width=1, height=1):
         """The share of the cells' pixels that are not black."""
-        return self.screenshot().lit(*self.cell_rect(column, row, width, height)) / float(width * height * (CELL * self.zoom) ** 2)
+        return self.lit(self.screenshot(), column, row, width, height) / float(width * height * (CELL * self.zoom) ** 2)
 
     def lit(self, shot, column, row, width=1, height=1):
         """Pixels of the cells that are not the black background."""
@@ -344,16 +327,14 @@ class Editor(Window):
         self.display.move(*self.cell(column, row))
 
     def drag_cells(self, path, settled=None):
-        """Holds the left button from the first cell through the others.
-        The window system merges moves that come faster than the program
-        takes them, so after each move settled(column, row) is waited for
-        (a condition on the screen), or else a short pause is made."""
+        """Holds the left button from the first cell through the others. The
+        window system merges moves that come faster than the program takes
+        them: after each, settled(column, row) is waited for, or a pause made."""
         self.display.move(*self.cell(*path[0]))
         self.display.xdotool("mousedown", 1)
         try:
             for column, row in path[1:]:
-                self.display.move(*self.cell(column, row, 4, 4))
-                self.display.move(*self.cell(column, row))
+                self.hover_cell(column, row)
                 if settled:
                     settled(column, row)
                 else:
@@ -362,10 +343,9 @@ class Editor(Window):
             self.display.xdotool("mouseup", 1)
 
     def choose(self, row):
-        """Chooses a type by the keyboard: Esc drops the choice and the
-        selection (the arrow keys would move a selection), a click on the
-        list's first visible row gives the list the focus, Home and Down move
-        to the row. No pixel of the list has to be known."""
+        """Chooses a type by the keyboard, knowing no pixel of the list: Esc
+        drops the choice and the selection (which the arrow keys would move),
+        a click on the first visible row focuses the list, Home and Down move."""
         self.focus()
         self.display.key("Escape")
         self.display.click(*self.client(*LIST_FIRST_ROW))
@@ -425,14 +405,19 @@ def nudge_until(display, first, second, condition, what):
     raise StageFailure("no " + what)
 
 
+def run_cli(cli, *args):
+    """gruskedit-cli's output; a failure ends the scenario."""
+    out = subprocess.run([cli, *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=30)
+    if out.returncode != 0:
+        raise StageFailure("gruskedit-cli %s: %s" % (" ".join(args), out.stderr.decode(errors="replace")))
+    return out.stdout.decode()
+
+
 def dump_castle(cli, path):
     """What gruskedit-cli dump says about a castle file: settings, rooms in use
     and the objects, walkway pieces and vertical pieces by (room, x, y)."""
-    out = subprocess.run([cli, "dump", path], stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=30)
-    if out.returncode != 0:
-        raise StageFailure("gruskedit-cli dump %s: %s" % (path, out.stderr.decode(errors="replace")))
     castle = {"rooms": {}, "objects": {}, "walkways": {}, "verticals": {}}
-    for line in out.stdout.decode().splitlines():
+    for line in run_cli(cli, "dump", path).splitlines():
         words = line.split()
         fields = dict(w.split("=", 1) for w in words if "=" in w)
         if words[0] == "room":
@@ -447,11 +432,7 @@ def dump_castle(cli, path):
 
 def run_script(cli, script_text, out_path):
     """Builds a castle file with gruskedit-cli build from script lines."""
-    script_path = out_path + ".txt"
-    with open(script_path, "w") as f:
+    with open(out_path + ".txt", "w") as f:
         f.write(script_text)
-    out = subprocess.run([cli, "build", script_path, out_path], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                         timeout=30)
-    if out.returncode != 0:
-        raise StageFailure("gruskedit-cli build: " + out.stderr.decode(errors="replace"))
+    run_cli(cli, "build", out_path + ".txt", out_path)
     return out_path
