@@ -22,7 +22,9 @@ TEST(ImageOps, MakeImageByEndingOrExistingKindAndNeverOverOtherFiles) {
     TempDir dir;
     std::ostringstream report;
     ASSERT_EQ(makeImage(dir.file("new.d64"), "my disk", "ab", report), 0);
-    EXPECT_NE(report.str().find("\n 18: 17/19 0011111111111111111\n"), std::string::npos) << report.str();
+    EXPECT_EQ(report.str().rfind("TRK  FREE  MAP\n  1: 21/21 111111111111111111111\n", 0), 0u) << report.str();
+    EXPECT_NE(report.str().find("\n 18: 17/19 0011111111111111111\n"), std::string::npos);
+    EXPECT_NE(report.str().find("\n 35: 17/17 11111111111111111\n\n664 blocks free\n"), std::string::npos);
     const auto bytes = readBytes(dir.file("new.d64"));
     EXPECT_EQ(std::string(bytes.begin() + 357 * 256 + 144, bytes.begin() + 357 * 256 + 152), "MY DISK\xA0");
     EXPECT_EQ(std::string(bytes.begin() + 357 * 256 + 162, bytes.begin() + 357 * 256 + 164), "AB");
@@ -95,11 +97,24 @@ TEST(ImageOps, InsertUnderHostNamesExtractAndDelete) {
         EXPECT_FALSE(fs::exists(dir.file(path)));
     }
     EXPECT_EQ(extractFile(dir.file("missing.d64"), "x", dir.file("x.prg"), out, err), 1);
+    fs::create_directory(dir.path() / "folder.prg");  // never replaced, and the message says why
+    EXPECT_EQ(extractFile(image, "Zupper", dir.file("folder.prg"), out, err, &copied), 0);
+    EXPECT_EQ(err.str(), "Write error: Is a directory\n");
+    EXPECT_TRUE(fs::is_empty(dir.path() / "folder.prg"));
 
     EXPECT_EQ(deleteFile(image, "zfour"), kStatusNotFound);
     EXPECT_EQ(deleteFile(image, "z*"), kStatusScratched);
     EXPECT_EQ(deleteFile(image, "Z*"), kStatusScratched);
     EXPECT_EQ(deleteFile(image, "?mpty"), kStatusScratched);
+    EXPECT_EQ(imageBlocksFree(image), 663);
+    // A file left unclosed (by a full disk) goes by its exact name.
+    DiskImagePtr img = di_load_image(image);
+    ImageFilePtr open = di_open_file(*img, nameOf("ZOPEN"), kTypePrg, "wb");
+    di_write_file(*open, counting(3 * 254 + 10).data(), 3 * 254 + 10);
+    open.reset();
+    ASSERT_TRUE(di_free_image(std::move(img)));
+    EXPECT_EQ(imageBlocksFree(image), 660);
+    EXPECT_EQ(deleteNamedFile(image, nameOf("ZOPEN")), kStatusScratched);
     EXPECT_EQ(imageBlocksFree(image), 663);
     EXPECT_EQ(deleteFile(dir.file("missing.d64"), "x"), 0);
     EXPECT_EQ(imageBlocksFree(dir.file("missing.d64")), -1);
