@@ -24,8 +24,8 @@ Bytes padded(const std::string& text, size_t n) {
 }
 
 // A fresh format of each kind: header, BAM and directory bytes, free blocks,
-// and the blocks a file takes in turn.
-TEST(DiskLayout, FormatAndAllocationOrderOfEachKind) {
+// the blocks a file takes in turn, and a disk filled up.
+TEST(DiskLayout, FormatAllocationOrderAndFullDiskOfEachKind) {
     const struct {
         size_t size;
         int track, sector, offset;
@@ -54,13 +54,14 @@ TEST(DiskLayout, FormatAndAllocationOrderOfEachKind) {
     };
     const struct {
         size_t size;
+        ImageKind kind;
         int blocksFree;
         std::vector<std::pair<int, int>> fileBlocks;
     } kinds[] = {
-        {kD64Size, 664, {{1, 10}, {1, 20}, {1, 9}, {1, 19}, {1, 8}, {1, 18}, {1, 7}, {1, 17}, {1, 6}, {1, 16}, {1, 5},
+        {kD64Size, ImageKind::D64, 664, {{1, 10}, {1, 20}, {1, 9}, {1, 19}, {1, 8}, {1, 18}, {1, 7}, {1, 17}, {1, 6}, {1, 16}, {1, 5},
                          {1, 15}, {1, 4}, {1, 14}, {1, 3}, {1, 13}, {1, 2}, {1, 12}, {1, 1}, {1, 11}, {1, 0}, {2, 10}}},
-        {kD71Size, 1328, {{1, 6}, {1, 12}, {1, 18}, {1, 3}, {1, 9}}},
-        {kD81Size, 3160, {{1, 1}, {1, 2}, {1, 3}}},
+        {kD71Size, ImageKind::D71, 1328, {{1, 6}, {1, 12}, {1, 18}, {1, 3}, {1, 9}}},
+        {kD81Size, ImageKind::D81, 3160, {{1, 1}, {1, 2}, {1, 3}}},
     };
     for (const auto& k : kinds) {
         SCOPED_TRACE(k.size);
@@ -75,12 +76,40 @@ TEST(DiskLayout, FormatAndAllocationOrderOfEachKind) {
         EXPECT_EQ(di_count_blocks_free(*img), k.blocksFree);
         ASSERT_TRUE(writeFile(*img, "A", counting(254 * k.fileBlocks.size())));
         const int entry = di_find_entry(*img, nameOf("A"), kTypePrg);
-        std::vector<std::pair<int, int>> chain;
-        for (const TrackSector ts : chainOf(*img, entry)) chain.emplace_back(ts.track, ts.sector);
-        EXPECT_EQ(chain, k.fileBlocks);
+        std::vector<std::pair<int, int>> blocks;
+        for (const TrackSector ts : chainOf(*img, entry)) blocks.emplace_back(ts.track, ts.sector);
+        EXPECT_EQ(blocks, k.fileBlocks);
         EXPECT_EQ(img->data[entry + kEntryBlocks], k.fileBlocks.size());
-        EXPECT_EQ(img->blocksFree, k.blocksFree - static_cast<int>(k.fileBlocks.size()));
+
+        // Filled up, never on the directory track (nor a D71's second BAM track);
+        // one block's worth more goes into the buffer before the disk is found full.
+        const int free = k.blocksFree - static_cast<int>(k.fileBlocks.size());
+        const int dirFree = di_track_blocks_free(*img, directoryTrack(img->kind));
+        ASSERT_EQ(img->blocksFree, free);
+        ImageFilePtr f = di_open_file(*img, nameOf("BIG"), kTypePrg, "wb");
+        const int big = f->entry;
+        const Bytes bytes = counting(static_cast<size_t>(free) * 254 + 1000);
+        EXPECT_EQ(di_write_file(*f, bytes.data(), static_cast<int>(bytes.size())), (free + 1) * 254);
+        EXPECT_EQ(img->status, kStatusDiskFull);
+        EXPECT_FALSE(di_close_file(std::move(f)));
+        EXPECT_EQ(img->data[big + kEntryType], 0x02);  // left unclosed
+        const auto chain = chainOf(*img, big);
+        EXPECT_EQ(static_cast<int>(chain.size()), free);
+        for (const TrackSector& ts : chain)
+            EXPECT_TRUE(ts.track != directoryTrack(img->kind) && (img->kind != ImageKind::D71 || ts.track != 53));
+        EXPECT_EQ(di_track_blocks_free(*img, directoryTrack(img->kind)), dirFree);
+        EXPECT_EQ(di_count_blocks_free(*img), 0);
+        // Its bytes load as an image of the same kind, a block less does not.
+        const Bytes image = di_free_image_to_bytes(std::move(img));
+        ASSERT_TRUE(di_load_image_bytes(image.data(), image.size()));
+        EXPECT_EQ(di_load_image_bytes(image.data(), image.size())->kind, k.kind);
+        EXPECT_FALSE(di_load_image_bytes(image.data(), image.size() - 256));
     }
+    DiskImagePtr img = formatted(kD64Size);
+    const Bytes exact = counting(664 * 254);
+    EXPECT_TRUE(writeFile(*img, "FILL", exact));  // exactly full: complete
+    EXPECT_FALSE(writeFile(*img, "MORE", {7}));
+    EXPECT_EQ(readFile(*img, "FILL"), exact);
 }
 
 TEST(DiskLayout, FormatWithoutIdKeepsIdAndDataAndErrorBytesStay) {
@@ -90,6 +119,7 @@ TEST(DiskLayout, FormatWithoutIdKeepsIdAndDataAndErrorBytesStay) {
     writeBytes(dir.file("e.d64"), bytes);
     DiskImagePtr img = di_load_image(dir.file("e.d64"));
     ASSERT_TRUE(img);
+    EXPECT_EQ(img->kind, ImageKind::D64);
     const uint8_t id[2] = {'4', '2'};
     di_format(*img, nameOf("E"), id);
     ASSERT_TRUE(writeFile(*img, "KEEP", counting(300)));
@@ -104,38 +134,6 @@ TEST(DiskLayout, FormatWithoutIdKeepsIdAndDataAndErrorBytesStay) {
     ASSERT_EQ(after.size(), kD64WithErrorsSize);
     EXPECT_TRUE(std::equal(after.begin() + kD64Size, after.end(), bytes.begin() + kD64Size));
     EXPECT_EQ(after[0], 0);  // the format with an id cleared the blocks
-}
-
-// A disk filled up never gives away the directory track (nor a D71's second
-// BAM track); the close of a file whose tail found no block says so.
-TEST(DiskFiles, FullDisks) {
-    for (size_t size : {kD64Size, kD71Size, kD81Size}) {
-        SCOPED_TRACE(size);
-        DiskImagePtr img = formatted(size);
-        const int free = img->blocksFree;
-        const int dirFree = di_track_blocks_free(*img, directoryTrack(img->kind));
-        ImageFilePtr f = di_open_file(*img, nameOf("BIG"), kTypePrg, "wb");
-        const int entry = f->entry;
-        const Bytes bytes = counting(static_cast<size_t>(free) * 254 + 1000);
-        // One more block's worth goes into the buffer before the disk is found full.
-        EXPECT_EQ(di_write_file(*f, bytes.data(), static_cast<int>(bytes.size())), (free + 1) * 254);
-        EXPECT_EQ(img->status, kStatusDiskFull);
-        EXPECT_FALSE(di_close_file(std::move(f)));
-        EXPECT_EQ(img->data[entry + kEntryType], 0x02);  // left unclosed
-        const auto chain = chainOf(*img, entry);
-        EXPECT_EQ(static_cast<int>(chain.size()), free);
-        for (const TrackSector& ts : chain) {
-            EXPECT_NE(ts.track, directoryTrack(img->kind));
-            EXPECT_TRUE(img->kind != ImageKind::D71 || ts.track != 53);
-        }
-        EXPECT_EQ(di_track_blocks_free(*img, directoryTrack(img->kind)), dirFree);
-        EXPECT_EQ(di_count_blocks_free(*img), 0);
-    }
-    DiskImagePtr img = formatted(kD64Size);
-    const Bytes exact = counting(664 * 254);
-    EXPECT_TRUE(writeFile(*img, "FILL", exact));  // exactly full: complete
-    EXPECT_FALSE(writeFile(*img, "MORE", {7}));
-    EXPECT_EQ(readFile(*img, "FILL"), exact);
 }
 
 TEST(DiskFiles, EntriesAndBlocksOfSmallFiles) {
@@ -278,15 +276,6 @@ TEST(DiskLoad, OnlyImagesOfAcceptedSizes) {
     for (const std::string& path : {dir.file("missing.d64"), dir.file("short.d64"), dir.path().string()})
         EXPECT_FALSE(di_load_image(path)) << path;
     for (size_t size : {size_t{0}, kD64Size - 1, kD64Size + 1, kD81Size + 1}) EXPECT_FALSE(di_create_image("x", size));
-    for (const auto& [size, kind] : {std::pair{kD64Size, ImageKind::D64}, std::pair{kD64WithErrorsSize, ImageKind::D64},
-                                     std::pair{kD71Size, ImageKind::D71}, std::pair{kD81Size, ImageKind::D81}}) {
-        const Bytes bytes = di_free_image_to_bytes(formatted(size));
-        ASSERT_EQ(bytes.size(), size);
-        DiskImagePtr img = di_load_image_bytes(bytes.data(), bytes.size());
-        ASSERT_TRUE(img) << size;
-        EXPECT_EQ(img->kind, kind);
-        EXPECT_FALSE(di_load_image_bytes(bytes.data(), size - 256));
-    }
 }
 
 }  // namespace
