@@ -36,48 +36,36 @@ void makeValidCastle(AppState& app, int doorX = 10) {
     ASSERT_NE(placeObject(app.castle, kDoor, doorX, 10), 0);
 }
 
-TEST(GameDisk, HoldsTheThirteenFilesInOrderAndReformatsAnyKind) {
+// The thirteen game files whole and in order under their host names, on a
+// disk named "grusk 2008" with id "00"; an existing image of any kind is
+// made again; a name asked for gets the ending.
+TEST(GameDisk, HoldsTheThirteenFilesInOrder) {
     ProgramFolder pf;
     std::ostringstream report;
     ASSERT_EQ(makeImage(pf.path("old.d81"), "old", "xx"), 0);
-    writeBytes(pf.path("zkeep.prg"), Bytes(3000, 1));
-    ASSERT_EQ(insertFile(pf.path("old.d81"), pf.path("zkeep.prg")), 0);
-    fs::rename(pf.path("old.d81"), pf.path("game.d64"));
-    std::string image = pf.path("game.d64");
+    ASSERT_EQ(insertFile(pf.path("old.d81"), pf.path("d64/grusk.prg")), 0);
+    fs::rename(pf.path("old.d81"), pf.path("old.d64"));
+    std::string image = pf.path("old.d64");
     ASSERT_EQ(buildGameDisk(pf.app, image, false, report), 1);
-    EXPECT_EQ(fs::file_size(image), kD81Size);
-    ASSERT_EQ(buildGameDisk(pf.app, image = pf.path("new.d64"), false, report), 1);
-    const NameList names = {"castles", "grusk",  "music0", "music1", "music2", "music3",     "music4",
-                            "music5",  "music6", "music7", "music8", "object", "pic a title"};
-    EXPECT_EQ(directoryNames(pf.path("game.d64")), names);
-    EXPECT_EQ(directoryNames(image), names);
-    for (size_t i = 0; i < kGameFiles.size(); ++i) EXPECT_EQ(extracted(pf, image, names[i]), gameFileBytes(i)) << names[i];
-    const auto bytes = readBytes(image);
-    ASSERT_EQ(bytes.size(), kD64Size);
-    EXPECT_EQ(std::string(bytes.begin() + 357 * 256 + 144, bytes.begin() + 357 * 256 + 164), "GRUSK 2008\xA0\xA0\xA0\xA0\xA0\xA0\xA0\xA0" "00");
-    // Eight entries in 18/1 (the first file at 1/10), the other five in 18/4.
-    const uint8_t* dir1 = bytes.data() + 358 * 256;
-    EXPECT_EQ(Bytes(dir1, dir1 + 5), (Bytes{18, 4, 0x82, 1, 10}));
-    EXPECT_EQ(std::string(dir1 + 7 * 32 + 5, dir1 + 7 * 32 + 11), "MUSIC5");
-    EXPECT_EQ(std::string(bytes.begin() + 361 * 256 + 4 * 32 + 5, bytes.begin() + 361 * 256 + 4 * 32 + 17), "PIC A TITLE\xA0");
-    EXPECT_EQ(bytes[361 * 256 + 5 * 32 + 2], 0);
-}
-
-TEST(GameDisk, AsksForANameAndSaysWhenTheImageCannotBeMade) {
-    ProgramFolder pf;
-    std::ostringstream report;
-    std::string image = "ignored";
-    pf.ui.files.push_back(std::nullopt);
+    pf.ui.files = {std::nullopt, pf.path("new"), pf.path("CAPS.D64")};
     EXPECT_EQ(buildGameDisk(pf.app, image, true, report), 0);
-    EXPECT_EQ(image, "ignored");
     EXPECT_EQ(pf.ui.fileDialogs.back().second.label, "D64 Images");
     EXPECT_EQ(pf.ui.fileDialogs.back().second.pattern, "*.d64");
-    for (const auto& [chosen, made] : {std::pair{"chosen", "chosen.d64"}, std::pair{"CAPS.D64", "CAPS.D64"}}) {
-        pf.ui.files.push_back(pf.path(chosen));
-        EXPECT_EQ(buildGameDisk(pf.app, image, true, report), 1);
-        EXPECT_EQ(image, pf.path(made));
-        EXPECT_EQ(fs::file_size(pf.path(made)), kD64Size);
+    for (const auto& [path, size] : {std::pair{"old.d64", kD81Size}, std::pair{"new.d64", kD64Size}, std::pair{"CAPS.D64", kD64Size}}) {
+        if (path != std::string("old.d64")) {
+            ASSERT_EQ(buildGameDisk(pf.app, image, true, report), 1);
+        }
+        EXPECT_EQ(image, pf.path(path));
+        EXPECT_EQ(fs::file_size(image), size);
+        NameList names;
+        for (size_t i = 0; i < kGameFiles.size(); ++i) {
+            names.push_back(std::string(kGameFiles[i]).substr(0, std::string(kGameFiles[i]).size() - 4));
+            EXPECT_EQ(extracted(pf, image, names.back()), gameFileBytes(i)) << names.back();
+        }
+        EXPECT_EQ(directoryNames(image), names);
     }
+    const auto bytes = readBytes(image);
+    EXPECT_EQ(std::string(bytes.begin() + 357 * 256 + 144, bytes.begin() + 357 * 256 + 164), "GRUSK 2008\xA0\xA0\xA0\xA0\xA0\xA0\xA0\xA0" "00");
     EXPECT_TRUE(pf.ui.messages.empty());
     EXPECT_EQ(buildGameDisk(pf.app, image = pf.path("no/such/folder/x.d64"), false, report), 0);
     EXPECT_EQ(pf.ui.messageTexts(), NameList{"Image Creation failed"});

@@ -77,7 +77,7 @@ TEST_F(ModelTest, RecountCountsLinksRunsSuspensionsAndOrdinalsInScanOrder) {
     for (size_t i = 0; i < std::size(counts); ++i) EXPECT_EQ(counts[i].counted, counts[i].expected) << "row " << i;
 }
 
-TEST_F(ModelTest, AccessorsIgnoreBadFieldsAndCells) {
+TEST_F(ModelTest, AccessorsIgnoreBadFieldsAndCellsAndTypesHaveTheirLayers) {
     put(kKey, 0, 0);
     const CellRecord before = room().object(0, 0);
     setCellField(castle, 0, 0, 0, kCellFieldCount, 5);
@@ -99,6 +99,11 @@ TEST_F(ModelTest, AccessorsIgnoreBadFieldsAndCells) {
     EXPECT_EQ(cellSize(kKey), (Size{3, 1}));
     resetPictureSizes();
     EXPECT_EQ(cellSize(kKey), (Size{2, 1}));
+    for (const auto& [type, layer] : {std::pair{kConveyorSwitch, Layer::Object}, std::pair{kLadder, Layer::Vertical},
+                                      std::pair{kWalkway, Layer::Walkway}, std::pair{kWalkwaySlideM, Layer::Walkway},
+                                      std::pair{kCamouflage, Layer::Camouflage}, std::pair{kPicPatch, Layer::Object},
+                                      std::pair{kObjectTypes, Layer::None}})
+        EXPECT_EQ(storageLayer(type), layer) << type;
 }
 
 }  // namespace
