@@ -1,5 +1,6 @@
 // The castle model's clearing, recount and field accessors.
 #include <cstring>
+#include <functional>
 
 #include "model/model_fixture.h"
 
@@ -45,6 +46,22 @@ TEST_F(ModelTest, ClearingEmptiesTheRecordsButKeepsMapAndSettings) {
     EXPECT_EQ(ui.caption(), "<NO CASTLE LOADED>");
     EXPECT_EQ(room(5).roomMapRect.right, 48);
     EXPECT_EQ(castle.settings.playerLives[1], 9);
+}
+
+// Any one cell of any layer, or a header field, tells two rooms apart.
+TEST_F(ModelTest, SameRoomLooksAtEveryLayer) {
+    put(kKey, 0, 0);
+    const std::function<void(Room&)> changes[] = {
+        [](Room& r) { r.object(5, 5).type = kDoor; }, [](Room& r) { r.vertical(39, 24).type = kLadder; },
+        [](Room& r) { r.walkway(5, 5) = kWalkway; },  [](Room& r) { r.camouflage(0, 24) = 1; },
+        [](Room& r) { r.roomColour = 7; },
+    };
+    for (const auto& change : changes) {
+        Room copy = room(0);
+        EXPECT_TRUE(sameRoom(copy, room(0)));
+        change(copy);
+        EXPECT_FALSE(sameRoom(copy, room(0)));
+    }
 }
 
 TEST_F(ModelTest, RecountCountsLinksRunsSuspensionsAndOrdinalsInScanOrder) {
