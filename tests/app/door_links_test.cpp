@@ -77,6 +77,8 @@ TEST(Link, RulesAndSlotLimits) {
 
     f.enter(1);
     f.put(kLightningSwitch, 0, 0);  // holds four
+    startLinking(f.app);
+    EXPECT_EQ(f.ui.cursors.back(), CursorShape::Link);
     for (int i = 0; i < 5; ++i) {
         f.put(kLightningMachine, 3 + 4 * i, 0);
         f.link(0, 0, 3 + 4 * i, 0);
@@ -105,24 +107,19 @@ TEST(DoorCommands, TypeStartAndUnlinkOnlyActOnTheirObjects) {
     f.put(kKey, 20, 0);
     f.app.popupCell = {10, 0};
     setDoorType(f.app, true);
-    EXPECT_EQ(f.at(10, 0).picture, kExitDoor);
-    EXPECT_EQ(f.at(10, 0).variant, 1);
+    EXPECT_EQ(std::make_pair(f.at(10, 0).picture, f.at(10, 0).variant), std::make_pair(kExitDoor, 1));
     setDoorType(f.app, false);
     EXPECT_EQ(f.at(10, 0).picture, kDoor);
     setPlayerStart(f.app, 2);
-    const CastleSettings& s = f.castle().settings;
-    EXPECT_EQ(std::vector<int>({s.playerStartRoom[0], s.playerStartRoom[1], s.playerStartDoor[1]}),
-              std::vector<int>({0, 3, 1}));
     f.app.popupCell = {20, 0};
     setDoorType(f.app, true);
     setPlayerStart(f.app, 1);
     unlinkObject(f.app);
     EXPECT_EQ(f.at(20, 0).picture, kPicKeyWhite);
     EXPECT_EQ(f.at(20, 0).mark, kMarkPlain);
-    EXPECT_EQ(s.playerStartRoom[0], 0);
-    startLinking(f.app);
-    EXPECT_EQ(f.app.mouseMode, kMouseLinking);
-    EXPECT_EQ(f.ui.cursors.back(), CursorShape::Link);
+    const CastleSettings& s = f.castle().settings;
+    EXPECT_EQ(std::vector<int>({s.playerStartRoom[0], s.playerStartRoom[1], s.playerStartDoor[1]}),
+              std::vector<int>({0, 3, 1}));
 }
 
 TEST(Dialogs, NumbersAreReadAsDecimals) {

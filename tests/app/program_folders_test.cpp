@@ -213,7 +213,9 @@ TEST_F(TestRunTest, AnInstalledEditorWritesOnlyIntoTheUsersFolder) {
     }
 }
 
-TEST(SampleCastleTest, GeneratorGivesTheCommittedProgramOfACastleThatUsesEveryType) {
+// The sample castle uses every type, passes the check and still compiles to
+// the committed program.
+TEST(SampleCastleTest, GeneratorGivesTheCommittedProgram) {
     test::TempDir dir;
     fs::create_directories(dir.path() / "resource");
     fs::copy_file(test::sourceDir() + "/data/endroom/endroom.bin", dir.path() / "resource" / "endroom.bin");
@@ -225,30 +227,18 @@ TEST(SampleCastleTest, GeneratorGivesTheCommittedProgramOfACastleThatUsesEveryTy
     ASSERT_TRUE(program.has_value()) << (errors.empty() ? "" : errors[0]);
     EXPECT_EQ(*program, test::readBytes(test::sourceDir() + "/examples/sample.prg"))
         << "regenerate examples/sample.prg with the regenerate_sample target";
-
-    buildSampleCastle(app);
     ui.log.clear();
     EXPECT_EQ(checkCastle(app, true), 0);
     EXPECT_EQ(ui.log, std::vector<std::string>{"No errors found."});
     std::set<int> types;
-    int connectedBothWays = 0, exitDoors = 0;
-    for (int r = 0; r < roomsInUseRun(app.castle); ++r)
-        for (int y = 0; y < kRows; ++y)
-            for (int x = 0; x < kColumns; ++x) {
-                const Room& room = app.castle.room(r);
-                const CellRecord& rec = room.object(x, y);
-                types.insert({rec.type, room.vertical(x, y).type, room.walkway(x, y) != kEmpty ? kWalkway : kEmpty,
-                              room.camouflage(x, y) != 0 ? kCamouflage : kEmpty});
-                if (rec.type != kDoor) continue;
-                exitDoors += rec.variant;
-                const CellRecord& back = app.castle.room(rec.destRoom).object(rec.destX, rec.destY);
-                connectedBothWays += rec.variant == 0 && back.destRoom == r && back.destX == x && back.destY == y &&
-                                     !(rec.destRoom == r && rec.destX == x && rec.destY == y);
-            }
+    for (const Room& room : app.castle.rooms)
+        for (int c = 0; c < kCellsPerRoom; ++c) {
+            const int x = c % kColumns, y = c / kColumns;
+            types.insert({room.object(x, y).type, room.vertical(x, y).type});
+            if (room.walkway(x, y) != kEmpty) types.insert(kWalkway);
+            if (room.camouflage(x, y)) types.insert(kCamouflage);
+        }
     for (int t = 0; t < kPaletteTypes; ++t) EXPECT_TRUE(types.count(t)) << objectTypeName(t);
-    EXPECT_EQ(connectedBothWays, 8);
-    EXPECT_GT(exitDoors, 0);
-    EXPECT_NE(app.castle.settings.playerStartDoor[0], app.castle.settings.playerStartDoor[1]);
 }
 
 }  // namespace

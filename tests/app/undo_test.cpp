@@ -69,7 +69,13 @@ TEST_F(UndoTest, EveryKindOfStepUndoesToTheImageBeforeAndRedoesToTheImageAfter) 
              selectRoom(app, 0);
              popup(kDoor, 5, 5);
          },
-         [&] { run(kCmdConnect); selectRoom(app, 4); click(21, 11); }, 4},
+         [&] {
+             run(kCmdConnect);
+             selectRoom(app, 4);
+             click(21, 11);
+             EXPECT_EQ(castle.room(0).object(5, 5).destRoom + castle.room(4).object(20, 10).destRoom, 4);
+         },
+         4},
         {"Player 1 Start", [&] { useRooms(3); selectRoom(app, 2); popup(kDoor, 10, 10); },
          [&] { run(kCmdPlayer1Start); }, 2},
         {"Player 2 Start", [&] { useRooms(3); selectRoom(app, 2); popup(kDoor, 10, 10); },

@@ -7,7 +7,6 @@
 #include "app/object_commands.h"
 #include "app/view_zoom.h"
 #include "editor/catalogue.h"
-#include "editor/draw/palette.h"
 #include "editor/room_editing.h"
 #include "ui/fake_platform.h"
 
@@ -108,46 +107,11 @@ TEST(ViewZoom, DragStartsFiveRasterPixelsAwayWhateverTheZoom) {
     }
 }
 
-TEST(ViewZoom, ScaledRasterShowsTheRasterPixelUnderEachDevicePixel) {
-    RasterImage source(40, 25);
-    for (int y = 0; y < 25; ++y)
-        for (int x = 0; x < 40; ++x) source.setPixel(x, y, Rgb{uint8_t(x * 6), uint8_t(y * 10), uint8_t(x ^ y)});
-    for (int scale : deviceScales()) {
-        const ZoomMapping m(scale);
-        const RasterImage scaled = scaleRaster(source, m);
-        ASSERT_EQ(scaled.width(), m.deviceLength(40));
-        ASSERT_EQ(scaled.height(), m.deviceLength(25));
-        for (int y = 0; y < scaled.height(); ++y)
-            for (int x = 0; x < scaled.width(); ++x)
-                ASSERT_EQ(scaled.pixel(x, y), source.pixel(m.rasterAt(x), m.rasterAt(y))) << scale;
-    }
-    // Only the asked-for part is redone.
-    const ZoomMapping m(200);
-    RasterImage target(80, 50, Rgb{9, 9, 9});
-    scaleRasterInto(source, m, target, PixelRect{10, 12, 20, 30});
-    EXPECT_EQ(target.pixel(9, 12), (Rgb{9, 9, 9}));
-    EXPECT_EQ(target.pixel(10, 12), source.pixel(5, 6));
-    EXPECT_EQ(target.pixel(19, 29), source.pixel(9, 14));
-    EXPECT_EQ(target.pixel(20, 29), (Rgb{9, 9, 9}));
-}
-
 TEST(ViewZoom, StatusLineNamesTheCellAsTheCheckDoes) {
     EXPECT_EQ(canvasStatusText(CellPos{12, 7}, 200), "X: 12 Y: 07   200%");
     EXPECT_EQ(canvasStatusText(CellPos{0, 24}, 50), "X: 00 Y: 24   50%");
     EXPECT_EQ(canvasStatusText(CellPos{40, 3}, 100), "100%");
     EXPECT_EQ(canvasStatusText(CellPos{}, 150), "150%");
-}
-
-TEST(ViewZoom, PaletteIconKeepsProportionsOnBlack) {
-    RasterImage wide(48, 16, Rgb{200, 0, 0});
-    wide.setPixel(0, 0, kTransparentKey);
-    const RasterImage icon = squareIcon(wide, 32);
-    // 48 x 16 becomes 32 x 10, centred: rows 11..20; the see-through corner is black.
-    const std::pair<CellPos, bool> red[] = {{{0, 10}, false}, {{1, 11}, true}, {{0, 11}, false},
-                                            {{31, 20}, true}, {{31, 21}, false}};
-    for (const auto& [p, lit] : red) EXPECT_EQ(icon.pixel(p.x, p.y), (lit ? Rgb{200, 0, 0} : Rgb{})) << p.x << "," << p.y;
-    EXPECT_EQ(squareIcon(RasterImage(16, 16, Rgb{1, 2, 3}), 32).pixel(31, 31), (Rgb{1, 2, 3}));
-    EXPECT_EQ(squareIcon(RasterImage(), 32).pixel(16, 16), (Rgb{0, 0, 0}));
 }
 
 }  // namespace

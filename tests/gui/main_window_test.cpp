@@ -19,8 +19,6 @@
 #include <sstream>
 
 #include "app/object_commands.h"
-#include "app/sample_castle.h"
-#include "disk/game_disk.h"
 #include "disk/image_ops.h"
 #include "editor/catalogue.h"
 #include "editor/room_editing.h"
@@ -161,9 +159,6 @@ TEST_F(GuiTest, MenusCarryTheCatalogueLabelsIdsAndShortcuts) {
     window().syncWithSession();
     ASSERT_EQ(window().recentMenu()->actions().size(), 2);
     EXPECT_TRUE(window().recentMenu()->actions()[1]->text().endsWith("/castles/zb.prg"));
-    // Popup menus come from the catalogue too, with their submenus and ids.
-    std::unique_ptr<QMenu> door(buildPopupMenu(kMenuDoor, &window()));
-    EXPECT_EQ(door->actions()[0]->menu()->actions()[1]->data().toInt(), kCmdExitDoor);
 }
 
 TEST_F(GuiTest, EveryMenuCommandRunsWithDialogsAnswered) {
@@ -339,30 +334,6 @@ TEST_F(GuiTest, ViewsAreRememberedAndTheEmulatorComesFromTheConfiguration) {
     startEditor();
     EXPECT_TRUE(app().showLinks);
     EXPECT_FALSE(app().labelMap);
-}
-
-// The real process start, with a stand-in emulator that writes down its
-// arguments (the command line's file is opened in the window stage).
-TEST_F(GuiTest, TestCastleStartsTheEmulatorWithTheImagePath) {
-    fs::create_directories(dir.path() / "resource");
-    fs::create_directories(dir.path() / "d64");
-    fs::copy_file(test::sourceDir() + "/data/endroom/endroom.bin", dir.path() / "resource" / "endroom.bin");
-    for (const char* name : kGameFiles) test::writeBytes((dir.path() / "d64" / name).string(), {1, 8, 0});
-    const std::string emulator = dir.file("emulator.sh");
-    std::ofstream(emulator) << "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"" << dir.file("args.part")
-                            << "\"\nmv \"" << dir.file("args.part") << "\" \"" << dir.file("args.txt") << "\"\n";
-    fs::permissions(emulator, fs::perms::owner_all);
-    app().programFolder = dir.path().string();
-    app().emulatorPath = emulator;
-    buildSampleCastle(app());
-    editor->platform().setInteractionDelegate(nullptr);
-    window().action(kCmdTestCastle)->trigger();
-    ASSERT_TRUE(test::waitFor([&] { return fs::exists(dir.file("args.txt")); }));
-    std::ifstream in(dir.file("args.txt"));
-    std::string count, arg;
-    std::getline(in, count);
-    std::getline(in, arg);
-    EXPECT_EQ(count + " " + arg, "1 " + (dir.path() / "resource" / "test00.d64").string());
 }
 
 }  // namespace
