@@ -57,9 +57,12 @@ struct Manager : test::ProgramFolder {
         for (const FolderItem& item : manager.folderItems) names.push_back(item.name);
         return names;
     }
-    void show() {
+    void openOn() {
         manager.open();
         manager.imageField = img;
+    }
+    void show() {
+        openOn();
         manager.showImage(img);
     }
     // Leaves exactly `free` blocks on the image with a non-castle filler.
@@ -97,51 +100,35 @@ TEST(D64Manager, OpenShowsTheCastlesOfTheFolderAndOfTheImage) {
 }
 
 TEST(D64Manager, CopyInChecksSpaceAndAsksBeforeOverwriting) {
+    for (const int free : {1, 2}) {  // a two-block castle is refused with one block free
+        Manager m;
+        m.fill(free);
+        m.castle("za.prg", 300);
+        m.openOn();
+        m.manager.copyIn({0});
+        EXPECT_EQ(m.ui.messageTexts(), free == 1 ? Names{"Disc full!"} : Names{});
+        EXPECT_EQ(m.manager.imageItems, free == 1 ? Names{} : Names{"za"});
+        EXPECT_EQ(m.manager.imagePath, m.img);
+    }
     Manager m;
-    m.fill(1);
-    m.castle("za.prg", 300, 1);
-    m.manager.open();
-    m.manager.imageField = m.img;
-    m.manager.copyIn({0});
-    EXPECT_EQ(m.ui.messageTexts(), Names{"Disc full!"});
-    EXPECT_EQ(m.ui.messages[0].caption, "KVT");
-    EXPECT_TRUE(m.manager.imageItems.empty());
-
-    Manager n;  // two free blocks: the copy is tried, and fits
-    n.fill(2);
-    n.castle("za.prg", 300, 1);
-    n.manager.open();
-    n.manager.imageField = n.img;
-    n.manager.copyIn({0});
-    EXPECT_TRUE(n.ui.messages.empty());
-    EXPECT_EQ(n.manager.imageItems, Names{"za"});
-    EXPECT_EQ(n.manager.imagePath, n.img);
-
-    Manager o;
-    o.castle("za.prg", 100, 1);
-    o.castle("zb.prg", 100, 2);
-    o.castle("zc.prg", 100, 3);
-    o.manager.open();
-    o.manager.imageField = o.img;
-    o.manager.copyIn({0, 1});
-    EXPECT_EQ(o.manager.imageItems, (Names{"za", "zb"}));
+    for (const char* name : {"za.prg", "zb.prg", "zc.prg"}) m.castle(name, 100, static_cast<uint8_t>(name[1]));
+    m.openOn();
+    m.manager.copyIn({0, 1});
+    EXPECT_EQ(m.manager.imageItems, (Names{"za", "zb"}));
     // No keeps the image as it was and skips the rest; Yes replaces.
-    o.castle("za.prg", 100, 7);
-    const auto before = test::readBytes(o.img);
-    o.ui.replies = {Reply::No};
-    o.manager.copyIn({2, 0});
-    EXPECT_EQ(o.ui.questionTexts(), Names{"File exists. Overwrite?"});
-    EXPECT_EQ(o.ui.messages[0].caption, "Watch it!");
-    EXPECT_EQ(test::readBytes(o.img), before);
-    o.ui.clearRecords();
-    o.ui.replies = {Reply::Yes};
-    o.manager.copyIn({0, 2});
-    EXPECT_EQ(o.ui.questionTexts().size(), 1u);
-    std::ostringstream out, err;
-    extractFile(o.img, "za", o.path("check.prg"), out, err);
-    EXPECT_EQ(test::readBytes(o.path("check.prg")), std::vector<uint8_t>(100, 7));
+    m.castle("za.prg", 100, 7);
+    const auto before = test::readBytes(m.img);
+    m.ui.replies = {Reply::No};
+    m.manager.copyIn({2, 0});
+    EXPECT_EQ(m.ui.questionTexts(), Names{"File exists. Overwrite?"});
+    EXPECT_EQ(m.ui.messages[0].caption, "Watch it!");
+    EXPECT_EQ(test::readBytes(m.img), before);
+    m.ui.replies = {Reply::Yes};
+    m.manager.copyIn({0, 2});
+    ASSERT_EQ(extractFile(m.img, "za", m.path("check.prg")), 0);
+    EXPECT_EQ(test::readBytes(m.path("check.prg")), std::vector<uint8_t>(100, 7));
     // The replaced castle takes the entry its old version left free.
-    EXPECT_EQ(o.manager.imageItems, (Names{"za", "zb", "zc"}));
+    EXPECT_EQ(m.manager.imageItems, (Names{"za", "zb", "zc"}));
 }
 
 // Yes to the question replaces the castle only with a complete new copy;
@@ -159,8 +146,7 @@ TEST(D64Manager, ReplaceKeepsTheOldCastleWhenTheCopyFails) {
     for (const auto& spoil : spoils) {
         Manager m;
         ASSERT_EQ(insertFile(m.img, m.castle("zone.prg", 100, 1)), 0);
-        m.manager.open();
-        m.manager.imageField = m.img;
+        m.openOn();
         m.castle("zone.prg", 300, 2);
         spoil(m);
         const auto before = test::readBytes(m.img);

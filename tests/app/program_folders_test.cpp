@@ -158,7 +158,7 @@ TEST_F(TestRunTest, WhatCannotBeBuiltOrStartedStartsNothingAndIsReported) {
     EXPECT_NE(ui.log.at(0).find("No Rooms defined"), std::string::npos);
 
     const std::pair<std::function<void()>, const char*> failures[] = {
-        {[&] { fs::create_directories(dir.path() / "resource" / "ztest00.prg" / "inside"); }, "File cannot be written!"},
+        {[&] { fs::create_directories(dir.file("resource/ztest00.prg/inside")); }, "File cannot be written!"},
         {[&] { fs::create_directories(image()); }, "Could not create image!"},
         {[&] { ui.startSucceeds = false; }, "Could not start /opt/vice/x64sc"},
         {[&] { app.emulatorPath.clear(); }, "Could not start (no program set)"},
@@ -168,9 +168,9 @@ TEST_F(TestRunTest, WhatCannotBeBuiltOrStartedStartsNothingAndIsReported) {
         fs::remove_all(dir.path() / "resource" / "ztest00.prg");
         fs::remove_all(image());
         ui.clearRecords();
-        ui.started.clear();
         spoil();
         testCastle(app);
+        ASSERT_FALSE(ui.messageTexts().empty()) << message;
         EXPECT_EQ(ui.messageTexts().back(), message);
         if (std::string(message).rfind("Could not start", 0) != 0) {
             EXPECT_TRUE(ui.started.empty()) << message;

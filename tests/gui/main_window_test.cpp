@@ -102,9 +102,10 @@ TEST_F(GuiTest, MainWindowHasItsControlsAndCanvasInPlace) {
         EXPECT_FALSE(list->item(row)->icon().isNull()) << row;
         EXPECT_LE(32 + metrics.horizontalAdvance(list->item(row)->text()), list->viewport()->width() - 8) << row;
     }
-    const std::pair<int, const char*> texts[] = {{1220, "EXIT"}, {1229, "Mapper"},      {1254, "<"},  {1256, "1"},
-                                                 {1253, ">"},    {1258, "<<"},          {1257, ">>"}, {1251, "Destination"},
-                                                 {1252, "Room:"}, {1255, "Door:"}};
+    const std::pair<int, const char*> texts[] = {{1220, "EXIT"}, {1229, "Mapper"}, {1254, "<"},
+                                                 {1256, "1"},    {1253, ">"},      {1258, "<<"},
+                                                 {1257, ">>"},   {1251, "Destination"}, {1252, "Room:"},
+                                                 {1255, "Door:"}};
     for (const auto& [id, text] : texts) {
         ASSERT_NE(control(id), nullptr) << id;
         EXPECT_EQ(control(id)->property("text").toString(), text) << id;
@@ -124,11 +125,12 @@ TEST_F(GuiTest, MenusCarryTheCatalogueLabelsIdsAndShortcuts) {
             EXPECT_EQ(action->text().toStdString(), menus[m].items[i].label);
         }
     const std::pair<int, const char*> keys[] = {
-        {kCmdNew, "Ctrl+N"},         {kCmdLoadProject, "Ctrl+O"}, {kCmdSaveProject, "Ctrl+S"}, {kCmdExit, "Ctrl+Q"},
-        {kCmdTestCastle, "F5"},      {kCmdCheckErrors, "F7"},     {kCmdShowGrid, "Ctrl+G"},    {kCmdShowMapper, "Ctrl+M"},
-        {kCmdCut, "Ctrl+X"},         {kCmdCopy, "Ctrl+C"},        {kCmdPaste, "Ctrl+V"},       {kCmdDuplicate, "Ctrl+D"},
-        {kCmdSelectAll, "Ctrl+A"},   {kCmdDeleteSelection, "Del"}, {kCmdShowLinks, "Ctrl+L"},  {kCmdShowProblems, "F8"},
-        {kCmdShowInspector, "F9"},   {kCmdUndo, "Ctrl+Z"}};
+        {kCmdNew, "Ctrl+N"}, {kCmdLoadProject, "Ctrl+O"}, {kCmdSaveProject, "Ctrl+S"},
+        {kCmdExit, "Ctrl+Q"}, {kCmdTestCastle, "F5"}, {kCmdCheckErrors, "F7"},
+        {kCmdShowGrid, "Ctrl+G"}, {kCmdShowMapper, "Ctrl+M"}, {kCmdCut, "Ctrl+X"},
+        {kCmdCopy, "Ctrl+C"}, {kCmdPaste, "Ctrl+V"}, {kCmdDuplicate, "Ctrl+D"},
+        {kCmdSelectAll, "Ctrl+A"}, {kCmdDeleteSelection, "Del"}, {kCmdShowLinks, "Ctrl+L"},
+        {kCmdShowProblems, "F8"}, {kCmdShowInspector, "F9"}, {kCmdUndo, "Ctrl+Z"}};
     for (const auto& [id, seq] : keys) EXPECT_EQ(window().action(id)->shortcut(), QKeySequence(seq)) << id;
     EXPECT_EQ(window().action(kCmdRedo)->shortcuts(),
               (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
