@@ -74,39 +74,23 @@ TEST(SelectionSession, ShiftDragSelectsCopyPasteInAnotherRoomKeepsTheLink) {
     e.run(kCmdPaste);  // from the menu the copy goes to the cells it came from
     EXPECT_EQ(e.links(4, 4), (Links{{8, 4}}));
 
-    // Dragging a selected object moves the selection unless it would leave the room.
+    // Another editor's clipboard text is read; anything else is refused and said so.
+    e.ui.clipboard = "not a selection";
+    e.run(kCmdPaste);
+    EXPECT_EQ(e.ui.messageTexts().back(), "The clipboard holds no objects to paste: not a GruskEdit selection.");
+
+    // Dragging a selected object moves the selection (what a move may do is
+    // proven on the selection functions); the arrow keys nudge it.
     e.run(kCmdPrevRoom);
     e.sweep(3, 3, 11, 8, true);
     e.sweep(8, 5, 10, 8, false);  // grab the machine, move by (2, 3)
     EXPECT_EQ(e.at(10, 7).type, kLightningMachine);
     EXPECT_EQ(e.links(6, 7), (Links{{10, 7}}));
     EXPECT_EQ(e.session.undoLabel(), "Undo Move 2 objects");
-    const std::vector<uint8_t> moved = e.image();
-    e.sweep(10, 7, 39, 7, false);  // the machine would pass the right edge
-    EXPECT_EQ(e.image(), moved);
-    for (int i = 0; i < 10; ++i) e.run(kCmdNudgeUp);  // refused at the top edge
-    EXPECT_EQ(e.at(6, 0).type, kLightningSwitch);
-    EXPECT_TRUE(e.session.mouse().selection().has(SelectLayer::Object, 10, 0));
+    e.run(kCmdNudgeUp);
+    EXPECT_TRUE(e.session.mouse().selection().has(SelectLayer::Object, 10, 6));
     e.run(kCmdSelectNone);
     EXPECT_TRUE(e.session.mouse().selection().empty());
-}
-
-TEST(SelectionSession, TwoEditorsShareTheClipboardButNotTheirRooms) {
-    Editor a, b;
-    a.switchAndMachine();
-    a.put(kLightningMachine, 20, 4);
-    a.link(4, 4, 20, 4);
-    a.sweep(3, 3, 11, 8, true);  // the switch and the first machine
-    a.run(kCmdCopy);
-    b.ui.clipboard = a.ui.clipboard;
-    b.run(kCmdPaste);  // room 0 of b, at the same cells: not the room it came from
-    EXPECT_EQ(b.links(4, 4), (Links{{8, 4}}));
-    a.hover(4, 15);
-    a.run(kCmdPasteAtPointer);  // the same room of a: the link to the machine left behind stays
-    EXPECT_EQ(a.links(4, 15), (Links{{8, 15}, {20, 4}}));
-    b.ui.clipboard = "not a selection";
-    b.run(kCmdPaste);
-    EXPECT_EQ(b.ui.messageTexts().back(), "The clipboard holds no objects to paste: not a GruskEdit selection.");
 }
 
 struct Step {

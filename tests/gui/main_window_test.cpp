@@ -147,7 +147,6 @@ TEST_F(GuiTest, MenusCarryTheCatalogueLabelsIdsAndShortcuts) {
         ASSERT_NE(act, nullptr) << name;
         EXPECT_EQ(act->shortcut(), QKeySequence(seq)) << name;
     }
-    EXPECT_TRUE(menu("View")->findChild<QAction*>("zoomIn")->shortcuts().contains(QKeySequence("Ctrl+=")));
     auto* corner = qobject_cast<QMenuBar*>(window().menuBar()->cornerWidget(Qt::TopRightCorner));
     ASSERT_NE(corner, nullptr);
     EXPECT_EQ(corner->actions().value(0)->text(), "Help");
@@ -157,10 +156,6 @@ TEST_F(GuiTest, MenusCarryTheCatalogueLabelsIdsAndShortcuts) {
     ASSERT_GT(at, 0);
     EXPECT_EQ(file[at - 1]->data().toInt(), kCmdLoadProject);
     EXPECT_EQ(window().recentMenu()->title(), "Recent Castles");
-    session().recentFiles().set({"/castles/a.cas", "/castles/zb.prg"});
-    window().syncWithSession();
-    ASSERT_EQ(window().recentMenu()->actions().size(), 2);
-    EXPECT_TRUE(window().recentMenu()->actions()[1]->text().endsWith("/castles/zb.prg"));
 }
 
 TEST_F(GuiTest, EveryMenuCommandRunsWithDialogsAnswered) {
@@ -280,30 +275,6 @@ TEST_F(GuiTest, D64ManagerWindowDrivesItsManager) {
     EXPECT_EQ(session().d64Manager().imagePath, image);
 }
 
-TEST_F(GuiTest, ProblemsWindowListsAndEnterGoesToTheProblem) {
-    for (int r : {0, 1}) {
-        app().castle.room(r).roomInUse = 1;
-        selectRoom(app(), r);
-        placeObject(app(), kDoor, 0, 0);
-        app().castle.room(r).object(0, 0).destRoom = 1 - r;
-    }
-    placeObject(app(), kForceField, 5, 7);
-    selectRoom(app(), 0);
-    session().refreshProblems();
-    window().runCommand(kCmdShowProblems);
-    ToolWindow& problems = editor->problemsWindow();
-    EXPECT_EQ(problems.objectName(), "IDD_PROBLEMS");
-    EXPECT_EQ(problems.windowTitle(), "Problems - 1 problem");
-    EXPECT_EQ(window().findChild<QLabel*>(QString::number(kCtlProblemCount))->text(), "1 problem");
-    ASSERT_EQ(problems.list()->count(), 1);
-    problems.list()->setCurrentRow(0);
-    problems.list()->setFocus();
-    QTest::keyClick(problems.list(), Qt::Key_Return);  // as a double click does
-    EXPECT_EQ(app().castle.currentRoom, 1);
-    EXPECT_EQ(control(kCmdRoomButton)->property("text").toString(), "2");
-    EXPECT_EQ(editor->inspectorWindow().windowTitle(), "Inspector");
-}
-
 // The zoom and the view switches are remembered for the next run; the
 // remembered view is not taken for a configuration file.
 TEST_F(GuiTest, ViewsAreRememberedAndTheEmulatorComesFromTheConfiguration) {
@@ -317,7 +288,8 @@ TEST_F(GuiTest, ViewsAreRememberedAndTheEmulatorComesFromTheConfiguration) {
     editor->restoreView();
     EXPECT_EQ(window().canvas()->size(), QSize(1280, 800));
     EXPECT_EQ(editor->roomMapWindow().zoom(), 50);
-    EXPECT_EQ(session().recentFiles().paths(), std::vector<std::string>{"/castles/a.cas"});
+    ASSERT_EQ(window().recentMenu()->actions().size(), 1);  // the remembered list shows in the menu
+    EXPECT_TRUE(window().recentMenu()->actions()[0]->text().endsWith("/castles/a.cas"));
     std::ofstream(dir.file("GruskEdit.ini"), std::ios::app) << "\n[Emulator]\nPath=/opt/x64sc\n";
     menu("View")->findChild<QAction*>("zoomIn")->trigger();
     session().recentFiles().add("/castles/c.cas");
