@@ -16,7 +16,7 @@ import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from xwin import (BLACK, CANVAS_LEFT, CANVAS_TOP, CELL, CLIENT_HEIGHT, MOVE_PAUSE, STATUS_HEIGHT,  # noqa: E402
-                  Display, Editor, StageFailure, check, glide, nudge_until, run_cli, run_script, wait_until)
+                  Display, Editor, StageFailure, check, glide, nudge_until, run_cli, wait_until)
 
 # Object list rows (type codes).
 CONVEYOR_SWITCH, DOOR, FORCE_FIELD, KEY, LADDER, WALKWAY = 0, 3, 5, 7, 9, 27
@@ -39,12 +39,8 @@ door 34 2 1 16
 
 class Stage:
     def __init__(self, program_dir, display, work):
-        self.program = os.path.join(program_dir, "gruskedit")
-        self.cli = os.path.join(program_dir, "gruskedit-cli")
-        self.display = display
-        self.work = work
-        self.editor = None
-        self.saves = 0
+        self.program, self.cli = os.path.join(program_dir, "gruskedit"), os.path.join(program_dir, "gruskedit-cli")
+        self.display, self.work, self.editor, self.saves = display, work, None, 0
 
     def start(self, castle=None, empty_bottom=True, view=None, scale=None):
         view = view or {}
@@ -81,6 +77,14 @@ class Stage:
         if empty_bottom:
             e.wait_cells(0, 20, 40, 5, False, "the room instead of the title screen")
         return e
+
+    def castle(self, script, name):
+        """A castle file that gruskedit-cli builds from script lines."""
+        path = os.path.join(self.work, name)
+        with open(path + ".txt", "w") as f:
+            f.write(script)
+        run_cli(self.cli, "build", path + ".txt", path)
+        return path
 
     def stop(self):
         if self.editor:
@@ -240,14 +244,12 @@ def scenario_after_message_box_and_menu(s):
 
 
 def scenario_drag_delete_undo(s):
-    castle_file = run_script(s.cli, CASTLE, os.path.join(s.work, "castle-drag.cas"))
-    e = s.start(castle_file)
+    e = s.start(s.castle(CASTLE, "castle-drag.cas"))
     e.wait_cells(30, 2, 2, 1, True, "the key")
     # The drag starts on a move of five pixels or more over the key; only
     # its ghost follows the pointer, so the old place goes black.
     d = e.display
-    d.move(*e.cell(30, 2))
-    d.xdotool("mousedown", 1)
+    d.press(*e.cell(30, 2))
     try:
         nudge_until(d, e.cell(31, 2), e.cell(30, 5), lambda: e.lit(e.screenshot(), 30, 2, 2, 1) == 0,
                     "drag of the key")
@@ -285,8 +287,7 @@ def popup_command(s, column, row, downs):
 
 
 def scenario_link_connect_and_follow(s):
-    castle_file = run_script(s.cli, CASTLE, os.path.join(s.work, "castle-link.cas"))
-    e = s.start(castle_file)
+    e = s.start(s.castle(CASTLE, "castle-link.cas"))
     e.wait_cells(34, 16, 3, 4, True, "the lightning machine")
     popup_command(s, 4, 18, 1)  # "Link ..."
     e.click_cell(35, 17)
@@ -313,9 +314,8 @@ def scenario_link_connect_and_follow(s):
 
 
 def scenario_room_map(s):
-    castle_file = run_script(s.cli, CASTLE, os.path.join(s.work, "castle-map.cas"))
     # Without the room numbers, which cover the middle of every room.
-    e = s.start(castle_file, view={"LabelMap": "false"})
+    e = s.start(s.castle(CASTLE, "castle-map.cas"), view={"LabelMap": "false"})
     before = e.display.visible_windows()
     e.display.click(*e.client(662 + 75, 336))  # "Mapper"
     m = e.new_window(before, "the room map")
@@ -333,8 +333,7 @@ def scenario_room_map(s):
         e.display.click(*at(641 + 59 + 11, 320))
     time.sleep(0.3)
     d = e.display
-    d.move(*at(400, 250))
-    d.xdotool("mousedown", 1)
+    d.press(*at(400, 250))
     d.move(*at(420, 270))
     wait_until(lambda: colour(416, 256) == RED, "the new room to grow")
     d.move(*at(450, 300))
@@ -343,8 +342,7 @@ def scenario_room_map(s):
     wait_until(lambda: colour(432, 272) == RED, "the new room on the map")
     check(colour(480, 272) == BLACK, "the new room is too wide")
     # Moved by 96 pixels, in small steps so that the pointer stays on it.
-    d.move(*at(432, 272))
-    d.xdotool("mousedown", 1)
+    d.press(*at(432, 272))
     glide(d, at(432, 272), at(528, 272), 12, MOVE_PAUSE / 3)
     wait_until(lambda: colour(528, 272) == RED, "the room to follow the pointer")
     d.xdotool("mouseup", 1)
@@ -362,8 +360,7 @@ def scenario_room_map(s):
     right, bottom = edge(528, 272, 1, 0)[0], edge(528, 272, 0, 1)[1]
     check((right - left, bottom - top) == (64, 64) and left >= 464, "the moved room: %s" % ((left, top, right, bottom),))
     # Resized at its lower right corner.
-    d.move(*at(right - 5, bottom - 5))
-    d.xdotool("mousedown", 1)
+    d.press(*at(right - 5, bottom - 5))
 
     nudge_until(d, at(right - 3, bottom - 3), at(right + 6, bottom + 6), lambda: colour(right + 4, bottom + 4) == RED,
                 "resize at the corner")
@@ -421,8 +418,7 @@ def scenario_zoomed_drop_drag_place_and_follow(s):
     try:
         wait_until(lambda: d.visible_windows("^dropsource$"), "the drag source's window")
         time.sleep(0.3)
-        d.move(60, 40)
-        d.xdotool("mousedown", 1)
+        d.press(60, 40)
         glide(d, (60, 40), at(20, 16), 12, MOVE_PAUSE / 2)
         d.xdotool("mouseup", 1)
         e.wait_caption(r"dropped\.cas", "the dropped project file to load")
@@ -433,8 +429,7 @@ def scenario_zoomed_drop_drag_place_and_follow(s):
     # The hall's Frankenstein (two cells wide, three high, at (25, 21)) is
     # dragged by its lower right cell to (8, 14).
     e.focus()
-    d.move(*at(26, 23))
-    d.xdotool("mousedown", 1)
+    d.press(*at(26, 23))
     d.move(*at(26, 22))
     time.sleep(MOVE_PAUSE)
     glide(d, at(25, 21), at(8, 14), 10, MOVE_PAUSE / 3)
@@ -535,8 +530,7 @@ ORANGE = (255, 128, 0)  # the frame of selected objects
 
 
 def scenario_select_copy_paste_keeps_link(s):
-    castle_file = run_script(s.cli, CASTLE_SELECT, os.path.join(s.work, "castle-select.cas"))
-    e = s.start(castle_file)
+    e = s.start(s.castle(CASTLE_SELECT, "castle-select.cas"))
     e.wait_cells(34, 16, 3, 4, True, "the lightning machine")
 
     def framed():

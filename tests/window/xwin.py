@@ -119,13 +119,9 @@ class Image:
     def lit(self, left, top, width, height):
         """How many pixels of the rectangle are not black (whole rows at a time)."""
         left, right = max(left, 0), min(left + width, self.width)
-        n = right - left
-        if n <= 0:
-            return 0
-        total = 0
+        total, n = 0, max(right - left, 0)
         for y in range(max(top, 0), min(top + height, self.height)):
-            start = y * self.stride + left * self.step
-            row = self.data[start:start + n * self.step]
+            row = self.data[y * self.stride + left * self.step:][:n * self.step]
             merged = 0
             for offset in self.offsets:
                 merged |= int.from_bytes(row[offset::self.step], "little")
@@ -197,6 +193,10 @@ class Display:
         self.xdotool("click", button)
         for key in reversed(modifiers):
             self.xdotool("keyup", key)
+
+    def press(self, x, y):
+        self.move(x, y)
+        self.xdotool("mousedown", 1)
 
     def double_click(self, x, y, delay=80):
         self.move(x, y)
@@ -308,10 +308,7 @@ class Editor(Window):
 
     def wait_cells(self, column, row, width, height, lit, what, timeout=10):
         """Waits until the cells show something (lit) or are black (not lit)."""
-        def done():
-            count = self.lit(self.screenshot(), column, row, width, height)
-            return count > 0 if lit else count == 0
-        return wait_until(done, what, timeout)
+        return wait_until(lambda: (self.lit(self.screenshot(), column, row, width, height) > 0) == lit, what, timeout)
 
     def wait_caption(self, pattern, what=None, timeout=10):
         return wait_until(lambda: re.search(pattern, self.caption()), what or "caption " + pattern, timeout)
@@ -330,8 +327,7 @@ class Editor(Window):
         """Holds the left button from the first cell through the others. The
         window system merges moves that come faster than the program takes
         them: after each, settled(column, row) is waited for, or a pause made."""
-        self.display.move(*self.cell(*path[0]))
-        self.display.xdotool("mousedown", 1)
+        self.display.press(*self.cell(*path[0]))
         try:
             for column, row in path[1:]:
                 self.hover_cell(column, row)
@@ -361,9 +357,7 @@ class Editor(Window):
 
     def new_window(self, before, what, timeout=10):
         """Waits for a visible top-level window that was not in before."""
-        def fresh():
-            now = [w for w in self.display.visible_windows() if w not in before]
-            return now[0] if now else None
+        fresh = lambda: next((w for w in self.display.visible_windows() if w not in before), None)  # noqa: E731
         return Window(self.display, wait_until(fresh, what, timeout))
 
     def save_project(self, path, cli):
@@ -428,11 +422,3 @@ def dump_castle(cli, path):
         elif words[0] == "settings":
             castle["settings"] = fields
     return castle
-
-
-def run_script(cli, script_text, out_path):
-    """Builds a castle file with gruskedit-cli build from script lines."""
-    with open(out_path + ".txt", "w") as f:
-        f.write(script_text)
-    run_cli(cli, "build", out_path + ".txt", out_path)
-    return out_path
