@@ -152,10 +152,8 @@ class Display:
             self.stop()
             raise StageFailure("Xvfb did not start")
         self.name = ":" + number.decode().strip()
-        self.env = dict(os.environ)
-        self.env["DISPLAY"] = self.name
-        for variable in ("QT_QPA_PLATFORM", "QT_QPA_PLATFORMTHEME", "WAYLAND_DISPLAY"):
-            self.env.pop(variable, None)
+        dropped = ("QT_QPA_PLATFORM", "QT_QPA_PLATFORMTHEME", "WAYLAND_DISPLAY")
+        self.env = dict({k: v for k, v in os.environ.items() if k not in dropped}, DISPLAY=self.name)
         wait_until(lambda: self.run(["xdotool", "getdisplaygeometry"], check_rc=False).returncode == 0,
                    "the X server to answer")
 
@@ -188,11 +186,11 @@ class Display:
 
     def click(self, x, y, button=1, modifiers=()):
         self.move(x, y)
-        for key in modifiers:
-            self.xdotool("keydown", key)
+        if modifiers:
+            self.xdotool("keydown", *modifiers)
         self.xdotool("click", button)
-        for key in reversed(modifiers):
-            self.xdotool("keyup", key)
+        if modifiers:
+            self.xdotool("keyup", *reversed(modifiers))
 
     def press(self, x, y):
         self.move(x, y)
@@ -218,8 +216,7 @@ class Window:
     """A top-level window of the display, by its X id."""
 
     def __init__(self, display, wid):
-        self.display = display
-        self.wid = wid
+        self.display, self.wid = display, wid
 
     def geometry(self):
         values = shell_values(self.display.xdotool("getwindowgeometry", "--shell", self.wid))
@@ -246,14 +243,11 @@ class Editor(Window):
                                      stdout=self.log, stderr=subprocess.STDOUT)
         pattern = expect_caption or ".+"
 
-        def found():
+        def found():  # the main window, not a tool window
             if self.proc.poll() is not None:
                 raise StageFailure("the editor ended early:\n" + self.output())
-            for wid in display.visible_windows(pattern):
-                w = Window(display, wid)
-                if w.geometry()[3] > CLIENT_HEIGHT:  # the main window, not a tool window
-                    return wid
-            return None
+            return next((w for w in display.visible_windows(pattern) if Window(display, w).geometry()[3] > CLIENT_HEIGHT),
+                        None)
 
         super().__init__(display, wait_until(found, "the editor's main window", timeout))
         x, y, width, height = self.geometry()
