@@ -147,8 +147,10 @@ def list_tests(build):
     return tests
 
 
-def run_tests(tests, path, timeout, jobs, log):
-    """Returns 0 when every test passes, else the name of the first failure."""
+def run_tests(tests, path, timeout, jobs, log, durations=None):
+    """Returns 0 when every test passes, else the name of the first failure.
+    timeout maps a program to its limit in seconds; durations, when given,
+    gets each program's run time."""
     folder = max((f for f in FIRST if path.startswith(f + "/")), key=len, default=None)
     first = FIRST.get(folder, [])
     queue = sorted(tests, key=lambda t: first.index(t[0]) if t[0] in first else len(first))
@@ -166,12 +168,14 @@ def run_tests(tests, path, timeout, jobs, log):
             for entry in list(running):
                 name, proc, began, out = entry
                 code = proc.poll()
-                if code is None and time.time() - began > timeout:
+                if code is None and time.time() - began > timeout(name):
                     failed = f"{name} (timeout)"
                     break
                 if code is None:
                     continue
                 running.remove(entry)
+                if durations is not None:
+                    durations[name] = time.time() - began
                 out.seek(0)
                 output = out.read()
                 out.close()
@@ -193,7 +197,9 @@ def main():
     parser.add_argument("count", nargs="?", type=int, default=60)
     parser.add_argument("--build-dir", default=os.path.join(ROOT, "build-mutants"))
     parser.add_argument("--list", action="store_true", help="print the sample and stop")
-    parser.add_argument("--test-timeout", type=int, default=300)
+    parser.add_argument("--test-timeout", type=int, default=300,
+                        help="longest a test program may run on a mutant; a mutant that "
+                        "hangs is caught sooner, at five times the unmutated run")
     parser.add_argument("--match", help="run only the sampled sites whose label matches this "
                         "regular expression (the others count as if they compiled)")
     parser.add_argument("--tests", help="comma-separated test programs to run (default: all)")
@@ -225,9 +231,11 @@ def main():
         src = os.path.join(ROOT, entry)
         dst = os.path.join(tree, entry)
         if os.path.isdir(src):
-            shutil.copytree(src, dst, ignore=ignore, symlinks=True)
+            # Fresh file times: the build dir is reused, and a source older
+            # than its object from an earlier run would not be rebuilt.
+            shutil.copytree(src, dst, ignore=ignore, symlinks=True, copy_function=shutil.copy)
         else:
-            shutil.copy2(src, dst, follow_symlinks=False)
+            shutil.copy(src, dst, follow_symlinks=False)
 
     log = open(os.path.join(args.build_dir, "mutants.log"), "w")
     gen = ["-G", "Ninja"] if shutil.which("ninja") else []
@@ -245,9 +253,13 @@ def main():
     if args.tests:
         wanted = args.tests.split(",")
         tests = [t for t in tests if t[0] in wanted]
-    if run_tests(tests, "", args.test_timeout, int(jobs), log) != 0:
+    durations = {}
+    if run_tests(tests, "", lambda name: args.test_timeout, int(jobs), log, durations) != 0:
         print("mutants: the unmutated suite fails; see", log.name)
         return 2
+
+    def timeout(name):
+        return min(args.test_timeout, max(30, 5 * durations.get(name, args.test_timeout)))
 
     killed, survived, skipped, passed_over = [], [], 0, 0
     started = time.time()
@@ -273,7 +285,7 @@ def main():
                 skipped += 1
                 print(f"  skip   {label} (does not compile)", flush=True)
                 continue
-            result = run_tests(tests, path, args.test_timeout, int(jobs), log)
+            result = run_tests(tests, path, timeout, int(jobs), log)
         finally:
             with open(target, "w", encoding="utf-8") as f:
                 f.write(original)
