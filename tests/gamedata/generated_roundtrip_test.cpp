@@ -48,35 +48,115 @@ constexpr Group kGroups[] = {
     {kTransmitter, 2, 5, 1, false}, {kLock, 3, 0, 1, true},            {kDoorBell, 3, 0, 1, true},
 };
 
+constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.!?,- ";
+constexpr char kOldFileLetters[] = "abcdefghijklmnopqrstuvwxyzABCXYZ019.!?,- ";
+
+void resetRooms(CastleModel& castle, int rooms) {
+    for (int r = 0; r < rooms && r < kRooms; ++r) {
+        resetRoomRecords(castle, r);
+        castle.room(r).roomColour = 2;
+        castle.room(r).roomInUse = 0;
+        castle.room(r).roomMapRect = MapRect{};
+    }
+    castle.settings = CastleSettings{};
+    castle.currentRoom = 0;
+}
+
 // Seeded valid castles: every type the object list offers in every state,
 // links of every kind, connected doors, texts, camouflage and vertical runs,
-// over 1 to 64 rooms, made through the editor's own operations.
+// over 1 to 64 rooms, made through the editor's own operations. The castle
+// must be as clearing leaves it, or as the last castle made here left it.
 class CastleGenerator {
 public:
-    // The castle must be as clearing leaves it, or as the last castle made
-    // here left it (its rooms are put back first).
     explicit CastleGenerator(AppState& app) : app_(app) {}
 
     // A castle that passes the check and compiles within the size limit; its rooms.
-    int generate(uint32_t seed);
+    int generate(uint32_t seed) {
+        rng_.seed(seed);
+        resetRooms(app_.castle, usedRooms_);
+        const int kind = pick(0, 99);
+        // Mostly small castles, so that thousands run in seconds; every 200th
+        // seed all 64 rooms, every 80th filled up to the size limit (with rooms
+        // enough to hold that much).
+        const bool toTheLimit = seed % 80 == 3;
+        const int rooms = seed % 200 == 7 ? kRooms
+                          : toTheLimit    ? pick(48, 63)
+                          : kind < 70     ? 1
+                          : kind < 90     ? pick(2, 4)
+                          : kind < 98     ? pick(5, 16)
+                                          : pick(17, 63);
+        usedRooms_ = rooms;
+        // Rooms are built until the program would pass the limit; a room that
+        // does not fit is built again with only its door.
+        size_t size = kHeaderSize + 1 + kEndRoomSize;
+        sizes_.assign(static_cast<size_t>(rooms), 0);
+        for (int r = 0; r < rooms; ++r) {
+            room(r, chance(0.15) ? 1.0 : std::uniform_real_distribution<double>(0.0, 1.0)(rng_));
+            if (size + roomSize(r) + 40 * static_cast<size_t>(rooms - r) > kMaxProgramSize) {
+                resetRoomRecords(app_.castle, r);
+                room(r, 0.0);
+            }
+            size += sizes_[static_cast<size_t>(r)] = roomSize(r);
+        }
+        // Doors connected across the castle, both ways, and the players' start doors.
+        for (int i = pick(0, rooms * 2); i > 0; --i) {
+            app_.popupCell = randomDoor(rooms);
+            startConnecting(app_);
+            const CellPos b = randomDoor(rooms);
+            connectDoorAt(app_, b.x, b.y);
+        }
+        for (int player = 1; player <= 2; ++player) {
+            app_.popupCell = randomDoor(rooms);
+            setPlayerStart(app_, player);
+            app_.castle.settings.playerLives[player - 1] = static_cast<uint8_t>(pick(0, 255));
+        }
+        // Texts bring the program close to the limit: one costs four bytes and
+        // its letters, and three more when it begins its room's text list.
+        for (int tries = 0; toTheLimit && tries < 4000 && size + 11 <= kMaxProgramSize; ++tries) {
+            const int r = pick(0, rooms - 1);
+            selectRoom(app_, r);
+            const auto at = addText(static_cast<int>(std::min<size_t>(kMaxTextLength, kMaxProgramSize - size - 10)));
+            if (!at) continue;
+            const size_t grown = roomSize(r);
+            if (size + grown - sizes_[static_cast<size_t>(r)] > kMaxProgramSize) {
+                deleteObjectAt(app_, at->x, at->y);
+                continue;
+            }
+            size += grown - sizes_[static_cast<size_t>(r)];
+            sizes_[static_cast<size_t>(r)] = grown;
+        }
+        settleLeadingSpaces(rooms);
+        app_.popupCell = {};
+        selectRoom(app_, 0);
+        return rooms;
+    }
 
 private:
     AppState& app_;
     std::mt19937 rng_;
     int usedRooms_ = 0;
+    std::vector<size_t> sizes_;                // what each room adds to the program
     std::map<int, std::array<int, 3>> rails_;  // a gun's cell index: its rail's column, top and bottom
 
     int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
     bool chance(double p) { return std::bernoulli_distribution(p)(rng_); }
     CellPos any(const std::vector<CellPos>& v) { return v[static_cast<size_t>(pick(0, static_cast<int>(v.size()) - 1))]; }
     Room& current() { return app_.castle.current(); }
+    size_t roomSize(int r) {
+        std::vector<uint8_t> lists;
+        compileRoom(app_.castle, r, lists);
+        return kRoomEntrySize + lists.size();
+    }
+    // Selects a random room of the castle; one of its doors.
+    CellPos randomDoor(int rooms) {
+        const int r = pick(0, rooms - 1);
+        std::vector<CellPos> doors;
+        for (int i = 0; i < kCellsPerRoom; ++i)
+            if (app_.castle.room(r).objectLayer()[static_cast<size_t>(i)].type == kDoor) doors.push_back({i % kColumns, i / kColumns});
+        selectRoom(app_, r);
+        return any(doors);
+    }
 
-    void room(int r, double density);
-    void group(const Group& g, const std::vector<CellPos>& doors);
-    std::optional<CellPos> placeLinked(int type);
-    void remove(CellPos at);
-    bool put(int type, int x, int y);
-    std::optional<CellPos> putSomewhere(int type);
     // Walkways, camouflage, vertical pieces and suspensions are what a drag
     // lays cell by cell; nothing links to them, so the room is recounted once
     // they are all down.
@@ -90,294 +170,176 @@ private:
         app_.popupCell = at;
         setObjectColour(app_, kCmdColourWhite + pick(0, 6));
     }
-    // A Text of that length at a random free spot of the current room.
-    std::optional<CellPos> addText(int length);
-    void fillToLimit(size_t limit);
-    void settleLeadingSpaces(int rooms);
-};
 
-constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.!?,- ";
-constexpr char kOldFileLetters[] = "abcdefghijklmnopqrstuvwxyzABCXYZ019.!?,- ";
-
-// The bytes a Text at column x writes: its letters after any leading spaces,
-// none when they would begin past column 38.
-size_t writtenLetters(const CellRecord& t, int x) {
-    const std::string text = recordText(t);
-    const size_t lead = text.find_first_not_of(' ');
-    if (lead == std::string::npos || (lead > 0 && x + 2 * static_cast<int>(lead) > kColumns - 2)) return 0;
-    return text.size() - lead;
-}
-
-void resetRooms(CastleModel& castle, int rooms) {
-    for (int r = 0; r < rooms && r < kRooms; ++r) {
-        resetRoomRecords(castle, r);
-        castle.room(r).roomColour = 2;
-        castle.room(r).roomInUse = 0;
-        castle.room(r).roomMapRect = MapRect{};
+    bool put(int type, int x, int y) {
+        // A refused placement still recounts the room: most random spots in a
+        // full room are taken, so they are looked at first.
+        if (storageLayer(type) == Layer::Object) {
+            const Size s = placementCells(type);
+            for (int by = y; by < y + s.height; ++by)
+                for (int bx = x; bx < x + s.width; ++bx)
+                    if (!isInsideRoom(bx, by) || current().object(bx, by).type != kEmpty) return false;
+        }
+        return placeObject(app_, type, x, y) == 1;
     }
-    castle.settings = CastleSettings{};
-    castle.currentRoom = 0;
-}
 
-bool CastleGenerator::put(int type, int x, int y) {
-    // A refused placement still recounts the room: most random spots in a
-    // full room are taken, so they are looked at first.
-    if (storageLayer(type) == Layer::Object) {
+    std::optional<CellPos> putSomewhere(int type) {
         const Size s = placementCells(type);
-        for (int by = y; by < y + s.height; ++by)
-            for (int bx = x; bx < x + s.width; ++bx)
-                if (!isInsideRoom(bx, by) || current().object(bx, by).type != kEmpty) return false;
-    }
-    return placeObject(app_, type, x, y) == 1;
-}
-
-std::optional<CellPos> CastleGenerator::putSomewhere(int type) {
-    const Size s = placementCells(type);
-    for (int tries = 0; tries < 12; ++tries) {
-        const CellPos at{pick(0, kColumns - s.width), pick(0, kRows - 1)};
-        if (put(type, at.x, at.y)) return at;
-    }
-    return std::nullopt;
-}
-
-// A gun comes with its rail beside it, a lightning machine with the
-// suspension above it.
-std::optional<CellPos> CastleGenerator::placeLinked(int type) {
-    const std::optional<CellPos> at = putSomewhere(type);
-    if (at && type == kLightningMachine)
-        for (int k = 1, hang = pick(0, at->y); k <= hang && current().object(at->x + 1, at->y - k).type == kEmpty; ++k)
-            lay(kLightningSuspension, at->x + 1, at->y - k);
-    if (!at || (type != kGunLeft && type != kGunRight)) return at;
-    const int x = type == kGunRight ? at->x + 2 : at->x - 1, top = pick(0, at->y), bottom = pick(at->y, kRows - 1);
-    bool free = x >= 0 && x < kColumns;
-    for (int y = top; free && y <= bottom; ++y) free = current().vertical(x, y).type == kEmpty;
-    if (!free) {
-        deleteObjectAt(app_, at->x, at->y);
+        for (int tries = 0; tries < 12; ++tries) {
+            const CellPos at{pick(0, kColumns - s.width), pick(0, kRows - 1)};
+            if (put(type, at.x, at.y)) return at;
+        }
         return std::nullopt;
     }
-    for (int y = top; y <= bottom; ++y) lay(type == kGunRight ? kGunRailRight : kGunRailLeft, x, y);
-    recountRoom(app_.castle, app_.castle.currentRoom);
-    rails_[Room::index(at->x, at->y)] = {x, top, bottom};
-    return at;
-}
 
-void CastleGenerator::remove(CellPos at) {
-    deleteObjectAt(app_, at.x, at.y);
-    const auto rail = rails_.find(Room::index(at.x, at.y));
-    if (rail == rails_.end()) return;
-    for (int y = rail->second[1]; y <= rail->second[2]; ++y) deleteObjectAt(app_, rail->second[0], y);
-    rails_.erase(rail);
-}
-
-void CastleGenerator::group(const Group& g, const std::vector<CellPos>& doors) {
-    const LinkRule& rule = *linkRuleFor(g.linker);
-    const int type = rule.target2 >= 0 && chance(0.5) ? rule.target2 : rule.target;
-    std::vector<CellPos> linked = g.linked == 0 ? doors : std::vector<CellPos>{};
-    for (int n = g.linked == 0 ? 0 : pick(1, g.linked); n > 0; --n)
-        if (const auto at = placeLinked(type)) linked.push_back(*at);
-    if (linked.empty()) return;
-    std::set<int> used;
-    for (int n = pick(1, g.linkers); n > 0; --n) {
-        const std::optional<CellPos> at = putSomewhere(g.linker);
-        if (!at) continue;
-        if (g.linker == kLock) colour(*at);
-        // Every slot of a list now and then; each linked object once before any twice.
-        const int links = rule.slots == 1 ? 1 : chance(0.1) ? rule.slots : pick(1, std::min(rule.slots, 4));
-        for (int l = 0; l < links; ++l) {
-            const CellPos to = l < static_cast<int>(linked.size()) ? linked[static_cast<size_t>(l)] : any(linked);
-            link(*at, to);
-            used.insert(Room::index(to.x, to.y));
+    // A gun comes with its rail beside it, a lightning machine with the
+    // suspension above it.
+    std::optional<CellPos> placeLinked(int type) {
+        const std::optional<CellPos> at = putSomewhere(type);
+        if (at && type == kLightningMachine)
+            for (int k = 1, hang = pick(0, at->y); k <= hang && current().object(at->x + 1, at->y - k).type == kEmpty; ++k)
+                lay(kLightningSuspension, at->x + 1, at->y - k);
+        if (!at || (type != kGunLeft && type != kGunRight)) return at;
+        const int x = type == kGunRight ? at->x + 2 : at->x - 1, top = pick(0, at->y), bottom = pick(at->y, kRows - 1);
+        bool free = x >= 0 && x < kColumns;
+        for (int y = top; free && y <= bottom; ++y) free = current().vertical(x, y).type == kEmpty;
+        if (!free) {
+            deleteObjectAt(app_, at->x, at->y);
+            return std::nullopt;
         }
-    }
-    for (const CellPos& at : linked)
-        if (!g.keep && !used.count(Room::index(at.x, at.y))) remove(at);
-}
-
-void CastleGenerator::room(int r, double density) {
-    selectRoom(app_, r);
-    Room& room = app_.castle.room(r);
-    room.roomInUse = 1;
-    room.roomColour = pick(0, 15);
-    // Anywhere on the map, not only on its 16-pixel grid, at most 7 cells each way.
-    const int left = pick(0, 600), top = pick(0, 300);
-    room.roomMapRect = MapRect{left, top, left + pick(16, 127), top + pick(16, 127)};
-    auto some = [&](int most) { return std::max(0, static_cast<int>(pick(0, most) * density + 0.5)); };
-
-    std::vector<CellPos> doors;  // at least one in every room
-    for (int i = 1 + some(5); i > 0; --i) {
-        std::optional<CellPos> at = putSomewhere(kDoor);
-        if (!at && doors.empty() && put(kDoor, 0, 0)) at = CellPos{0, 0};
-        if (!at) continue;
-        doors.push_back(*at);
-        app_.popupCell = *at;
-        if (chance(0.3)) setDoorType(app_, true);
-        if (chance(0.2)) setDoorType(app_, false);
-        CellRecord& d = room.object(at->x, at->y);
-        d.direction = pick(0, 3);
-        d.mapX = pick(0, 255);
-        d.mapY = pick(0, 255);
-    }
-    rails_.clear();
-    for (const Group& g : kGroups)
-        for (int i = some(g.most); i > 0; --i) group(g, doors);
-    for (int i = some(3); i > 0; --i)
-        if (const auto at = putSomewhere(kKey)) colour(*at);
-    for (int i = some(3); i > 0; --i) putSomewhere(kFrankenstein);
-
-    // Floors, ladders and sliding poles; ladders and poles only where no rail runs.
-    for (int i = some(6); i > 0; --i) {
-        const int y = pick(0, kRows - 1), x0 = pick(0, kColumns - 1), x1 = std::min(kColumns - 1, x0 + pick(0, 20));
-        for (int x = x0; x <= x1; ++x) lay(kWalkway, x, y);
-    }
-    for (int i = some(6); i > 0; --i) {
-        const int type = chance(0.5) ? kLadder : kSlidingPole;
-        const int x = pick(0, kColumns - 1), top = pick(0, kRows - 1), bottom = std::min(kRows - 1, top + pick(0, 24));
-        for (int y = top; y <= bottom && room.vertical(x, y).type == kEmpty; ++y) lay(type, x, y);
-    }
-    for (int i = some(8); i > 0; --i) lay(kCamouflage, pick(0, kColumns - 1), pick(0, kRows - 1));
-    recountRoom(app_.castle, r);
-
-    // Something placed and taken away again leaves its cells as deletion does.
-    if (chance(0.3))
-        if (const auto at = putSomewhere(pick(0, 1) ? kFrankenstein : kKey)) deleteObjectAt(app_, at->x, at->y);
-    for (int i = some(5); i > 0; --i) addText(chance(0.2) ? kMaxTextLength : pick(1, kMaxTextLength));
-    shapeWalkways(app_);
-    // States last: switches step what they are linked to.
-    for (int i = 0; i < kCellsPerRoom; ++i)
-        for (int t = chance(0.2) ? pick(1, 3) : 0; t > 0; --t) toggleObjectState(app_, i % kColumns, i / kColumns);
-}
-
-std::optional<CellPos> CastleGenerator::addText(int length) {
-    const std::optional<CellPos> at = putSomewhere(kText);
-    if (!at) return at;
-    colour(*at);
-    if (chance(0.3)) toggleDoubleHeight(app_);
-    std::string text;
-    if (chance(0.6)) {
-        for (int k = 0; k < length; ++k) text += kLetters[pick(0, static_cast<int>(sizeof kLetters) - 2)];
-        textDialogOk(app_, text);
+        for (int y = top; y <= bottom; ++y) lay(type == kGunRight ? kGunRailRight : kGunRailLeft, x, y);
+        recountRoom(app_.castle, app_.castle.currentRoom);
+        rails_[Room::index(at->x, at->y)] = {x, top, bottom};
         return at;
     }
-    // As an older project file may hold it: lower case, spaces in front.
-    text.assign(static_cast<size_t>(std::min(chance(0.5) ? pick(1, 6) : 0, length)), ' ');
-    while (static_cast<int>(text.size()) < length)
-        text += kOldFileLetters[pick(0, static_cast<int>(sizeof kOldFileLetters) - 2)];
-    setRecordText(current().object(at->x, at->y), text);
-    return at;
-}
 
-void CastleGenerator::fillToLimit(size_t limit) {
-    // Texts of the right length bring the program to the limit or just under
-    // it. A text costs four bytes and its letters, and three more for the
-    // room's text list when it is the room's first entry.
-    const int rooms = roomsInUseRun(app_.castle);
-    size_t size = kHeaderSize + 1 + kEndRoomSize;
-    std::vector<bool> hasList(static_cast<size_t>(rooms));
-    std::vector<uint8_t> lists;
-    for (int r = 0; r < rooms; ++r) {
-        lists.clear();
-        compileRoom(app_.castle, r, lists);
-        size += kRoomEntrySize + lists.size();
-        const Room& room = app_.castle.room(r);
-        bool list = room.roomObjectCount[kCamouflage] > 0;
-        for (int i = 0; i < kCellsPerRoom && !list; ++i)
-            list = room.objectLayer()[static_cast<size_t>(i)].type == kText &&
-                   writtenLetters(room.objectLayer()[static_cast<size_t>(i)], i % kColumns) > 0;
-        hasList[static_cast<size_t>(r)] = list;
+    void remove(CellPos at) {
+        deleteObjectAt(app_, at.x, at.y);
+        const auto rail = rails_.find(Room::index(at.x, at.y));
+        if (rail == rails_.end()) return;
+        for (int y = rail->second[1]; y <= rail->second[2]; ++y) deleteObjectAt(app_, rail->second[0], y);
+        rails_.erase(rail);
     }
-    for (int tries = 0; tries < 4000 && size + 8 <= limit; ++tries) {
-        const int r = pick(0, rooms - 1);
-        selectRoom(app_, r);
-        const auto at = addText(static_cast<int>(std::min<size_t>(kMaxTextLength, limit - size - 7)));
-        const size_t letters = at ? writtenLetters(current().object(at->x, at->y), at->x) : 0;
-        if (letters == 0) continue;
-        size += 4 + letters + (hasList[static_cast<size_t>(r)] ? 0 : 3);
-        hasList[static_cast<size_t>(r)] = true;
-    }
-}
 
-int CastleGenerator::generate(uint32_t seed) {
-    rng_.seed(seed);
-    resetRooms(app_.castle, usedRooms_);
-    const int kind = pick(0, 99);
-    // Mostly small castles, so that thousands run in seconds; every 200th
-    // seed all 64 rooms, every 80th filled up to the size limit (with rooms
-    // enough to hold that much).
-    const bool toTheLimit = seed % 80 == 3;
-    const int rooms = seed % 200 == 7 ? kRooms
-                      : toTheLimit    ? pick(48, 63)
-                      : kind < 70     ? 1
-                      : kind < 90     ? pick(2, 4)
-                      : kind < 98     ? pick(5, 16)
-                                      : pick(17, 63);
-    usedRooms_ = rooms;
-
-    // Rooms are built until the program would pass the limit; a room that
-    // does not fit is built again with only its door.
-    size_t size = kHeaderSize + 1 + kEndRoomSize;
-    std::vector<uint8_t> lists;
-    for (int r = 0; r < rooms; ++r) {
-        room(r, chance(0.15) ? 1.0 : std::uniform_real_distribution<double>(0.0, 1.0)(rng_));
-        lists.clear();
-        compileRoom(app_.castle, r, lists);
-        if (size + kRoomEntrySize + lists.size() + 40 * static_cast<size_t>(rooms - r) > kMaxProgramSize) {
-            resetRoomRecords(app_.castle, r);
-            room(r, 0.0);
-            lists.clear();
-            compileRoom(app_.castle, r, lists);
+    void group(const Group& g, const std::vector<CellPos>& doors) {
+        const LinkRule& rule = *linkRuleFor(g.linker);
+        const int type = rule.target2 >= 0 && chance(0.5) ? rule.target2 : rule.target;
+        std::vector<CellPos> linked = g.linked == 0 ? doors : std::vector<CellPos>{};
+        for (int n = g.linked == 0 ? 0 : pick(1, g.linked); n > 0; --n)
+            if (const auto at = placeLinked(type)) linked.push_back(*at);
+        if (linked.empty()) return;
+        std::set<int> used;
+        for (int n = pick(1, g.linkers); n > 0; --n) {
+            const std::optional<CellPos> at = putSomewhere(g.linker);
+            if (!at) continue;
+            if (g.linker == kLock) colour(*at);
+            // Every slot of a list now and then; each linked object once before any twice.
+            const int links = rule.slots == 1 ? 1 : chance(0.1) ? rule.slots : pick(1, std::min(rule.slots, 4));
+            for (int l = 0; l < links; ++l) {
+                const CellPos to = l < static_cast<int>(linked.size()) ? linked[static_cast<size_t>(l)] : any(linked);
+                link(*at, to);
+                used.insert(Room::index(to.x, to.y));
+            }
         }
-        size += kRoomEntrySize + lists.size();
+        for (const CellPos& at : linked)
+            if (!g.keep && !used.count(Room::index(at.x, at.y))) remove(at);
     }
 
-    // Doors connected across the castle, both ways, and the players' start doors.
-    auto randomDoor = [&]() {
-        const int r = pick(0, rooms - 1);
-        std::vector<CellPos> doors;
-        for (int i = 0; i < kCellsPerRoom; ++i)
-            if (app_.castle.room(r).objectLayer()[static_cast<size_t>(i)].type == kDoor) doors.push_back({i % kColumns, i / kColumns});
+    void room(int r, double density) {
         selectRoom(app_, r);
-        return any(doors);
-    };
-    for (int i = pick(0, rooms * 2); i > 0; --i) {
-        app_.popupCell = randomDoor();
-        startConnecting(app_);
-        const CellPos b = randomDoor();
-        connectDoorAt(app_, b.x, b.y);
-    }
-    for (int player = 1; player <= 2; ++player) {
-        app_.popupCell = randomDoor();
-        setPlayerStart(app_, player);
-        app_.castle.settings.playerLives[player - 1] = static_cast<uint8_t>(pick(0, 255));
+        Room& room = app_.castle.room(r);
+        room.roomInUse = 1;
+        room.roomColour = pick(0, 15);
+        // Anywhere on the map, not only on its 16-pixel grid, at most 7 cells each way.
+        const int left = pick(0, 600), top = pick(0, 300);
+        room.roomMapRect = MapRect{left, top, left + pick(16, 127), top + pick(16, 127)};
+        auto some = [&](int most) { return std::max(0, static_cast<int>(pick(0, most) * density + 0.5)); };
+
+        std::vector<CellPos> doors;  // at least one in every room
+        for (int i = 1 + some(5); i > 0; --i) {
+            std::optional<CellPos> at = putSomewhere(kDoor);
+            if (!at && doors.empty() && put(kDoor, 0, 0)) at = CellPos{0, 0};
+            if (!at) continue;
+            doors.push_back(*at);
+            app_.popupCell = *at;
+            if (chance(0.3)) setDoorType(app_, true);
+            if (chance(0.2)) setDoorType(app_, false);
+            CellRecord& d = room.object(at->x, at->y);
+            d.direction = pick(0, 3);
+            d.mapX = pick(0, 255);
+            d.mapY = pick(0, 255);
+        }
+        rails_.clear();
+        for (const Group& g : kGroups)
+            for (int i = some(g.most); i > 0; --i) group(g, doors);
+        for (int i = some(3); i > 0; --i)
+            if (const auto at = putSomewhere(kKey)) colour(*at);
+        for (int i = some(3); i > 0; --i) putSomewhere(kFrankenstein);
+
+        // Floors, ladders and sliding poles; ladders and poles only where no rail runs.
+        for (int i = some(6); i > 0; --i) {
+            const int y = pick(0, kRows - 1), x0 = pick(0, kColumns - 1), x1 = std::min(kColumns - 1, x0 + pick(0, 20));
+            for (int x = x0; x <= x1; ++x) lay(kWalkway, x, y);
+        }
+        for (int i = some(6); i > 0; --i) {
+            const int type = chance(0.5) ? kLadder : kSlidingPole;
+            const int x = pick(0, kColumns - 1), top = pick(0, kRows - 1), bottom = std::min(kRows - 1, top + pick(0, 24));
+            for (int y = top; y <= bottom && room.vertical(x, y).type == kEmpty; ++y) lay(type, x, y);
+        }
+        for (int i = some(8); i > 0; --i) lay(kCamouflage, pick(0, kColumns - 1), pick(0, kRows - 1));
+        recountRoom(app_.castle, r);
+
+        // Something placed and taken away again leaves its cells as deletion does.
+        if (chance(0.3))
+            if (const auto at = putSomewhere(pick(0, 1) ? kFrankenstein : kKey)) deleteObjectAt(app_, at->x, at->y);
+        for (int i = some(5); i > 0; --i) addText(chance(0.2) ? kMaxTextLength : pick(1, kMaxTextLength));
+        shapeWalkways(app_);
+        // States last: switches step what they are linked to.
+        for (int i = 0; i < kCellsPerRoom; ++i)
+            for (int t = isObjectType(room.objectLayer()[static_cast<size_t>(i)].type) && chance(0.5) ? pick(1, 3) : 0; t > 0; --t)
+                toggleObjectState(app_, i % kColumns, i / kColumns);
     }
 
-    if (toTheLimit) fillToLimit(kMaxProgramSize);
-    settleLeadingSpaces(rooms);
-    app_.popupCell = {};
-    selectRoom(app_, 0);
-    return rooms;
-}
+    // A Text of that length at a random free spot of the current room.
+    std::optional<CellPos> addText(int length) {
+        const std::optional<CellPos> at = putSomewhere(kText);
+        if (!at) return at;
+        colour(*at);
+        if (chance(0.3)) toggleDoubleHeight(app_);
+        std::string text;
+        if (chance(0.6)) {
+            for (int k = 0; k < length; ++k) text += kLetters[pick(0, static_cast<int>(sizeof kLetters) - 2)];
+            textDialogOk(app_, text);
+            return at;
+        }
+        // As an older project file may hold it: lower case, spaces in front.
+        text.assign(static_cast<size_t>(std::min(chance(0.5) ? pick(1, 6) : 0, length)), ' ');
+        while (static_cast<int>(text.size()) < length)
+            text += kOldFileLetters[pick(0, static_cast<int>(sizeof kOldFileLetters) - 2)];
+        setRecordText(current().object(at->x, at->y), text);
+        return at;
+    }
 
-void CastleGenerator::settleLeadingSpaces(int rooms) {
     // A text's letters stand a letter further right per leading space. Where
     // they would land on an object, or on the letters of another such text,
     // the author would not have typed the spaces.
-    for (int r = 0; r < rooms; ++r) {
-        Room& room = app_.castle.room(r);
-        std::vector<bool> taken(kCellsPerRoom, false);
-        for (int i = 0; i < kCellsPerRoom; ++i) {
-            CellRecord& t = room.objectLayer()[static_cast<size_t>(i)];
-            const std::string text = t.type == kText ? recordText(t) : "";
-            const size_t lead = std::min(text.find_first_not_of(' '), text.size());
-            const int column = i % kColumns + 2 * static_cast<int>(lead);
-            if (lead == 0 || lead == text.size() || column > kColumns - 2) continue;
-            bool free = true;
-            for (int c = i + 2 * static_cast<int>(lead); c < i + 2 * static_cast<int>(lead) + 2; ++c)
-                free = free && room.objectLayer()[static_cast<size_t>(c)].type == kEmpty && !taken[static_cast<size_t>(c)];
-            if (!free) setRecordText(t, text.substr(lead));
-            else taken[static_cast<size_t>(i + 2 * lead)] = taken[static_cast<size_t>(i + 2 * lead + 1)] = true;
+    void settleLeadingSpaces(int rooms) {
+        for (int r = 0; r < rooms; ++r) {
+            Room& room = app_.castle.room(r);
+            std::vector<bool> taken(kCellsPerRoom, false);
+            for (size_t i = 0; i < kCellsPerRoom; ++i) {
+                CellRecord& t = room.objectLayer()[i];
+                const std::string text = t.type == kText ? recordText(t) : "";
+                const size_t lead = std::min(text.find_first_not_of(' '), text.size()), to = i + 2 * lead;
+                if (lead == 0 || lead == text.size() || i % kColumns + 2 * lead > kColumns - 2) continue;
+                if (room.objectLayer()[to].type != kEmpty || room.objectLayer()[to + 1].type != kEmpty || taken[to] || taken[to + 1])
+                    setRecordText(t, text.substr(lead));
+                else
+                    taken[to] = taken[to + 1] = true;
+            }
         }
     }
-}
+};
 
 struct Castle {
     QuietPlatform ui;
@@ -468,17 +430,17 @@ void normaliseToProgram(CastleModel& castle, int r) {
     for (int i = 0; i < kCellsPerRoom; ++i) {
         CellRecord& o = room.objectLayer()[static_cast<size_t>(i)];
         CellRecord& v = room.verticalLayer()[static_cast<size_t>(i)];
-        const std::string text = recordText(o);
-        CellRecord kept;
-        kept.reset();
-        kept.type = o.type;
-        if (isObjectType(o.type)) {
-            kept = o;
-            kept.number = static_cast<int8_t>(o.ordinal & 0xFF);
-            std::memset(kept.text, 0, sizeof kept.text);
-            setRecordText(kept, text);
+        const int type = o.type;
+        if (isObjectType(type)) {
+            const std::string text = recordText(o);
+            o.number = static_cast<int8_t>(o.ordinal & 0xFF);
+            std::memset(o.text, 0, sizeof o.text);
+            setRecordText(o, text);
+        } else {
+            o.reset();
+            o.type = type;
         }
-        o = kept;
+        CellRecord kept;
         kept.reset();
         kept.type = v.type;
         if (isObjectType(v.type)) {
