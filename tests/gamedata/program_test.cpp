@@ -1,6 +1,7 @@
-// The castle program: the format pinned by the shipped sample, what the
-// generated castles never make (refusals, limits, damaged and foreign files),
-// renumbering, and the commands that read and write program files.
+// The castle program: what the generated castles never make (refusals,
+// limits, damaged and foreign files), renumbering, and the commands that read
+// and write program files. The shipped sample pins the format in the app and
+// command-line tests.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +9,6 @@
 #include <functional>
 #include <set>
 
-#include "app/sample_castle.h"
 #include "gamedata/castle_reader.h"
 #include "gamedata_fixture.h"
 
@@ -21,21 +21,6 @@ using Lines = std::vector<std::string>;
 
 int word(const Bytes& b, size_t at) { return b[at] | (b[at + 1] << 8); }
 size_t dataOffset(const Bytes& p, int r) { return static_cast<size_t>(offsetOfC64Address(word(p, 258 + 8 * r + 6))); }
-
-// The built editor makes the shipped file byte for byte, and the file read
-// back compiles to itself: the format of every list is pinned here.
-TEST(CastleProgram, SampleCastleGivesTheShippedFileAndReadsBackToIt) {
-    const Bytes shipped = test::sampleProgram();
-    ASSERT_GT(shipped.size(), kEndRoomSize);
-    const Bytes endRoom(shipped.end() - kEndRoomSize, shipped.end());
-    GameFixture f;
-    buildSampleCastle(f.app);
-    ASSERT_EQ(checkCastle(f.app, false), 0);
-    EXPECT_EQ(buildCastleProgram(f.castle(), endRoom), shipped);
-    GameFixture back;
-    EXPECT_EQ(readCastleProgramBytes(back.castle(), shipped.data(), shipped.size()).damagedAt, -1);
-    EXPECT_EQ(buildCastleProgram(back.castle(), endRoom), shipped);
-}
 
 // Room data the generated castles never hold: values from damaged projects,
 // a gun without its rail, a control whose gun is gone, letters with bit 7.
