@@ -15,21 +15,13 @@ namespace {
 TEST(RecentFiles, NewestFirstOnceEachAtMostEight) {
     RecentFiles recent;
     for (int i = 0; i < 10; ++i) recent.add("/c/f" + std::to_string(i) + ".cas");
-    ASSERT_EQ(recent.paths().size(), 8u);
-    EXPECT_EQ(recent.paths().front(), "/c/f9.cas");
-    EXPECT_EQ(recent.paths().back(), "/c/f2.cas");
-
     recent.add("/c/./f5.cas");  // the same file named another way moves up
-    EXPECT_EQ(recent.paths().size(), 8u);
-    EXPECT_EQ(recent.paths()[0], "/c/f5.cas");
-    EXPECT_EQ(recent.paths()[1], "/c/f9.cas");
-    EXPECT_EQ(std::count(recent.paths().begin(), recent.paths().end(), "/c/f5.cas"), 1);
-
     const int before = recent.revision();
-    EXPECT_TRUE(recent.remove("/c/f9.cas"));
-    EXPECT_FALSE(recent.remove("/c/f9.cas"));
-    EXPECT_EQ(recent.paths().size(), 7u);
+    EXPECT_TRUE(recent.remove("/c/f7.cas"));
+    EXPECT_FALSE(recent.remove("/c/f7.cas"));
     EXPECT_GT(recent.revision(), before);
+    EXPECT_EQ(recent.paths(), (std::vector<std::string>{"/c/f5.cas", "/c/f9.cas", "/c/f8.cas", "/c/f6.cas",
+                                                        "/c/f4.cas", "/c/f3.cas", "/c/f2.cas"}));
 
     recent.set({"", "/a.prg", "/b.cas", "/a.prg", "/c.cas", "/d", "/e", "/f", "/g", "/h", "/i"});
     EXPECT_EQ(recent.paths(), (std::vector<std::string>{"/a.prg", "/b.cas", "/c.cas", "/d", "/e", "/f", "/g", "/h"}));
@@ -39,20 +31,14 @@ TEST(RecentFiles, NewestFirstOnceEachAtMostEight) {
 
 TEST(RecentFiles, KindByExtensionThenBySize) {
     test::TempDir dir;
-    struct Case {
-        std::string name;
-        size_t size;
-        FileKind kind;
-    };
-    for (const Case& c : {Case{"a.cas", 10, FileKind::Project}, Case{"B.CAS", 0, FileKind::Project},
-                          Case{"zcastle.prg", 5, FileKind::CastleProgram}, Case{"room.Crm", 1, FileKind::Room},
-                          Case{"disk.d64", 3, FileKind::DiskImage}, Case{"disk.D71", 3, FileKind::DiskImage},
-                          Case{"disk.d81", 3, FileKind::DiskImage}, Case{"notes.txt", 100, FileKind::Unknown},
-                          Case{"room.bak", kRoomFileSize, FileKind::Room}, Case{"image", 174848, FileKind::DiskImage},
-                          Case{"noext", 12, FileKind::Unknown}}) {
-        const std::string path = dir.file(c.name);
-        test::writeBytes(path, std::vector<uint8_t>(c.size, 0));
-        EXPECT_EQ(fileKindOf(path), c.kind) << c.name;
+    using enum FileKind;
+    for (const auto& [name, size, kind] :
+         {std::tuple{"a.cas", 10, Project}, {"B.CAS", 0, Project}, {"zcastle.prg", 5, CastleProgram},
+          {"room.Crm", 1, Room}, {"disk.d64", 3, DiskImage}, {"disk.D71", 3, DiskImage}, {"disk.d81", 3, DiskImage},
+          {"notes.txt", 100, Unknown}, {"room.bak", int(kRoomFileSize), Room}, {"image", 174848, DiskImage},
+          {"noext", 12, Unknown}}) {
+        test::writeBytes(dir.file(name), std::vector<uint8_t>(size_t(size), 0));
+        EXPECT_EQ(fileKindOf(dir.file(name)), kind) << name;
     }
     EXPECT_EQ(fileKindOf(dir.file("missing")), FileKind::Unknown);
 }
@@ -123,8 +109,8 @@ TEST_F(RecentDropTest, DroppedFilesRunTheirCommands) {
     const std::string cas = projectFile("dropped.cas");
     session.openDropped(cas);
     EXPECT_EQ(ui.caption(), cas);
+    EXPECT_EQ(recent(), std::vector<std::string>{cas});
     EXPECT_FALSE(app.suppressClick) << "no dialog was opened, so the next click is not swallowed";
-    EXPECT_EQ(recent().front(), cas);
     // A room file goes into the current room as one step; what the import
     // writes is proven with the command-line file.
     test::writeBytes(dir.file("hall.crm"), roomFileImage(castle, 3));

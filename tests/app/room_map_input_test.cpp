@@ -56,8 +56,7 @@ TEST_F(RoomMapInputTest, NewRectangleSnapsToTheGridAndStopsAt112Pixels) {
     drag(100, 100, {{250, 200}, {400, 300}});
     EXPECT_EQ(room(0).roomColour, 2);
     expectRect(room(0).roomMapRect, 96, 96, 208, 208);
-    EXPECT_FALSE(map.creating());
-    EXPECT_EQ(map.cursor(), CursorShape::Arrow);
+    EXPECT_TRUE(!map.creating() && map.cursor() == CursorShape::Arrow);
     selectRoom(app, 1);
     drag(100, 290, {{103, 301}});  // one move inside the same grid square
     expectRect(room(1).roomMapRect, 96, 288, 112, 304);
@@ -66,12 +65,11 @@ TEST_F(RoomMapInputTest, NewRectangleSnapsToTheGridAndStopsAt112Pixels) {
 TEST_F(RoomMapInputTest, CornerResizesAndInsideMovesTheRectangle) {
     putOnMap(0, {96, 96, 208, 208});
     putOnMap(5, {400, 96, 448, 144});
-    map.mouseMove(200, 200, false);
-    EXPECT_EQ(map.cursor(), CursorShape::SizeDiagonal);
-    map.mouseMove(150, 150, false);
-    EXPECT_EQ(map.cursor(), CursorShape::SizeAll);
-    map.mouseMove(20, 300, false);
-    EXPECT_EQ(map.cursor(), CursorShape::Arrow);
+    for (const auto [x, cursor] : {std::pair{200, CursorShape::SizeDiagonal}, {150, CursorShape::SizeAll},
+                                   {20, CursorShape::Arrow}}) {
+        map.mouseMove(x, x, false);
+        EXPECT_EQ(map.cursor(), cursor) << x;
+    }
 
     drag(200, 200, {{201, 201}, {150, 170}});  // the first move grabs the corner
     expectRect(room(0).roomMapRect, 96, 96, 160, 176);
@@ -101,10 +99,9 @@ TEST_F(RoomMapInputTest, RightClickTakesARoomOffTheMapAndKeepsItsObjects) {
     selectRoom(app, 0);
     ui.clearRecords();
     map.rightUp(150, 150);
-    EXPECT_EQ(room(3).roomInUse, 0);
-    EXPECT_EQ(app.castle.currentRoom, 3);
+    EXPECT_EQ(std::vector<int>({room(3).roomInUse, app.castle.currentRoom, room(3).object(2, 2).type}),
+              std::vector<int>({0, 3, kKey}));
     EXPECT_EQ(ui.text(WindowId::Main, kCmdRoomButton), "4");
-    EXPECT_EQ(room(3).object(2, 2).type, kKey);
     EXPECT_EQ(ui.mapRedraws.back(), std::make_pair(PixelRect{0, 0, 640, 400}, true));
 
     map.rightUp(150, 150);  // nothing there any more
@@ -116,8 +113,7 @@ TEST_F(RoomMapInputTest, ColourStripRoomButtonsAndHide) {
     ui.clearRecords();
     map.leftUp(650, 50);  // fourth swatch
     map.leftUp(704, 50);  // right of the strip
-    EXPECT_EQ(map.mapColour(), 3);
-    EXPECT_EQ(room(0).roomColour, 3);
+    EXPECT_EQ(std::vector<int>({map.mapColour(), room(0).roomColour}), std::vector<int>({3, 3}));
     EXPECT_EQ(ui.mapRedraws.at(0).first, kMapSwatchRect);
     EXPECT_EQ(ui.canvasRedraws.back().first, kCanvasRect);
 
@@ -128,9 +124,7 @@ TEST_F(RoomMapInputTest, ColourStripRoomButtonsAndHide) {
     EXPECT_EQ(ui.text(WindowId::RoomMap, kMapRoomField), "64");
     app.mapperVisible = true;
     EXPECT_TRUE(map.command(kMapHideButton));
-    EXPECT_FALSE(app.mapperVisible);
-    EXPECT_FALSE(ui.windowVisible[WindowId::RoomMap]);
-    EXPECT_FALSE(map.command(1234));
+    EXPECT_FALSE(app.mapperVisible || ui.windowVisible[WindowId::RoomMap] || map.command(1234));
 }
 
 // The door's map position is set by a click on a border band of its room's
@@ -148,13 +142,11 @@ TEST_F(RoomMapInputTest, DoorPositionIsSetByABorderClickOnly) {
     } cases[] = {{205, 152, 1, 26, 28}, {98, 98, 3, 0, 0}, {150, 150, 3, 0, 0}};
     for (const auto& c : cases) {
         map.setMapPosition();
-        EXPECT_TRUE(app.mapperVisible);
-        EXPECT_TRUE(ui.windowVisible[WindowId::MapDoor]);
+        EXPECT_TRUE(app.mapperVisible && ui.windowVisible[WindowId::MapDoor]);
         map.mouseMove(c.x, c.y, false);
         EXPECT_EQ(map.cursor(), CursorShape::Arrow);
         click(c.x, c.y);
-        EXPECT_FALSE(app.mapDoorMode);
-        EXPECT_FALSE(ui.windowVisible[WindowId::MapDoor]);
+        EXPECT_FALSE(app.mapDoorMode || ui.windowVisible[WindowId::MapDoor]);
         EXPECT_EQ(std::vector<int>({door.direction, door.mapX, door.mapY, app.castle.currentRoom}),
                   std::vector<int>({c.direction, c.mapX, c.mapY, 2}));
     }

@@ -1,8 +1,6 @@
-// Selections and room order as the window drives them: Shift+drag, dragging
-// a selection, the clipboard between rooms and between two editors, the
-// Room menu; every change one named step that undoes to the project image
-// before it; a room swap that leaves the compiled castle the same but for
-// the order of its rooms.
+// Selections and room order as the window drives them: Shift+drag, the
+// clipboard, the Room menu, each change one named step; a room swap changes
+// nothing in the compiled castle but the order of its rooms.
 #include <gtest/gtest.h>
 
 #include "app/castle_program_commands.h"
@@ -24,12 +22,6 @@ struct Editor : test::SessionDriver {
         app.programFolder = test::programDir();
         run(kCmdNew);
     }
-    void put(int type, int x, int y) { ASSERT_EQ(placeObject(app, type, x, y), 1); }
-    void link(int sx, int sy, int tx, int ty) {
-        app.popupCell = {sx, sy};
-        startLinking(app);
-        linkObjectAt(app, tx, ty);
-    }
     std::vector<uint8_t> compile() {
         EXPECT_EQ(checkCastle(app, false), 0);
         const auto endRoom = readEndRoom(app);
@@ -38,24 +30,17 @@ struct Editor : test::SessionDriver {
         EXPECT_TRUE(program.has_value());
         return program.value_or(std::vector<uint8_t>{});
     }
-    // A switch at (4, 4) working a lightning machine at (8, 4) in room 0, on the map.
-    void switchAndMachine() {
-        castle.room(0).roomInUse = 1;
-        castle.room(0).roomMapRect = MapRect{16, 16, 64, 64};
-        put(kLightningSwitch, 4, 4);
-        put(kLightningMachine, 8, 4);
-        link(4, 4, 8, 4);
-        session.markClean();
-    }
 };
 
 TEST(SelectionSession, ShiftDragSelectsCopyPasteInAnotherRoomKeepsTheLink) {
     Editor e;
-    e.switchAndMachine();
+    e.castle.room(0).roomInUse = 1;
+    placeObject(e.app, kLightningSwitch, 4, 4);
+    placeObject(e.app, kLightningMachine, 8, 4);
+    e.link(4, 4, 0, 8, 4);
     e.sweep(3, 3, 11, 8, true);
     const Selection& sel = e.session.mouse().selection();
-    EXPECT_EQ(sel.count(), 2u);
-    EXPECT_TRUE(sel.has(SelectLayer::Object, 4, 4) && sel.has(SelectLayer::Object, 8, 4));
+    EXPECT_TRUE(sel.count() == 2 && sel.has(SelectLayer::Object, 4, 4) && sel.has(SelectLayer::Object, 8, 4));
     EXPECT_FALSE(e.session.canUndo()) << "selecting changes nothing";
     e.run(kCmdCopy);
     e.run(kCmdNextRoom);
@@ -63,7 +48,6 @@ TEST(SelectionSession, ShiftDragSelectsCopyPasteInAnotherRoomKeepsTheLink) {
     e.hover(20, 10);
     e.run(kCmdPasteAtPointer);
     // The corner of the copy (the switch's cell) lands under the pointer; the copies are selected.
-    ASSERT_EQ(e.at(20, 10).type, kLightningSwitch);
     EXPECT_EQ(e.links(20, 10), (Links{{24, 10}}));
     EXPECT_EQ(e.at(20, 10).mark, kMarkPlain);
     EXPECT_EQ(e.session.undoLabel(), "Undo Paste 2 objects");
@@ -148,9 +132,9 @@ TEST(SelectionSession, EveryStepUndoesToTheImageBeforeIt) {
         EXPECT_NE(after, start) << step.name;
         e.run(kCmdUndo);
         e.run(kCmdRedo);
-        EXPECT_EQ(e.image(), after) << step.name << " redone";
+        EXPECT_EQ(e.image(), after) << step.name;
         while (e.session.canUndo()) e.run(kCmdUndo);
-        EXPECT_EQ(e.image(), start) << step.name << " undone to the start";
+        EXPECT_EQ(e.image(), start) << step.name;
     }
 }
 
@@ -164,22 +148,18 @@ TEST(RoomSwap, OnlyTheRoomOrderChanges) {
     const int rooms = roomsInUseRun(e.castle);
     ASSERT_GE(rooms, 3);
     const std::vector<uint8_t> original = e.compile();
-    for (int a = 0; a < rooms; ++a) {
-        for (int b = a + 1; b < rooms; ++b) {
-            SCOPED_TRACE("rooms " + std::to_string(a) + " and " + std::to_string(b));
-            ASSERT_TRUE(swapRooms(e.castle, a, b));
-            const std::vector<uint8_t> swapped = e.compile();
-            EXPECT_NE(swapped, original);
-            EXPECT_EQ(swapped.size(), original.size());
-
-            Editor reader;
-            readCastleProgramBytes(reader.app, swapped.data(), swapped.size());
-            ASSERT_TRUE(swapRooms(reader.castle, a, b));
-            EXPECT_EQ(reader.compile(), original);
-
-            ASSERT_TRUE(swapRooms(e.castle, a, b));
-            EXPECT_EQ(e.compile(), original);
-        }
+    for (const auto [a, b] : {std::pair{0, 1}, {0, rooms - 1}, {1, 2}}) {
+        SCOPED_TRACE(std::to_string(a) + " and " + std::to_string(b));
+        ASSERT_TRUE(swapRooms(e.castle, a, b));
+        const std::vector<uint8_t> swapped = e.compile();
+        EXPECT_NE(swapped, original);
+        EXPECT_EQ(swapped.size(), original.size());
+        Editor reader;
+        readCastleProgramBytes(reader.app, swapped.data(), swapped.size());
+        ASSERT_TRUE(swapRooms(reader.castle, a, b));
+        EXPECT_EQ(reader.compile(), original);
+        ASSERT_TRUE(swapRooms(e.castle, a, b));
+        EXPECT_EQ(e.compile(), original);
     }
 }
 
@@ -223,12 +203,9 @@ TEST(RoomSwap, DuplicateRoomKeepsInnerConnectionsOnly) {
     const int made = duplicateRoom(c, 0);
     ASSERT_EQ(made, roomsInUseRun(c) - 1);
     const Room& copy = c.room(made);
-    EXPECT_TRUE(copy.roomInUse);
-    EXPECT_EQ(copy.object(10, 21).destRoom, made);
-    EXPECT_EQ(copy.object(35, 7).destRoom, 0);
-    EXPECT_EQ(copy.object(35, 7).destDoor, 0);
-    EXPECT_EQ(copy.object(6, 8).room, made);
-    EXPECT_EQ(copy.roomMapRect.left, c.room(0).roomMapRect.left + 16);
+    EXPECT_EQ(std::vector<int>({copy.roomInUse, copy.object(10, 21).destRoom, copy.object(35, 7).destRoom,
+                                copy.object(35, 7).destDoor, copy.object(6, 8).room, copy.roomMapRect.left}),
+              std::vector<int>({1, made, 0, 0, made, c.room(0).roomMapRect.left + 16}));
     EXPECT_EQ(firstFreeRoom(c, -1), made + 1);
     // A room not in use that holds anything, even one ladder, is not free.
     for (const auto& fill : std::vector<std::function<void(Room&)>>{

@@ -29,31 +29,24 @@ public:
     std::function<void(DoorPropertiesLogic&)> onDoor;
     std::function<void(D64Manager&)> onD64;
     std::optional<std::string> textReply;
+    std::optional<int> roomNumberReply;
     std::vector<std::string> opened;
     int quits = 0;
 
-    void runCastleSettings(CastleSettingsLogic& logic) override {
-        opened.push_back("settings");
-        if (onSettings) onSettings(logic);
+    template <class Logic, class React>
+    void show(const char* what, Logic& logic, const React& react) {
+        opened.push_back(what);
+        if (react) react(logic);
     }
-    void runDoorProperties(DoorPropertiesLogic& logic) override {
-        opened.push_back("door");
-        if (onDoor) onDoor(logic);
-    }
-    void runD64Manager(D64Manager& manager) override {
-        opened.push_back("d64");
-        if (onD64) onD64(manager);
-    }
+    void runCastleSettings(CastleSettingsLogic& l) override { show("settings", l, onSettings); }
+    void runDoorProperties(DoorPropertiesLogic& l) override { show("door", l, onDoor); }
+    void runD64Manager(D64Manager& m) override { show("d64", m, onD64); }
     void runAbout(const RasterImage&) override { opened.push_back("about"); }
     std::optional<std::string> runTextDialog(const std::string&) override {
         opened.push_back("text");
         return textReply;
     }
-    std::optional<int> roomNumberReply;
-    std::optional<int> runRoomNumberDialog(int) override {
-        opened.push_back("room number");
-        return roomNumberReply;
-    }
+    std::optional<int> runRoomNumberDialog(int) override { opened.push_back("room number"); return roomNumberReply; }
     void quit() override { ++quits; }
 };
 
@@ -69,10 +62,7 @@ struct SessionDriver {
     static int py(int r) { return kCanvasTop + r * kCellPixels + 8; }
 
     void run(int id) { session.runCommand(id); }
-    void fresh() {
-        session.markClean();
-        run(kCmdNew);
-    }
+    void fresh() { session.markClean(); run(kCmdNew); }
     void choose(int type) { session.objectListChosen(type); }
     // The window takes the selection off the object list.
     void unchoose() {
@@ -94,20 +84,9 @@ struct SessionDriver {
         session.mouse().leftUp(px(c), py(r), {false, false, ctrl});
         session.mouseButtonReleased();
     }
-    void click(int c, int r, bool ctrl = false) {
-        hover(c, r);
-        press(c, r, ctrl);
-        release(c, r, ctrl);
-    }
-    // Presses at from and moves into the cell via, which starts a drag of
-    // the object found there; the object lands at to.
-    void drag(CellPos from, CellPos via, CellPos to) {
-        hover(from.x, from.y);
-        press(from.x, from.y);
-        dragTo(via.x, via.y);
-        dragTo(to.x, to.y);
-        release(to.x, to.y);
-    }
+    void click(int c, int r, bool ctrl = false) { hover(c, r); press(c, r, ctrl); release(c, r, ctrl); }
+    // The move into via starts dragging the object under from; it lands at to.
+    void drag(CellPos from, CellPos via, CellPos to) { stroke(from, {via, to}); }
     // A left-button drag from one cell to another, with or without Shift.
     void sweep(int c0, int r0, int c1, int r1, bool shift) {
         const MouseButtons down{true, false, false, shift};
@@ -137,10 +116,7 @@ struct SessionDriver {
         session.mapInput().leftUp(x, y);
         session.mouseButtonReleased();
     }
-    void mapClick(int x, int y) {
-        mapPress(x, y);
-        mapRelease(x, y);
-    }
+    void mapClick(int x, int y) { mapPress(x, y); mapRelease(x, y); }
     void mapRightClick(int x, int y) {
         session.mouseButtonPressed();
         session.mapInput().rightUp(x, y);
@@ -161,9 +137,10 @@ struct SessionDriver {
         return bytes;
     }
     void link(int sx, int sy, int slot, int tx, int ty) {
-        at(sx, sy).links[slot][0] = tx;
-        at(sx, sy).links[slot][1] = ty;
-        at(sx, sy).mark = kMarkPlain;
+        CellRecord& rec = at(sx, sy);
+        rec.links[slot][0] = tx;
+        rec.links[slot][1] = ty;
+        rec.mark = kMarkPlain;
     }
     std::string field(int id) { return ui.text(WindowId::Main, id); }
     bool visible(int id) { return ui.controlVisible[{WindowId::Main, id}]; }

@@ -35,42 +35,37 @@ TEST_F(StructureViews, ProblemsFollowEveryStepAndGoingToOneFramesItUntilTheNextE
     EXPECT_EQ(status(), "1 problem");
     const std::vector<uint8_t> image = castleFileImage(castle);
 
+    const auto framed = [&] { return session.paintCanvas().pixel(5 * 16 - 2, 7 * 16 - 2) == kProblemFramePen; };
     ASSERT_TRUE(session.goToProblem(0));
     EXPECT_EQ(castle.currentRoom, 1);
-    EXPECT_EQ(session.problemFrameRoom(), 1);
     EXPECT_EQ(session.problemFrameCell(), (CellPos{5, 7}));
-    EXPECT_EQ(session.paintCanvas().pixel(5 * 16 - 2, 7 * 16 - 2), kProblemFramePen);
+    EXPECT_TRUE(framed());
     EXPECT_EQ(castleFileImage(castle), image);  // looking changes nothing
     // In another room the frame is not drawn; back in its room it is.
     run(kCmdPrevRoom);
-    EXPECT_NE(session.paintCanvas().pixel(5 * 16 - 2, 7 * 16 - 2), kProblemFramePen);
+    EXPECT_FALSE(framed());
     run(kCmdNextRoom);
-    EXPECT_EQ(session.paintCanvas().pixel(5 * 16 - 2, 7 * 16 - 2), kProblemFramePen);
+    EXPECT_TRUE(framed());
 
     // An edit ends the frame; the list is worked out again.
     const long long version = session.problemsVersion();
     choose(kForceFieldSwitch);
     click(20, 7);
     unchoose();
-    EXPECT_EQ(session.problemFrameRoom(), -1);
-    EXPECT_NE(session.paintCanvas().pixel(5 * 16 - 2, 7 * 16 - 2), kProblemFramePen);
+    EXPECT_FALSE(framed());
     EXPECT_EQ(session.problemsVersion(), version);  // same findings: nothing to refill
-    EXPECT_EQ(status(), "1 problem");
 
     // Linking the force field mends it; undo brings the problem back.
     app.popupCell = {5, 7};
     run(kCmdLink);
     click(20, 7);
-    EXPECT_TRUE(session.problems().empty());
     EXPECT_EQ(status(), "No problems");
     EXPECT_EQ(problemCountText(2), "2 problems");
     run(kCmdUndo);
-    EXPECT_EQ(session.problems().size(), 1u);
     EXPECT_EQ(status(), "1 problem");
 
     // A castle-wide problem has no room to go to.
     run(kCmdNew);
-    EXPECT_EQ(session.problems().size(), 1u);
     EXPECT_EQ(status(), "1 problem");
     EXPECT_FALSE(session.goToProblem(0));
     EXPECT_FALSE(session.goToProblem(5));
@@ -82,9 +77,8 @@ TEST_F(StructureViews, InspectorShowsWhatIsUnderThePointerElseWhatWasClickedLast
     placeObject(app, kKey, 20, 5);
     EXPECT_EQ(session.inspectorLines(), std::vector<std::string>{"-"});
     hover(11, 6);  // a covered cell of the door
-    ASSERT_FALSE(session.inspectorLines().empty());
-    EXPECT_EQ(session.inspectorLines()[0], "Door");
-    EXPECT_EQ(session.inspectorLines()[1], "Cell: X: 10 Y: 05");
+    ASSERT_GE(session.inspectorLines().size(), 2u);
+    EXPECT_EQ(session.inspectorLines()[0] + session.inspectorLines()[1], "DoorCell: X: 10 Y: 05");
     click(20, 5);
     hover(30, 20);
     EXPECT_EQ(session.inspectorLines(), std::vector<std::string>{"-"});
@@ -106,15 +100,13 @@ TEST_F(StructureViews, ShowLinksDrawsOverTheCanvasAndTheWindowsOpenFromTheViewMe
     EXPECT_EQ(session.paintCanvas().pixel(10 * 16 + 1, 5 * 16 + 1), kDoorLabelBackground);
     run(kCmdShowLinks);
     const RasterImage again = session.paintCanvas();
-    for (int y = 0; y < 400; ++y)
-        for (int x = 0; x < 640; ++x) ASSERT_EQ(again.pixel(x, y), plain.pixel(x, y)) << x << "," << y;
+    EXPECT_TRUE(std::equal(plain.data(), plain.data() + 640 * 400, again.data()));
     EXPECT_TRUE(session.mapInput().beginPaint().labels);
     run(kCmdLabelMap);
     EXPECT_FALSE(session.mapInput().beginPaint().labels);
     run(kCmdShowProblems);
     run(kCmdShowInspector);
-    EXPECT_TRUE(ui.windowVisible[WindowId::Problems]);
-    EXPECT_TRUE(ui.windowVisible[WindowId::Inspector]);
+    EXPECT_TRUE(ui.windowVisible[WindowId::Problems] && ui.windowVisible[WindowId::Inspector]);
 }
 
 }  // namespace

@@ -22,23 +22,14 @@ std::vector<int> deviceScales() {
 }
 
 TEST(ViewZoom, StepsInOutAndFit) {
-    struct Step {
-        int from, in, out;
-    };
-    for (const Step& s : {Step{50, 100, 50}, Step{100, 150, 50}, Step{150, 200, 100}, Step{200, 300, 150},
-                          Step{300, 400, 200}, Step{400, 400, 300}, Step{120, 150, 100}, Step{10, 50, 50},
-                          Step{900, 400, 400}}) {
-        EXPECT_EQ(zoomInStep(s.from), s.in) << s.from;
-        EXPECT_EQ(zoomOutStep(s.from), s.out) << s.from;
-    }
-    struct Fit {
-        int w, h, step;
-    };
-    for (const Fit& f : {Fit{640, 400, 100}, Fit{639, 400, 50}, Fit{1279, 800, 150}, Fit{1280, 800, 200},
-                         Fit{1920, 1199, 200}, Fit{1920, 1200, 300}, Fit{5000, 5000, 400}, Fit{10, 10, 50},
-                         Fit{960, 600, 150}, Fit{2000, 600, 150}}) {
-        EXPECT_EQ(fitZoomStep(f.w, f.h, kCanvasWidth, kCanvasHeight), f.step) << f.w << "x" << f.h;
-    }
+    for (const auto [from, in, out] : {std::tuple{50, 100, 50}, {100, 150, 50}, {150, 200, 100}, {200, 300, 150},
+                                       {300, 400, 200}, {400, 400, 300}, {120, 150, 100}, {10, 50, 50},
+                                       {900, 400, 400}})
+        EXPECT_EQ(std::make_pair(zoomInStep(from), zoomOutStep(from)), std::make_pair(in, out)) << from;
+    for (const auto [w, h, step] : {std::tuple{640, 400, 100}, {639, 400, 50}, {1279, 800, 150}, {1280, 800, 200},
+                                    {1920, 1199, 200}, {1920, 1200, 300}, {5000, 5000, 400}, {10, 10, 50},
+                                    {960, 600, 150}, {2000, 600, 150}})
+        EXPECT_EQ(fitZoomStep(w, h, kCanvasWidth, kCanvasHeight), step) << w << "x" << h;
     for (int bad : {0, -100, 125, 99999}) EXPECT_EQ(validZoomStep(bad), kActualSize);
     for (int step : kZoomSteps) EXPECT_EQ(validZoomStep(step), step);
 }
@@ -107,10 +98,9 @@ TEST(ViewZoom, DragStartsFiveRasterPixelsAwayWhateverTheZoom) {
 }
 
 TEST(ViewZoom, StatusLineNamesTheCellAsTheCheckDoes) {
-    EXPECT_EQ(canvasStatusText(CellPos{12, 7}, 200), "X: 12 Y: 07   200%");
-    EXPECT_EQ(canvasStatusText(CellPos{0, 24}, 50), "X: 00 Y: 24   50%");
-    EXPECT_EQ(canvasStatusText(CellPos{40, 3}, 100), "100%");
-    EXPECT_EQ(canvasStatusText(CellPos{}, 150), "150%");
+    EXPECT_EQ(canvasStatusText(CellPos{12, 7}, 200) + "|" + canvasStatusText(CellPos{0, 24}, 50) + "|" +
+                  canvasStatusText(CellPos{40, 3}, 100) + "|" + canvasStatusText(CellPos{}, 150),
+              "X: 12 Y: 07   200%|X: 00 Y: 24   50%|100%|150%");
 }
 
 }  // namespace
