@@ -130,21 +130,6 @@ protected:
     std::string image() const { return (dir.path() / "resource" / "test00.d64").string(); }
 };
 
-TEST_F(TestRunTest, BuildsTheTestDiskAndStartsTheEmulatorOnIt) {
-    buildSampleCastle(app);
-    ui.messages.clear();
-    selectRoom(app, 2);
-    test::writeBytes(image(), {1, 2, 3});  // from an earlier run: rebuilt from scratch
-    testCastle(app);
-    EXPECT_TRUE(ui.messageTexts().empty());
-    ASSERT_EQ(ui.started.size(), 1u);
-    EXPECT_EQ(ui.started[0].path, "/opt/vice/x64sc");
-    EXPECT_EQ(ui.started[0].args, std::vector<std::string>{image()});
-    EXPECT_EQ(listImageCastles(image()).value_or(std::vector<std::string>{}), std::vector<std::string>{"ztest00"});
-    EXPECT_EQ(app.castle.currentRoom, 2) << "the room being edited is shown again";
-    EXPECT_EQ(fs::current_path(), dir.path());
-}
-
 // A castle with errors builds nothing, and an older program from an earlier
 // run must not outlive the failed build; each failure after it is reported.
 TEST_F(TestRunTest, WhatCannotBeBuiltOrStartedStartsNothingAndIsReported) {
@@ -174,12 +159,14 @@ TEST_F(TestRunTest, WhatCannotBeBuiltOrStartedStartsNothingAndIsReported) {
 }
 
 // Installed: the shipped files come from a read-only data folder, everything
-// written goes to the user's folder, and a game file the user put there wins
-// over the shipped one of the same name, file by file.
-TEST_F(TestRunTest, AnInstalledEditorWritesOnlyIntoTheUsersFolder) {
+// written goes to the user's folder (an image left from an earlier run is
+// built anew), and a game file the user put there wins over the shipped one.
+TEST_F(TestRunTest, AnInstalledEditorBuildsTheDiskInTheUsersFolderAndStartsTheEmulator) {
     test::TempDir user;
     fs::create_directories(user.path() / "resource");
     fs::create_directories(user.path() / "d64");
+    const std::string userImage = user.file("resource/test00.d64");
+    test::writeBytes(userImage, {1, 2, 3});
     const std::vector<uint8_t> own{1, 8, 0x42, 0x42, 0x42};
     test::writeBytes(user.file("d64/castles.prg"), own);
     fs::create_directories(user.path() / "d64" / "grusk.prg");  // a folder is no game file
@@ -187,13 +174,18 @@ TEST_F(TestRunTest, AnInstalledEditorWritesOnlyIntoTheUsersFolder) {
     app.programFolder = user.path().string();
     fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);  // as under /usr/share
     buildSampleCastle(app);
+    selectRoom(app, 2);
     ui.messages.clear();
     testCastle(app);
     fs::permissions(dir.path(), fs::perms::owner_all);
     EXPECT_TRUE(ui.messageTexts().empty());
-    const std::string userImage = user.file("resource/test00.d64");
-    EXPECT_EQ(ui.started.at(0).args, std::vector<std::string>{userImage});
+    ASSERT_EQ(ui.started.size(), 1u);
+    EXPECT_EQ(ui.started[0].path, "/opt/vice/x64sc");
+    EXPECT_EQ(ui.started[0].args, std::vector<std::string>{userImage});
     EXPECT_EQ(fs::current_path(), user.path());
+    EXPECT_EQ(app.castle.currentRoom, 2) << "the room being edited is shown again";
+    const auto castles = listImageCastles(userImage).value_or(std::vector<std::string>{});
+    EXPECT_NE(std::find(castles.begin(), castles.end(), "ztest00"), castles.end());
     for (const auto& [name, bytes] : {std::pair{"castles", own}, {"grusk", std::vector<uint8_t>{1, 8, 0x60}}}) {
         fs::remove(user.file("out.prg"));
         ASSERT_EQ(extractFile(userImage, name, user.file("out.prg")), 0);

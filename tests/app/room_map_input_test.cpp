@@ -65,7 +65,7 @@ TEST_F(RoomMapInputTest, NewRectangleSnapsToTheGridAndStopsAt112Pixels) {
 TEST_F(RoomMapInputTest, CornerResizesAndInsideMovesTheRectangle) {
     putOnMap(0, {96, 96, 208, 208});
     putOnMap(5, {400, 96, 448, 144});
-    for (const auto [x, cursor] : {std::pair{200, CursorShape::SizeDiagonal}, {150, CursorShape::SizeAll},
+    for (const auto& [x, cursor] : {std::pair{200, CursorShape::SizeDiagonal}, {150, CursorShape::SizeAll},
                                    {20, CursorShape::Arrow}}) {
         map.mouseMove(x, x, false);
         EXPECT_EQ(map.cursor(), cursor) << x;

@@ -22,11 +22,11 @@ std::vector<int> deviceScales() {
 }
 
 TEST(ViewZoom, StepsInOutAndFit) {
-    for (const auto [from, in, out] : {std::tuple{50, 100, 50}, {100, 150, 50}, {150, 200, 100}, {200, 300, 150},
+    for (const auto& [from, in, out] : {std::tuple{50, 100, 50}, {100, 150, 50}, {150, 200, 100}, {200, 300, 150},
                                        {300, 400, 200}, {400, 400, 300}, {120, 150, 100}, {10, 50, 50},
                                        {900, 400, 400}})
         EXPECT_EQ(std::make_pair(zoomInStep(from), zoomOutStep(from)), std::make_pair(in, out)) << from;
-    for (const auto [w, h, step] : {std::tuple{640, 400, 100}, {639, 400, 50}, {1279, 800, 150}, {1280, 800, 200},
+    for (const auto& [w, h, step] : {std::tuple{640, 400, 100}, {639, 400, 50}, {1279, 800, 150}, {1280, 800, 200},
                                     {1920, 1199, 200}, {1920, 1200, 300}, {5000, 5000, 400}, {10, 10, 50},
                                     {960, 600, 150}, {2000, 600, 150}})
         EXPECT_EQ(fitZoomStep(w, h, kCanvasWidth, kCanvasHeight), step) << w << "x" << h;
