@@ -119,19 +119,16 @@ TEST(DiskLayout, FormatAllocationOrderAndFullDiskOfEachKind) {
 
 TEST(DiskLayout, FormatWithoutIdKeepsIdAndDataAndErrorBytesStay) {
     TempDir dir;
-    Bytes bytes(kD64WithErrorsSize, 0x55);
-    for (size_t i = kD64Size; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7);
+    Bytes bytes = counting(kD64WithErrorsSize);
     writeBytes(dir.file("e.d64"), bytes);
     DiskImagePtr img = di_load_image(dir.file("e.d64"));
-    ASSERT_TRUE(img);
-    EXPECT_EQ(img->kind, ImageKind::D64);
+    ASSERT_TRUE(img && img->kind == ImageKind::D64);
     const uint8_t id[2] = {'4', '2'};
     di_format(*img, nameOf("E"), id);
     ASSERT_TRUE(writeFile(*img, "KEEP", counting(300)));
     const uint8_t data = blockAt(*img, 1, 10)[5];
     di_format(*img, nameOf("AGAIN"), nullptr);
-    EXPECT_EQ(blockAt(*img, 18, 0)[162], '4');
-    EXPECT_EQ(blockAt(*img, 1, 10)[5], data);  // data blocks are not cleared
+    EXPECT_EQ((Bytes{blockAt(*img, 18, 0)[162], blockAt(*img, 1, 10)[5]}), (Bytes{'4', data}));  // data blocks stay
     EXPECT_EQ(img->blocksFree, 664);
     EXPECT_EQ(di_find_entry(*img, nameOf("KEEP"), kTypePrg), -1);
     ASSERT_TRUE(di_free_image(std::move(img)));
@@ -141,24 +138,19 @@ TEST(DiskLayout, FormatWithoutIdKeepsIdAndDataAndErrorBytesStay) {
     EXPECT_EQ(after[0], 0);  // the format with an id cleared the blocks
 }
 
+// Type, first block, name, zeros, size in blocks; each file's search starts
+// again at sector 10 of track 1; a last block links 0/bytes+1.
 TEST(DiskFiles, EntriesAndBlocksOfSmallFiles) {
     DiskImagePtr img = formatted(kD64Size);
-    ASSERT_TRUE(writeFile(*img, "EMPTY", {}));
-    ASSERT_TRUE(writeFile(*img, "ONE", counting(254, 2)));
-    ASSERT_TRUE(writeFile(*img, "TWO", counting(255, 3)));
+    for (const auto& [name, size] : {std::pair{"EMPTY", 0}, std::pair{"ONE", 254}, std::pair{"TWO", 255}})
+        ASSERT_TRUE(writeFile(*img, name, counting(static_cast<size_t>(size), static_cast<unsigned>(size))));
     const uint8_t* dir = blockAt(*img, 18, 1);
-    // Type, first block, name, zeros, size in blocks; each file's search
-    // starts again at sector 10 of track 1.
     EXPECT_EQ(Bytes(dir + 2, dir + 32), (Bytes{0x82, 0, 0} + padded("EMPTY", 16) + Bytes(11, 0)));
     EXPECT_EQ(Bytes(dir + 32 + 2, dir + 64), (Bytes{0x82, 1, 10} + padded("ONE", 16) + Bytes(9, 0) + Bytes{1, 0}));
-    EXPECT_EQ(Bytes(dir + 64 + 3, dir + 64 + 5), (Bytes{1, 11}));
-    EXPECT_EQ(dir[64 + 30], 2);
-    EXPECT_EQ(Bytes(blockAt(*img, 1, 10), blockAt(*img, 1, 10) + 2), (Bytes{0, 0xFF}));  // last block: 0/bytes+1
-    EXPECT_EQ(di_next_block(*img, {1, 11}), (TrackSector{1, 0}));
+    EXPECT_EQ((Bytes{dir[64 + 3], dir[64 + 4], dir[64 + 30], blockAt(*img, 1, 10)[0], blockAt(*img, 1, 10)[1]}), (Bytes{1, 11, 2, 0, 0xFF}));
     EXPECT_EQ(Bytes(blockAt(*img, 1, 0), blockAt(*img, 1, 0) + 2), (Bytes{0, 2}));
-    EXPECT_EQ(readFile(*img, "EMPTY"), Bytes{});
-    EXPECT_EQ(readFile(*img, "ONE"), counting(254, 2));
-    EXPECT_EQ(readFile(*img, "TWO"), counting(255, 3));
+    for (const auto& [name, size] : {std::pair{"EMPTY", 0}, std::pair{"ONE", 254}, std::pair{"TWO", 255}})
+        EXPECT_EQ(readFile(*img, name), counting(static_cast<size_t>(size), static_cast<unsigned>(size)));
     EXPECT_EQ(img->openFiles, 0);
 }
 

@@ -46,24 +46,19 @@ TEST(GameDisk, HoldsTheThirteenFilesInOrder) {
     ASSERT_EQ(insertFile(pf.path("old.d81"), pf.path("d64/grusk.prg")), 0);
     fs::rename(pf.path("old.d81"), pf.path("old.d64"));
     std::string image = pf.path("old.d64");
-    ASSERT_EQ(buildGameDisk(pf.app, image, false, report), 1);
     pf.ui.files = {std::nullopt, pf.path("new"), pf.path("CAPS.D64")};
-    EXPECT_EQ(buildGameDisk(pf.app, image, true, report), 0);
-    EXPECT_EQ(pf.ui.fileDialogs.back().second.label, "D64 Images");
-    EXPECT_EQ(pf.ui.fileDialogs.back().second.pattern, "*.d64");
-    for (const auto& [path, size] : {std::pair{"old.d64", kD81Size}, std::pair{"new.d64", kD64Size}, std::pair{"CAPS.D64", kD64Size}}) {
-        if (path != std::string("old.d64")) {
-            ASSERT_EQ(buildGameDisk(pf.app, image, true, report), 1);
-        }
-        EXPECT_EQ(image, pf.path(path));
-        EXPECT_EQ(fs::file_size(image), size);
-        NameList names;
-        for (size_t i = 0; i < kGameFiles.size(); ++i) {
-            names.push_back(std::string(kGameFiles[i]).substr(0, std::string(kGameFiles[i]).size() - 4));
-            EXPECT_EQ(extracted(pf, image, names.back()), gameFileBytes(i)) << names.back();
-        }
-        EXPECT_EQ(directoryNames(image), names);
+    std::vector<std::pair<std::string, size_t>> made;
+    for (bool ask : {false, true, true, true})
+        if (buildGameDisk(pf.app, image, ask, report)) made.emplace_back(image, fs::file_size(image));
+    EXPECT_EQ(made, (std::vector<std::pair<std::string, size_t>>{
+                        {pf.path("old.d64"), kD81Size}, {pf.path("new.d64"), kD64Size}, {pf.path("CAPS.D64"), kD64Size}}));
+    EXPECT_EQ(pf.ui.fileDialogs.back().second.label + pf.ui.fileDialogs.back().second.pattern, "D64 Images*.d64");
+    NameList names;
+    for (size_t i = 0; i < kGameFiles.size(); ++i) {
+        names.push_back(std::string(kGameFiles[i]).substr(0, std::string(kGameFiles[i]).size() - 4));
+        EXPECT_EQ(extracted(pf, image, names.back()), gameFileBytes(i)) << names.back();
     }
+    for (const auto& [path, size] : made) EXPECT_EQ(directoryNames(path), names);
     const auto bytes = readBytes(image);
     EXPECT_EQ(std::string(bytes.begin() + 357 * 256 + 144, bytes.begin() + 357 * 256 + 164), "GRUSK 2008\xA0\xA0\xA0\xA0\xA0\xA0\xA0\xA0" "00");
     EXPECT_TRUE(pf.ui.messages.empty());

@@ -41,59 +41,49 @@ TEST(Interop, ImagesOfEachKindPassBetweenTheTools) {
     for (const std::string ending : {"d64", "d71", "d81"}) {
         SCOPED_TRACE(ending);
         TempDir dir;
-        std::string log;
-        // cc1541 writes twenty files; every one lists and reads back whole.
-        const std::string cc = dir.file("cc." + ending);
-        std::string command = "cc1541 -n 'cc disk' -i 7x";
-        std::vector<std::pair<std::string, Bytes>> written;
-        const size_t ccSizes[] = {1, 253, 254, 255, 600, 5000, 40000, 123};
-        for (size_t i = 0; i < 20; ++i) {
-            written.emplace_back((i % 3 == 0 ? "zcastle" : "file") + std::to_string(i), counting(ccSizes[i % 8] + i, static_cast<unsigned>(i)));
-            writeBytes(dir.file(written.back().first + ".bin"), written.back().second);
-            command += " -f " + written.back().first + " -w " + quoted(dir.file(written.back().first + ".bin"));
+        std::string log, command = "cc1541 -n 'cc disk' -i 7x";
+        // Files of sizes around block boundaries: twenty that cc1541 writes,
+        // forty that this library writes (with some scratched) and one that
+        // fills the disk exactly; on a D64, cc1541 adds one between.
+        std::map<std::string, Bytes> files, cc;
+        const size_t sizes[] = {0, 1, 2, 253, 254, 255, 508, 509, 1000, 4096, 12345, 30000};
+        for (size_t i = 0; i < 60; ++i) {
+            const size_t j = i < 20 ? i : i - 20;
+            const std::string name = (i < 20 ? (i % 3 ? "file" : "zcastle") : "f") + std::to_string(j);
+            Bytes& bytes = (i < 20 ? cc : files)[name] = counting(sizes[j % 12] + j / 12 + (i < 20), static_cast<unsigned>(i));
+            writeBytes(dir.file(name + ".bin"), bytes);
+            if (i < 20) command += " -f " + name + " -w " + quoted(dir.file(name + ".bin"));
         }
-        ASSERT_EQ(run(command + " " + quoted(cc), log), 0) << log;
+        const std::string ccImage = dir.file("cc." + ending), image = dir.file("lib." + ending);
+        ASSERT_EQ(run(command + " " + quoted(ccImage), log), 0) << log;
         int free = 0;
-        const auto items = listImageDirectory(cc, free);
+        const auto items = listImageDirectory(ccImage, free);
         ASSERT_TRUE(items) << log;
-        ASSERT_EQ(items->size(), written.size());
-        for (size_t i = 0; i < written.size(); ++i) {
-            EXPECT_EQ((*items)[i].hostName, written[i].first);
-            EXPECT_EQ((*items)[i].typeByte, 0x82);
-            EXPECT_EQ(extractFile(cc, written[i].first, dir.file("x.bin")), 0);
-            EXPECT_EQ(readBytes(dir.file("x.bin")), written[i].second) << written[i].first;
+        ASSERT_EQ(items->size(), cc.size());
+        for (const DirectoryItem& item : *items) {
+            EXPECT_EQ(item.typeByte, 0x82);
+            EXPECT_EQ(extractFile(ccImage, item.hostName, dir.file("x.bin")), 0);
+            EXPECT_EQ(readBytes(dir.file("x.bin")), cc[item.hostName]) << item.hostName;
         }
-        EXPECT_EQ(listImageCastles(cc)->size(), 1u + 7u);
+        EXPECT_EQ(listImageCastles(ccImage)->size(), 1u + 7u);
         // cc1541 keeps a D71's second-side counts elsewhere than this layout reads them.
         EXPECT_TRUE(ending == "d71" || free == freeReported(log)) << free << "\n" << log;
 
-        // This library writes files of sizes around block boundaries, scratches
-        // some, and fills the disk exactly; on a D64, cc1541 adds one between.
-        const std::string image = dir.file("lib." + ending);
         ASSERT_EQ(makeImage(image, "interop", "42"), 0);
-        std::map<std::string, Bytes> files;
-        const size_t sizes[] = {0, 1, 2, 253, 254, 255, 508, 509, 1000, 4096, 12345, 30000};
-        for (int i = 0; i < 40; ++i) {
-            const std::string name = "f" + std::to_string(i);
-            files[name] = counting(sizes[i % 12] + static_cast<size_t>(i / 12), static_cast<unsigned>(i));
-            writeBytes(dir.file(name + ".prg"), files[name]);
-            ASSERT_EQ(insertFile(image, dir.file(name + ".prg")), 0) << name;
-        }
+        for (const auto& [name, bytes] : files) ASSERT_EQ(insertFile(image, dir.file(name + ".bin")), 0) << name;
         ASSERT_EQ(deleteFile(image, "f1*"), kStatusScratched);  // f1, f10 to f19
         ASSERT_EQ(deleteFile(image, "f4"), kStatusScratched);
         for (auto it = files.begin(); it != files.end();)
             it = it->first == "f4" || it->first.rfind("f1", 0) == 0 ? files.erase(it) : std::next(it);
         if (ending == "d64") {
             files["ccfile"] = counting(3000, 78);
-            writeBytes(dir.file("tool.bin"), files["ccfile"]);
-            ASSERT_EQ(run("cc1541 -f ccfile -w " + quoted(dir.file("tool.bin")) + " " + quoted(image), log), 0) << log;
+            writeBytes(dir.file("ccfile.bin"), files["ccfile"]);
+            ASSERT_EQ(run("cc1541 -f ccfile -w " + quoted(dir.file("ccfile.bin")) + " " + quoted(image), log), 0) << log;
             EXPECT_EQ(imageBlocksFree(image), freeReported(log));
         }
-        files["rest"] = counting(static_cast<size_t>(imageBlocksFree(image)) * 254, 99);
-        writeBytes(dir.file("rest.prg"), files["rest"]);
-        ASSERT_EQ(insertFile(image, dir.file("rest.prg")), 0);
+        writeBytes(dir.file("rest.bin"), files["rest"] = counting(static_cast<size_t>(imageBlocksFree(image)) * 254, 99));
+        ASSERT_EQ(insertFile(image, dir.file("rest.bin")), 0);
         EXPECT_EQ(imageBlocksFree(image), 0);
-
         const fs::path out = dir.path() / "out";
         fs::create_directory(out);
         ASSERT_EQ(run("cd " + quoted(out.string()) + " && cbmconvert -N -d " + quoted(image), log), 0) << log;

@@ -12,29 +12,27 @@ namespace grusk {
 namespace {
 
 namespace fs = std::filesystem;
+using test::readBytes;
 
 // Each is a BASIC program at $0801 of chained PRINT lines (at most 40
-// characters in quotes) naming the file and where the game's own files belong.
+// characters in quotes, rising numbers) naming the file and where the game's own files belong.
 TEST(Placeholders, ThirteenBasicProgramsInTheProgramFolder) {
     for (const char* name : kGameFiles) {
         SCOPED_TRACE(name);
-        const std::vector<uint8_t> prg = test::readBytes(test::programDir() + "/d64/" + name);
+        const auto prg = readBytes(test::programDir() + "/d64/" + name);
         ASSERT_GE(prg.size(), 4u);
         EXPECT_EQ(prg[0] | prg[1] << 8, 0x0801);
-        std::string all;
+        std::string all, upper = name;
         size_t at = 2;
         for (int number = -1, link; at + 5 < prg.size() && (link = prg[at] | prg[at + 1] << 8) != 0; at = link - 0x0801 + 2u) {
             const size_t end = static_cast<size_t>(link - 0x0801 + 2);
-            ASSERT_TRUE(end > at + 7 && end < prg.size() && prg[end - 1] == 0) << "line at " << at;
-            EXPECT_GT(prg[at + 2] | prg[at + 3] << 8, number);
-            number = prg[at + 2] | prg[at + 3] << 8;
-            EXPECT_EQ(prg[at + 4], 0x99) << "PRINT token";
+            ASSERT_TRUE(end > at + 7 && end < prg.size() && prg[end - 1] == 0 && prg[at + 4] == 0x99) << "line at " << at;
+            EXPECT_GT(prg[at + 2] | prg[at + 3] << 8, std::exchange(number, prg[at + 2] | prg[at + 3] << 8));
             const std::string text(prg.begin() + static_cast<long>(at + 5), prg.begin() + static_cast<long>(end - 1));
             EXPECT_TRUE(text.size() <= 40u && text.front() == '"' && text.back() == '"') << text;
             all += text.substr(1, text.size() - 2) + " ";
         }
         EXPECT_EQ(at + 2, prg.size()) << "the program ends with a zero link";
-        std::string upper = name;
         for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         EXPECT_NE(all.find("THE GAME'S OWN FILES BELONG IN THE D64 FOLDER"), std::string::npos) << all;
         EXPECT_NE(all.find(upper), std::string::npos) << all;
@@ -47,16 +45,15 @@ TEST(Placeholders, GeneratorNeverOverwritesTheGamesOwnFiles) {
     if (!fs::exists(tool)) GTEST_SKIP() << "the generator is not built here";
     test::TempDir dir;
     const fs::path d64 = dir.path() / "d64";
-    fs::create_directories(d64);
-    const std::vector<uint8_t> real = {0x01, 0x08, 0xAA, 0xBB};
-    test::writeBytes((d64 / "grusk.prg").string(), real);
     const std::string shipped = test::programDir() + "/d64/object.prg";
-    std::vector<uint8_t> old = test::readBytes(shipped);
+    fs::create_directories(d64);
+    auto old = readBytes(shipped);
     old.insert(old.end() - 2, {'X'});
     test::writeBytes((d64 / "object.prg").string(), old);
+    test::writeBytes((d64 / "grusk.prg").string(), {0x01, 0x08, 0xAA});
     ASSERT_EQ(std::system(("'" + tool + "' '" + d64.string() + "'").c_str()), 0);
-    EXPECT_EQ(test::readBytes((d64 / "grusk.prg").string()), real);
-    EXPECT_EQ(test::readBytes((d64 / "object.prg").string()), test::readBytes(shipped));
+    EXPECT_EQ(readBytes((d64 / "grusk.prg").string()), (std::vector<uint8_t>{0x01, 0x08, 0xAA}));
+    EXPECT_EQ(readBytes((d64 / "object.prg").string()), readBytes(shipped));
     EXPECT_EQ(std::distance(fs::directory_iterator(d64), {}), 13);
 }
 
