@@ -9,54 +9,44 @@ namespace {
 
 using ModelTest = test::CastleTest;
 
+// Clearing a room takes only the vertical type of vertical records and keeps
+// the header; clearing the castle keeps the map and the settings.
 TEST_F(ModelTest, ClearingEmptiesTheRecordsButKeepsMapAndSettings) {
     for (int r : {5, 7}) {
         room(r).object(3, 4).type = kDoor;
-        room(r).vertical(1, 1).type = kLadder;
-        room(r).vertical(1, 1).length = 4;
+        std::tie(room(r).vertical(1, 1).type, room(r).vertical(1, 1).length) = std::pair{kLadder, 4};
         room(r).walkway(2, 2) = kWalkway;
         room(r).camouflage(39, 24) = 2;
-        room(r).roomMapRect = {16, 32, 48, 64};
-        room(r).roomColour = 6;
-        room(r).roomInUse = 1;
+        std::tie(room(r).roomMapRect, room(r).roomColour, room(r).roomInUse) = std::tuple{MapRect{16, 32, 48, 64}, 6, 1};
     }
     castle.settings.playerLives[1] = 9;
-    clearRoom(castle, 7);  // only the vertical type of vertical records goes, and the header stays
+    clearRoom(castle, 7);
     EXPECT_EQ((std::vector{room(7).object(3, 4).type, room(7).object(3, 4).picture, room(7).walkway(2, 2),
                            room(7).camouflage(39, 24), room(7).vertical(1, 1).type, room(7).vertical(1, 1).length,
-                           room(7).roomColour, room(7).roomInUse}),
-              (std::vector{kEmpty, 0, kEmpty, 0, kEmpty, 4, 2, 1}));
-    EXPECT_EQ(room(5).object(3, 4).type, kDoor);
-
+                           room(7).roomColour, room(7).roomInUse, room(5).object(3, 4).type}),
+              (std::vector{kEmpty, 0, kEmpty, 0, kEmpty, 4, 2, 1, kDoor}));
     castle.currentRoom = 12;
     clearCastle(app);
     CellRecord cleared;
     cleared.reset();
     cleared.picture = kEmpty;
     for (const Room& r : castle.rooms) {
-        for (int i = 0; i < kCellsPerRoom; ++i) {
-            ASSERT_EQ(std::memcmp(&r.objectLayer()[i], &cleared, sizeof cleared), 0) << i;
-            ASSERT_EQ(std::memcmp(&r.verticalLayer()[i], &cleared, sizeof cleared), 0) << i;
-            ASSERT_EQ(r.walkwayLayer()[i], kEmpty);
-            ASSERT_EQ(r.camouflageLayer()[i], 0);
-        }
+        for (int i = 0; i < kCellsPerRoom; ++i)
+            ASSERT_TRUE(!std::memcmp(&r.objectLayer()[i], &cleared, sizeof cleared) && !std::memcmp(&r.verticalLayer()[i], &cleared, sizeof cleared) &&
+                        r.walkwayLayer()[i] == kEmpty && r.camouflageLayer()[i] == 0) << i;
         EXPECT_EQ(r.roomInUse, 0);
     }
-    EXPECT_EQ(castle.currentRoom, 0);
-    EXPECT_EQ(ui.caption(), "<NO CASTLE LOADED>");
-    EXPECT_EQ(room(5).roomMapRect.right, 48);
-    EXPECT_EQ(castle.settings.playerLives[1], 9);
+    EXPECT_EQ((std::tuple{castle.currentRoom, ui.caption(), room(5).roomMapRect.right, castle.settings.playerLives[1]}),
+              (std::tuple{0, std::string("<NO CASTLE LOADED>"), 48, uint8_t{9}}));
 }
 
 // Any one cell of any layer, or a header field, tells two rooms apart.
 TEST_F(ModelTest, SameRoomLooksAtEveryLayer) {
     put(kKey, 0, 0);
-    const std::function<void(Room&)> changes[] = {
-        [](Room& r) { r.object(5, 5).type = kDoor; }, [](Room& r) { r.vertical(39, 24).type = kLadder; },
-        [](Room& r) { r.walkway(5, 5) = kWalkway; },  [](Room& r) { r.camouflage(0, 24) = 1; },
-        [](Room& r) { r.roomColour = 7; },
-    };
-    for (const auto& change : changes) {
+    for (const auto& change : std::initializer_list<void (*)(Room&)>{
+             [](Room& r) { r.object(5, 5).type = kDoor; }, [](Room& r) { r.vertical(39, 24).type = kLadder; },
+             [](Room& r) { r.walkway(5, 5) = kWalkway; }, [](Room& r) { r.camouflage(0, 24) = 1; },
+             [](Room& r) { r.roomColour = 7; }}) {
         Room copy = room(0);
         EXPECT_TRUE(sameRoom(copy, room(0)));
         change(copy);
