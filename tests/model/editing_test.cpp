@@ -14,8 +14,7 @@ using EditingTest = test::CastleTest;
 // then placements in turn; a refused one changes no byte of the room.
 TEST_F(EditingTest, PlacementCoversTheBlockAndIsRefusedOnTakenCellsAndPastTheEdges) {
     put(kDoor, 4, 6);
-    EXPECT_EQ(room().object(6, 8).type, kCoveredBase + 4 * 40 + 6);
-    EXPECT_EQ(room().object(7, 8).type, kEmpty);
+    EXPECT_EQ((std::pair{room().object(6, 8).type, room().object(7, 8).type}), (std::pair{kCoveredBase + 4 * 40 + 6, kEmpty}));
     EXPECT_EQ(findObjectAt(app, 6, 8).anchor, (CellPos{4, 6}));
     EXPECT_EQ(ui.canvasRedraws.back().first, (PixelRect{9 + 64, 11 + 96, 9 + 112, 11 + 144}));
     const struct {
@@ -31,20 +30,15 @@ TEST_F(EditingTest, PlacementCoversTheBlockAndIsRefusedOnTakenCellsAndPastTheEdg
         EXPECT_EQ(placeObject(app, c.type, c.x, c.y, c.number), c.placed) << c.type << " at " << c.x << "," << c.y;
         EXPECT_TRUE(c.placed || roomFileImage(castle, 0) == before) << c.type << " at " << c.x << "," << c.y;
     }
-    EXPECT_EQ(room().object(5, 7).number, 4);
-    EXPECT_EQ(room().camouflage(5, 6), 2);
-    EXPECT_EQ((std::vector{room().camouflage(39, 3), room().camouflage(0, 4), room().camouflage(3, 6)}),
-              (std::vector{1, 0, 0}));
+    EXPECT_EQ((std::vector<int>{room().object(5, 7).number, room().camouflage(5, 6), room().camouflage(39, 3), room().camouflage(0, 4),
+                           room().camouflage(3, 6)}),
+              (std::vector{4, 2, 1, 0, 0}));
     // Numbers by count, unlinked sources, white keys and locks, a text to start with.
-    put(kDoor, 20, 6);
-    put(kLock, 0, 0);
-    put(kText, 10, 0);
-    EXPECT_EQ(room().object(20, 6).number, 1);
-    EXPECT_EQ(room().object(0, 0).mark, kMarkUnlinked);
-    EXPECT_EQ(objectTypeNames[room().object(0, 0).picture], "Lock_w");
-    EXPECT_EQ(objectTypeNames[room().object(38, 0).picture], "Key_w");
-    EXPECT_EQ(recordText(room().object(10, 0)), "TEXT");
-    EXPECT_EQ(room().object(10, 0).colour, 1);
+    for (const auto& [type, x] : {std::pair{kDoor, 20}, std::pair{kLock, 0}, std::pair{kText, 10}}) put(type, x, type == kDoor ? 6 : 0);
+    EXPECT_EQ((std::vector<int>{room().object(20, 6).number, room().object(0, 0).mark, room().object(10, 0).colour}), (std::vector<int>{1, kMarkUnlinked, 1}));
+    EXPECT_EQ(std::string(objectTypeNames[room().object(0, 0).picture]) + std::string(objectTypeNames[room().object(38, 0).picture]) +
+                  recordText(room().object(10, 0)),
+              "Lock_wKey_wTEXT");
 }
 
 TEST_F(EditingTest, ControlClicksRemoveCamouflageThenObjectThenWalkway) {
@@ -58,12 +52,10 @@ TEST_F(EditingTest, ControlClicksRemoveCamouflageThenObjectThenWalkway) {
         int x, y, removed;
     } clicks[] = {{6, 7, 1}, {5, 7, kDoor}, {5, 7, kEmpty}, {40, 7, -1}, {39, 3, 1}, {10, 1, kLadder}};
     for (const auto& c : clicks) EXPECT_EQ(deleteObjectAt(app, c.x, c.y), c.removed) << c.x << "," << c.y;
-    EXPECT_EQ(room().camouflage(5, 7), 0);  // the right half took both halves
-    EXPECT_EQ(room().object(6, 8).type, kEmpty);
-    EXPECT_EQ(room().walkway(5, 7), kEmpty);
-    EXPECT_EQ(room().camouflage(1, 4), 2);  // the next row's patch stays
-    EXPECT_EQ(room().vertical(10, 0).length, 1);
-    EXPECT_EQ(room().vertical(10, 2).length, 2);
+    // The right half took both halves, the next row's patch stays, the ladder splits in two runs.
+    EXPECT_EQ((std::vector{room().camouflage(5, 7), room().object(6, 8).type, room().walkway(5, 7), room().camouflage(1, 4),
+                           room().vertical(10, 0).length, room().vertical(10, 2).length}),
+              (std::vector{0, kEmpty, kEmpty, 2, 1, 2}));
 }
 
 // Two targets of each kind, each with its own source: deleting the first
@@ -88,30 +80,25 @@ TEST_F(EditingTest, DeletingAnObjectTakesAlongOnlyTheLinksNamingIt) {
         deleteObjectAt(app, c.targetX, 0);
         put(c.target, c.targetX, 0);
         EXPECT_EQ(links(0, c.sourceX, 4), test::Links{});
-        EXPECT_EQ(room().object(c.sourceX, 4).mark, kMarkUnlinked);
         EXPECT_EQ(links(0, c.sourceX, 12), (test::Links{{c.targetX, 8}}));
-        EXPECT_EQ(room().object(c.sourceX, 12).mark, kMarkPlain);
+        EXPECT_EQ((std::pair{room().object(c.sourceX, 4).mark, room().object(c.sourceX, 12).mark}), (std::pair<int, int>{kMarkUnlinked, kMarkPlain}));
     }
 }
 
 // Markers naming an empty anchor or one below the room (damaged files and
 // forced overlaps leave them), unknown types and wild links.
 TEST_F(EditingTest, StaleMarkersAndGarbageRecordsStayInsideTheRoom) {
-    room().object(6, 5).type = kCoveredBase + 5 * 40 + 5;
-    room().object(8, 5).type = kCoveredBase + 8 * 40 + 30;
+    for (const auto& [x, y, type] : {std::tuple{6, 5, kCoveredBase + 5 * 40 + 5}, std::tuple{8, 5, kCoveredBase + 8 * 40 + 30},
+                                     std::tuple{0, 0, kCoveredBase + 39 * 40 + 39}, std::tuple{1, 0, 5000000}, std::tuple{2, 0, -7},
+                                     std::tuple{3, 0, kConveyorSwitch}, std::tuple{5, 0, kCoveredBase + 1 * 40 + 0}})
+        room().object(x, y).type = type;
     room().walkway(6, 5) = kWalkway;
-    room().object(0, 0).type = kCoveredBase + 39 * 40 + 39;
-    room().object(1, 0).type = 5000000;
-    room().object(2, 0).type = -7;
-    room().object(3, 0).type = kConveyorSwitch;
     room().object(3, 0).links[0][0] = 1000;
-    room().object(5, 0).type = kCoveredBase + 1 * 40 + 0;
     EXPECT_EQ(deleteObjectAt(app, 6, 5), kEmpty);
     EXPECT_EQ(room().walkway(6, 5), kWalkway);  // one thing per click
     put(kKey, 7, 5);
     EXPECT_EQ(room().object(8, 5).type, kCoveredBase + 7 * 40 + 5);
-    EXPECT_EQ(findObjectAt(app, 0, 0).type, kEmpty);
-    EXPECT_EQ(findObjectAt(app, 5, 0).type, 5000000);
+    EXPECT_EQ((std::pair{findObjectAt(app, 0, 0).type, findObjectAt(app, 5, 0).type}), (std::pair{kEmpty, 5000000}));
     int ax = 0, ay = 0;
     EXPECT_FALSE(objectAnchorAt(room(), 0, 0, &ax, &ay) || objectAnchorAt(room(), 40, 0, &ax, &ay));
     toggleObjectState(app, 3, 0);
@@ -167,10 +154,10 @@ TEST_F(EditingTest, PopupMenusColoursHeightAndText) {
     put(kConveyor, 0, 0);
     put(kLock, 10, 0);
     put(kText, 12, 0);
-    EXPECT_EQ(objectMenuFor(app, 10, 0).menuId, 197);
-    EXPECT_EQ(objectMenuFor(app, 30, 10).menuId, 0);
-    EXPECT_EQ(showObjectMenu(app, 3, 0), 0);  // a conveyor steps instead
-    EXPECT_EQ(room().object(0, 0).picture, 37);
+    // A conveyor steps instead of showing a menu.
+    EXPECT_EQ((std::vector{objectMenuFor(app, 10, 0).menuId, objectMenuFor(app, 30, 10).menuId, showObjectMenu(app, 3, 0),
+                           room().object(0, 0).picture}),
+              (std::vector{197, 0, 0, 37}));
     ui.popupChoices.push_back(1285);
     EXPECT_EQ(showObjectMenu(app, 10, 1), 1285);
     EXPECT_EQ(ui.popups, std::vector<int>{197});

@@ -95,15 +95,13 @@ TEST_F(SelectionTest, MovesAreRefusedAtEdgesAndAgainstOtherObjects) {
 
 TEST_F(SelectionTest, MovedThingsKeepTheirRecordsAndTheLinksFollowThem) {
     switchAndDoor();
-    put(kWalkway, 6, 8);
-    put(kWalkway, 7, 8);
+    put(kWalkway, 6, 8), put(kWalkway, 7, 8);
     room().object(6, 2).number = 7;
     Selection sel = selectBlock(room(), 6, 2, 7, 8);  // the first machine and the walkway
     ASSERT_TRUE(moveSelection(castle, 0, sel, 0, 3));
     EXPECT_EQ(links(0, 2, 2), (Links{{6, 5}, {20, 2}}));
-    EXPECT_EQ(room().object(6, 5).number, 7);
-    EXPECT_EQ((std::vector{room().walkway(6, 11), room().walkway(7, 11), room().walkway(6, 8)}),
-              (std::vector{kWalkwayL, kWalkwayR, kEmpty}));
+    EXPECT_EQ((std::vector<int>{room().walkway(6, 11), room().walkway(7, 11), room().walkway(6, 8), room().object(6, 5).number}),
+              (std::vector{kWalkwayL, kWalkwayR, kEmpty, 7}));
     Selection bell = selectBlock(room(), 6, 10, 6, 10);
     ASSERT_TRUE(moveSelection(castle, 0, bell, -1, 0)) << "onto cells it leaves itself";
     EXPECT_FALSE(moveSelection(castle, 0, bell, -1, 0)) << "the door lies there";
@@ -120,19 +118,14 @@ TEST_F(SelectionTest, DeletingAndPruning) {
     Selection sel = selectBlock(room(), 6, 2, 6, 2);
     sel.set(SelectLayer::Object, 2, 10, true);
     EXPECT_EQ(deleteSelection(castle, 0, sel), 2);
-    EXPECT_EQ(room().object(6, 2).type, kEmpty);
     EXPECT_EQ(links(0, 2, 2), (Links{{20, 2}}));
-    EXPECT_EQ(room().object(2, 2).mark, kMarkPlain);
     EXPECT_EQ(links(0, 6, 10), Links{});
-    EXPECT_EQ(room().object(6, 10).mark, kMarkUnlinked);
+    EXPECT_EQ((std::vector<int>{room().object(6, 2).type, room().object(2, 2).mark, room().object(6, 10).mark}),
+              (std::vector<int>{kEmpty, kMarkPlain, kMarkUnlinked}));
 
     clearCastle(app);
-    for (int x : {0, 10}) {
-        put(kKey, x, 0);
-        put(kLadder, x, 1);
-        put(kWalkway, x, 2);
-        put(kCamouflage, x, 3);
-    }
+    for (int x : {0, 10})
+        for (int y : {0, 1, 2, 3}) put(std::array{kKey, kLadder, kWalkway, kCamouflage}[y], x, y);
     Selection all = selectAll(room());
     for (int y = 0; y < 4; ++y) deleteObjectAt(app, 10, y);
     pruneSelection(room(), all);
@@ -159,13 +152,11 @@ TEST_F(SelectionTest, PastesRemapLinksNumberObjectsAndChangeNothingWhenRefused) 
         EXPECT_EQ(r.linksDropped, p.dropped);
         EXPECT_EQ(links(p.room, p.x, p.y), p.switchLinks);
         EXPECT_EQ(links(p.room, p.x + 4, p.y + 8), (Links{{p.x, p.y + 8}})) << "the bell rings for the copy";
-        EXPECT_EQ(castle.room(p.room).object(p.x, p.y + 8).destRoom, 0);
-        EXPECT_EQ(castle.room(p.room).object(p.x, p.y).room, p.room);
+        EXPECT_EQ((std::pair{castle.room(p.room).object(p.x, p.y + 8).destRoom, castle.room(p.room).object(p.x, p.y).room}), (std::pair{0, p.room}));
         EXPECT_TRUE(r.placed.has(SelectLayer::Object, p.x, p.y));
     }
     EXPECT_EQ(links(0, 2, 2), (Links{{6, 2}, {20, 2}})) << "the original is untouched";
-    EXPECT_EQ(room().object(22, 22).number, 1) << "door 0 is taken";
-    EXPECT_EQ(room().object(2, 22).number, 2);
+    EXPECT_EQ((std::pair<int, int>{room().object(22, 22).number, room().object(2, 22).number}), (std::pair{1, 2})) << "door 0 is taken";
     pasteFragment(castle, 1, copySelection(castle, 0, selectBlock(room(), 6, 10, 6, 10)), 6, 10);
     EXPECT_EQ(castle.room(1).object(6, 10).mark, kMarkUnlinked);
 
@@ -184,12 +175,9 @@ TEST_F(SelectionTest, PastesRemapLinksNumberObjectsAndChangeNothingWhenRefused) 
 
 TEST_F(SelectionTest, ClipboardTextReadsBackToTheSameFragment) {
     switchAndDoor();
-    put(kText, 10, 20);
+    put(kText, 10, 20), put(kLadder, 30, 4), put(kWalkway, 29, 6), put(kCamouflage, 39, 24);  // at the right edge: one cell wide
     setRecordText(room().object(10, 20), "HELLO, WORLD");
     room().object(10, 20).extra[3] = 42;
-    put(kLadder, 30, 4);
-    put(kWalkway, 29, 6);
-    put(kCamouflage, 39, 24);  // at the right edge: one cell wide
     Fragment fragment = copySelection(castle, 0, selectAll(room()));
     fragment.castleId = 0x0123456789abcdefull;
     const std::string text = fragmentToText(fragment);
