@@ -17,10 +17,9 @@ using namespace test;
 TEST(CliDisk, EveryCommandWithItsExitStatusAndOutput) {
     ProgramFolder pf;
     const std::string image = pf.path("t.d64"), folder = "--program-folder";
-    writeBytes(pf.path("zone.prg"), Bytes(600, 1));
-    writeBytes(pf.path("notes.prg"), Bytes(10, 2));
-    writeBytes(pf.path("empty.prg"), {});
-    writeBytes(pf.path("short.d64"), Bytes(1000));
+    for (const auto& [name, bytes] : {std::pair{"zone.prg", Bytes(600, 1)}, std::pair{"notes.prg", Bytes(10, 2)},
+                                      std::pair{"empty.prg", Bytes{}}, std::pair{"short.d64", Bytes(1000)}})
+        writeBytes(pf.path(name), bytes);
     writeBytes(pf.path("bad.cas"), castleFileImage(pf.app.castle));  // no rooms: errors
     pf.app.castle.room(0).roomInUse = 1;
     placeObject(pf.app.castle, kDoor, 10, 10);
@@ -34,8 +33,7 @@ TEST(CliDisk, EveryCommandWithItsExitStatusAndOutput) {
         {{"disk", "make", "a", "b", "c", "d"}, 2, "", "usage:"}, {{"disk", "insert", image}, 2, "", "usage:"},
         {{"disk", "extract", "x", "y"}, 2, "", "usage:"}, {{"gamedisk", "a", "b", "c"}, 2, "", "usage:"},
         {{"disk", "make", pf.path("n.txt")}, 1, "di_create_image failed\n", ""},
-        {{"disk", "make", pf.path("n.d81"), "My Name", "ab"}, 0, "", ""},
-        {{"disk", "make", image}, 0, "", ""},
+        {{"disk", "make", pf.path("n.d81"), "My Name", "ab"}, 0, "", ""}, {{"disk", "make", image}, 0, "", ""},
         {{"disk", "insert", image, pf.path("zone.prg"), pf.path("notes.prg"), pf.path("empty.prg")}, 0, "", ""},
         {{"disk", "list", image}, 0, "660 blocks free\nzone\n", ""},
         {{"disk", "dir", image}, 0, "3 \"zone\" prg\n1 \"notes\" prg\n0 \"empty\" prg\n660 blocks free\n", ""},
@@ -58,8 +56,7 @@ TEST(CliDisk, EveryCommandWithItsExitStatusAndOutput) {
         EXPECT_TRUE(c.out.empty() || r.out == c.out) << c.args[1] << " " << c.args.back() << "\n" << r.out;
         EXPECT_NE(r.err.find(c.err), std::string::npos) << c.args[1] << " " << c.args.back() << "\n" << r.err;
     }
-    const auto made = readBytes(image);  // the default name and id
-    EXPECT_EQ(std::string(made.begin() + 357 * 256 + 144, made.begin() + 357 * 256 + 164), "GRUSK 2008\xA0\xA0\xA0\xA0\xA0\xA0\xA0\xA0" "00");
+    EXPECT_EQ(headerNameAndId(image), "GRUSK 2008\xA0\xA0\xA0\xA0\xA0\xA0\xA0\xA0" "00");  // the default name and id
     EXPECT_EQ(readBytes(pf.path("back.prg")), Bytes(600, 1));
     EXPECT_EQ(readBytes(pf.path("short.d64")), Bytes(1000));
     EXPECT_FALSE(std::filesystem::exists(pf.path("bad.d64")));

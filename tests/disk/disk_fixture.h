@@ -67,11 +67,13 @@ inline std::vector<TrackSector> chainOf(const DiskImage& img, int entry) {
     return chain;
 }
 
-inline Bytes gameFileBytes(size_t index) {
-    // Sizes from 0 blocks up to several, to see each file land whole.
-    std::vector<uint8_t> bytes(1 + index * 300);
-    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + index * 13);
-    return bytes;
+// Sizes from 0 blocks up to several, to see each file land whole.
+inline Bytes gameFileBytes(size_t index) { return counting(1 + index * 300, static_cast<unsigned>(index)); }
+
+// The disk name and id in the header of a D64 image file.
+inline std::string headerNameAndId(const std::string& image) {
+    const Bytes b = readBytes(image);
+    return b.size() < kD64Size ? std::string() : std::string(b.begin() + 357 * 256 + 144, b.begin() + 357 * 256 + 164);
 }
 
 struct ProgramFolder {

@@ -77,8 +77,7 @@ TEST(DiskLayout, FormatAllocationOrderAndFullDiskOfEachKind) {
             const uint8_t* at = blockAt(*img, b.track, b.sector) + b.offset;
             EXPECT_EQ(Bytes(at, at + b.bytes.size()), b.bytes) << b.track << "/" << b.sector << "+" << b.offset;
         }
-        EXPECT_EQ(img->blocksFree, k.blocksFree);
-        EXPECT_EQ(di_count_blocks_free(*img), k.blocksFree);
+        EXPECT_EQ((std::pair{img->blocksFree, di_count_blocks_free(*img)}), (std::pair{k.blocksFree, k.blocksFree}));
         ASSERT_TRUE(writeFile(*img, "A", counting(254 * k.fileBlocks.size())));
         const int entry = di_find_entry(*img, nameOf("A"), kTypePrg);
         std::vector<std::pair<int, int>> blocks;
@@ -95,8 +94,8 @@ TEST(DiskLayout, FormatAllocationOrderAndFullDiskOfEachKind) {
         const int big = f->entry;
         const Bytes bytes = counting(static_cast<size_t>(free) * 254 + 1000);
         EXPECT_EQ(di_write_file(*f, bytes.data(), static_cast<int>(bytes.size())), (free + 1) * 254);
-        EXPECT_EQ(img->status, kStatusDiskFull);
         EXPECT_FALSE(di_close_file(std::move(f)));
+        EXPECT_EQ(img->status, kStatusDiskFull);
         EXPECT_EQ(img->data[big + kEntryType], 0x02);  // left unclosed
         const auto chain = chainOf(*img, big);
         EXPECT_EQ(static_cast<int>(chain.size()), free);
@@ -175,11 +174,9 @@ TEST(DiskFiles, DirectoryGrowthLimitAndTheDirectoryFile) {
 
 TEST(DiskFiles, OpeningUnclosedEntriesAndScratching) {
     DiskImagePtr img = formatted(kD64Size);
-    EXPECT_FALSE(di_open_file(*img, nameOf("NONE"), kTypePrg, "rb"));
-    EXPECT_EQ(img->status, kStatusNotFound);
-    for (const char* mode : {"r", "ab"}) {
+    for (const auto& [mode, status] : {std::pair{"rb", kStatusNotFound}, std::pair{"r", kStatusOpening}, std::pair{"ab", kStatusOpening}}) {
         EXPECT_FALSE(di_open_file(*img, nameOf("X"), kTypePrg, mode));
-        EXPECT_EQ(img->status, kStatusOpening);
+        EXPECT_EQ(img->status, status);
     }
     ASSERT_TRUE(writeFile(*img, "SEQ", {}));
     EXPECT_FALSE(di_open_file(*img, nameOf("SEQ"), kTypeSeq, "rb"));  // the type must match
@@ -199,18 +196,13 @@ TEST(DiskFiles, OpeningUnclosedEntriesAndScratching) {
     EXPECT_EQ(di_find_entry(*img, nameOf("OPEN"), kTypePrg), -1);
     EXPECT_FALSE(di_open_file(*img, nameOf("OPEN"), kTypePrg, "wb"));
     EXPECT_EQ(di_scratch(*img, nameOf("OPEN"), kTypePrg), kStatusScratched);
-    EXPECT_EQ(img->data[e + kEntryType], 0);
-    EXPECT_EQ(img->blocksFree, 664);
-
-    ASSERT_TRUE(writeFile(*img, "ZA", counting(1000)));
-    ASSERT_TRUE(writeFile(*img, "ZB", counting(600)));
-    ASSERT_TRUE(writeFile(*img, "C", counting(100)));
-    EXPECT_EQ(di_scratch(*img, nameOf("Z*"), kTypeSeq), kStatusNotFound);
-    EXPECT_EQ(di_scratch(*img, nameOf("Z*"), 4), kStatusTypeMismatch);
-    EXPECT_EQ(di_scratch(*img, nameOf("Z*"), kTypePrg), kStatusScratched);
-    EXPECT_EQ(img->statusTrack, 2);  // files scratched
-    EXPECT_EQ(img->blocksFree, 664 - 1);
-    EXPECT_EQ(di_count_blocks_free(*img), 664 - 1);
+    EXPECT_EQ((std::pair<int, int>{img->data[e + kEntryType], img->blocksFree}), (std::pair{0, 664}));
+    for (const auto& [name, size] : {std::pair{"ZA", 1000}, std::pair{"ZB", 600}, std::pair{"C", 100}})
+        ASSERT_TRUE(writeFile(*img, name, counting(static_cast<size_t>(size))));
+    for (const auto& [type, status] : {std::pair{kTypeSeq, kStatusNotFound}, std::pair{4, kStatusTypeMismatch}, std::pair{kTypePrg, kStatusScratched}})
+        EXPECT_EQ(di_scratch(*img, nameOf("Z*"), type), status) << type;
+    // Two files scratched, the blocks of both free.
+    EXPECT_EQ((std::vector{img->statusTrack, img->blocksFree, di_count_blocks_free(*img)}), (std::vector{2, 664 - 1, 664 - 1}));
     EXPECT_EQ(readFile(*img, "C"), counting(100));
 }
 
@@ -226,8 +218,7 @@ TEST(DiskWriteBack, ReplacesTheRealFileThroughLinksAndFailsWhenItCannot) {
     EXPECT_FALSE(img->modified);
     ASSERT_TRUE(writeFile(*img, "VIA LINK", counting(600)));
     ASSERT_TRUE(di_write_back(*img));
-    EXPECT_TRUE(fs::is_symlink(dir.path() / "link.d64"));
-    EXPECT_TRUE(fs::is_symlink(dir.path() / "hop.d64"));
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "link.d64") && fs::is_symlink(dir.path() / "hop.d64"));
     EXPECT_EQ(readFile(*di_load_image(target), "VIA LINK"), counting(600));
     EXPECT_EQ(std::distance(fs::recursive_directory_iterator(dir.path()), {}), 4) << "a temporary file is left";
     // The image's file became a folder: the write-back fails and says so.
@@ -235,8 +226,7 @@ TEST(DiskWriteBack, ReplacesTheRealFileThroughLinksAndFailsWhenItCannot) {
     fs::remove(target);
     fs::create_directory(target);
     EXPECT_FALSE(di_write_back(*img));
-    EXPECT_TRUE(img->modified);
-    EXPECT_TRUE(fs::is_empty(target));
+    EXPECT_TRUE(img->modified && fs::is_empty(target));
     EXPECT_FALSE(di_load_image(dir.file("link.d64")));
 }
 
@@ -280,8 +270,7 @@ TEST(DiskWriteBack, ReadOnlyFilesAndFilesOfOthersAreRefused) {
     EXPECT_TRUE(refusedAsWriteProtected(ro));  // even for root
     EXPECT_TRUE(refusedAsWriteProtected(dir.file("ro-link.d64")));
     const auto refused = unprivileged([&] { return refusedAsWriteProtected(theirs) && refusedAsWriteProtected(dir.file("link.d64")); });
-    EXPECT_TRUE(roBefore.holds());
-    EXPECT_TRUE(theirsBefore.holds());
+    EXPECT_TRUE(roBefore.holds() && theirsBefore.holds());
     if (!refused) GTEST_SKIP() << "running as root without the user nobody: a file of another user cannot be tried";
     EXPECT_TRUE(*refused);
 }
