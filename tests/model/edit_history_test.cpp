@@ -98,8 +98,7 @@ TEST_F(HistoryTest, RoomsWatchedLateNamesGivenAtTheEndAndTheHoverMarkIsNoChange)
     ASSERT_TRUE(history.end(castle));
     EXPECT_EQ(history.undoName(), "Place Lock");
     selectRoom(app, 0);
-    EXPECT_EQ(history.undo(castle), 2);
-    EXPECT_EQ(room(2).object(3, 3).type, kEmpty);
+    EXPECT_EQ((std::pair{history.undo(castle), room(2).object(3, 3).type}), (std::pair{2, kEmpty}));
     history.watchRoom(castle, 4);  // no step open: nothing
     EXPECT_FALSE(history.inStep());
 
