@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <utility>
 
 #include "disk/game_disk.h"
 #include "support/test_support.h"
@@ -14,20 +15,20 @@ namespace {
 namespace fs = std::filesystem;
 using test::readBytes;
 
-// Each is a BASIC program at $0801 of chained PRINT lines (at most 40
-// characters in quotes, rising numbers) naming the file and where the game's own files belong.
+// Each is a BASIC program at $0801 of chained PRINT lines with rising
+// numbers (at most 40 characters in quotes) naming the file and where the
+// game's own files belong.
 TEST(Placeholders, ThirteenBasicProgramsInTheProgramFolder) {
     for (const char* name : kGameFiles) {
         SCOPED_TRACE(name);
         const auto prg = readBytes(test::programDir() + "/d64/" + name);
-        ASSERT_GE(prg.size(), 4u);
-        EXPECT_EQ(prg[0] | prg[1] << 8, 0x0801);
+        ASSERT_TRUE(prg.size() >= 4u && (prg[0] | prg[1] << 8) == 0x0801);
         std::string all, upper = name;
-        size_t at = 2;
-        for (int number = -1, link; at + 5 < prg.size() && (link = prg[at] | prg[at + 1] << 8) != 0; at = link - 0x0801 + 2u) {
-            const size_t end = static_cast<size_t>(link - 0x0801 + 2);
+        size_t at = 2, end = 0;
+        for (int number = -1; at + 5 < prg.size() && (prg[at] | prg[at + 1]) != 0; at = end) {
+            end = static_cast<size_t>((prg[at] | prg[at + 1] << 8) - 0x0801 + 2);
             ASSERT_TRUE(end > at + 7 && end < prg.size() && prg[end - 1] == 0 && prg[at + 4] == 0x99) << "line at " << at;
-            EXPECT_GT(prg[at + 2] | prg[at + 3] << 8, std::exchange(number, prg[at + 2] | prg[at + 3] << 8));
+            ASSERT_GT(prg[at + 2] | prg[at + 3] << 8, std::exchange(number, prg[at + 2] | prg[at + 3] << 8));
             const std::string text(prg.begin() + static_cast<long>(at + 5), prg.begin() + static_cast<long>(end - 1));
             EXPECT_TRUE(text.size() <= 40u && text.front() == '"' && text.back() == '"') << text;
             all += text.substr(1, text.size() - 2) + " ";
