@@ -320,9 +320,8 @@ def scenario_sample_castle_opens_and_ctrl_q_ends(s):
 
 
 def scenario_zoomed_drop_drag_place_and_follow(s):
-    """At 200% (Ctrl++ and the wheel): a project file dragged from another program loads, an object
-    is dragged and Ctrl-clicked away, a type is placed, a door double click puts the pointer on
-    the door it leads to; Ctrl+0 brings back 640 x 400."""
+    """At 200% (Ctrl++, the wheel): a file dropped from another program loads, an object is dragged
+    and Ctrl-clicked away, a type placed, a door followed by a double click; Ctrl+0 gives 640 x 400."""
     dropped = os.path.join(s.work, "dropped.cas")
     run_cli(s.cli, "decompile", SAMPLE, dropped)
     dropsource = os.path.join(os.path.dirname(s.program), "..", "tools", "dropsource", "dropsource")
@@ -393,8 +392,7 @@ def scenario_zoomed_drop_drag_place_and_follow(s):
 
 
 def scenario_crisp_at_device_pixel_ratio_two(s):
-    """The canvas at 100% on a screen of ratio 2: 1280 x 800 device pixels,
-    every room pixel a block of 2 x 2 equal ones."""
+    """At 100% on a screen of ratio 2: 1280 x 800 device pixels, each room pixel 2 x 2 equal ones."""
     e = s.start(SAMPLE, scale=2)
     left, top = 2 * CANVAS_LEFT, e.geometry()[3] - 2 * (STATUS_HEIGHT + CLIENT_HEIGHT - CANVAS_TOP)
 
@@ -411,8 +409,8 @@ def scenario_crisp_at_device_pixel_ratio_two(s):
 
 
 def scenario_problems_window_goes_to_the_problem(s):
-    """An unlinked force field placed with the mouse; the Problems window (F8) counts one
-    problem; from another room, a double click on it brings its room back with the force field framed."""
+    """An unlinked force field placed; the Problems window (F8) counts one problem; from another room,
+    a double click on it brings its room back with the force field framed."""
     e = s.start(SAMPLE, empty_bottom=False)
     d = e.display
     e.choose(FORCE_FIELD)
