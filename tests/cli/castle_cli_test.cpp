@@ -54,8 +54,8 @@ TEST(CastleCli, CommandLinesTheirOutputExitAndFiles) {
         {{"check", "--json", "@sample.prg"}, 0, "[]\n"},
         {{"check"}, 2, "*", "usage"},
         {{"check", "@nothere.prg"}, 2, "*", "nothere.prg"},
-        {{"check", "--json"}, 2}, {{"check", "--json", "@nothere.cas"}, 2}, {{"compile", "a"}, 2},
-        {{"decompile", "a", "b", "c"}, 2}, {{"decompile", "@nothere.prg", "@x.cas"}, 2}, {{"compile", "@", "@y.prg"}, 2},
+        {{"check", "--json"}, 2}, {{"compile", "a"}, 2}, {{"decompile", "a", "b", "c"}, 2},
+        {{"decompile", "@nothere.prg", "@x.cas"}, 2}, {{"compile", "@", "@y.prg"}, 2},
         {{"compile", "@nodoor.cas", "@out.prg"}, 1, "*", "Error #1: There is no Door in Room 1\n"},
         {{"compile", "@sample.prg", "@out.prg"}, 1, "*", "endroom data missing\n", at + "empty"},
         {{"decompile", "@sample.prg", "@back.cas"}, 0},
@@ -77,11 +77,10 @@ TEST(CastleCli, CommandLinesTheirOutputExitAndFiles) {
         {{"build", "@clash.txt", "@clash.cas"}, 1, "*", "cannot place type 7 at 6,6", ""},
         {{"dump", "@nothere.cas"}, 2, "*", "", ""},
         {{"render", "@sample.prg", "1", "@plain.png"}, 0}, {{"render", "@sample.prg", "64", "@room64.png"}, 0},
-        {{"render", "--links", "@sample.prg", "1", "@links.png"}, 0}, {{"render", "@sample.prg", "1", "@links2.png", "--links"}, 0},
+        {{"render", "@sample.prg", "1", "@links.png", "--links"}, 0},
         {{"render-map", "@sample.prg", "@map.png"}, 0}, {{"render-map", "--labels", "@sample.prg", "@labels.png"}, 0},
         {{"render", "@sample.prg", "0", "@out.png"}, 2}, {{"render", "@sample.prg", "65", "@out.png"}, 2},
-        {{"render", "@sample.prg", "one", "@out.png"}, 2}, {{"render", "@sample.prg", "1"}, 2}, {{"render-map", "@sample.prg"}, 2},
-        {{"render-map", "@sample.prg", "@out.png", "extra"}, 2}, {{"render", "@nothere.cas", "1", "@out.png"}, 2},
+        {{"render", "@sample.prg", "one", "@out.png"}, 2}, {{"render-map", "@sample.prg", "@out.png", "extra"}, 2},
         {{"render-map", "@nothere.cas", "@out.png"}, 2},
         {{"render", "@sample.prg", "1", "@out.png"}, 1, "*", "", at + "empty"},  // no pictures to draw with
     };
@@ -105,7 +104,6 @@ TEST(CastleCli, CommandLinesTheirOutputExitAndFiles) {
         EXPECT_EQ(test::Bytes(png.begin() + 16, png.begin() + 24), (test::Bytes{0, 0, 2, 128, 0, 0, 1, 144})) << name;
     }
     EXPECT_NE(test::readBytes(at + "plain.png"), test::readBytes(at + "links.png"));
-    EXPECT_EQ(test::readBytes(at + "links.png"), test::readBytes(at + "links2.png"));
     EXPECT_NE(test::readBytes(at + "map.png"), test::readBytes(at + "labels.png"));
     for (const char* name : {"out.prg", "x.cas", "zagain.prg", "bad.cas2", "clash.cas", "out.png"})
         EXPECT_FALSE(fs::exists(at + name)) << name;

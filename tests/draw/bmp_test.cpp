@@ -36,10 +36,7 @@ TEST(Bmp, ReadsEveryDepthAndRowOrder) {
         EXPECT_EQ(rowsOf(decode(test::bmp24(sample(), topDown))), rowsOf(sample())) << topDown;
         EXPECT_EQ(rowsOf(decode(test::bmp8(sample(), topDown))), rowsOf(sample())) << topDown;
     }
-    test::TempDir dir;
-    test::writeBytes(dir.file("a.bmp"), test::bmp24(sample(), true));
-    EXPECT_EQ(rowsOf(bitmapFromFile(dir.file("a.bmp"))), rowsOf(sample()));
-    EXPECT_TRUE(bitmapFromFile(dir.file("missing.bmp")).empty());
+    EXPECT_TRUE(bitmapFromFile("/nonexistent/missing.bmp").empty());
 
     // 1-bit, 9 x 2, bottom-up: row 0 (stored last) alternates, row 1 is all set; entry 1 blue.
     Bytes one = with(with(with(test::bmp8(RasterImage(9, 2)), 28, 1, 2), 46, 2), 10, 62);

@@ -23,11 +23,9 @@ inline constexpr Rgb kWalkwayLine{200, 0, 200};  // top row of every walkway pie
 inline constexpr Rgb kGlyphInk{5, 5, 5};         // lower half of every glyph
 inline constexpr Rgb kCamouflageInk{9, 90, 9};   // left half of the camouflage picture
 
-// Every picture at its designed size: walkway pieces keyed with a
-// kWalkwayLine top row; door bell, trap, conveyor and their states keyed
-// with pictureColour(i) in pixel (1, 1) only, so the backing fill shows;
-// glyphs with the letter (keyed) above kGlyphInk; camouflage kCamouflageInk
-// beside white; all others pictureColour(i).
+// Every picture at its designed size in pictureColour(i), but: walkways keyed under a kWalkwayLine top
+// row; door bell, trap, conveyor and their states keyed but for pixel (1, 1), so the backing shows;
+// glyphs keyed above kGlyphInk; camouflage kCamouflageInk beside white.
 PictureSet makeTestPictures();
 
 // Writes every picture of makeTestPictures() as BMP files into <folder>/resource.

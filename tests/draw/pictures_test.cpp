@@ -1,6 +1,5 @@
-// The pictures the editor loads: those drawn at build time into the program
-// folder (every file there, at the catalogue's size, in C64 colours and its
-// group's key colour), and how a set of them loads, fails and falls back.
+// The pictures drawn at build time (catalogue size, C64 colours, the group's key colour), and how
+// a set of them loads, fails and falls back.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -28,8 +27,7 @@ Rgb keyOf(int i) {
     return i == kCamouflage ? kKeyWhite : kKeyBlack;
 }
 
-// Checks a shipped picture: its size, every C64 pixel a 2 x 2 block, only
-// palette colours besides the key; returns the colours it uses.
+// A shipped picture's size, 2 x 2 pixel blocks and palette colours besides the key; its colours.
 std::set<uint32_t> expectShipped(const std::string& name, int width, int height, Rgb key) {
     SCOPED_TRACE(name);
     const RasterImage img = bitmapFromFile(test::programDir() + "/resource/" + name + ".bmp");
@@ -64,7 +62,6 @@ TEST(ShippedPictures, EveryPictureHasItsSizeColoursAndKey) {
     shipped.loadStartupGraphics(test::programDir());
     EXPECT_EQ(shipped.colourStrip().width(), 64);  // the file, as the palette would make it
     for (int y = 0; y < 256; ++y) ASSERT_EQ(shipped.colourStrip().pixel(y % 64, y), c64Palette[size_t(y / 16)]) << y;
-    for (int k = 0; k < kDoorPictureCount; ++k) EXPECT_FALSE(shipped.doorPicture(k).empty()) << k;
     const RasterImage icon = bitmapFromFile(test::programDir() + "/resource/icon.bmp");
     EXPECT_TRUE(!shipped.about().empty() && !icon.empty() && icon.width() == icon.height());
 }
@@ -104,9 +101,7 @@ TEST_F(PictureSetLoading, HeaderSizesGoToTheCatalogueAndDamagedPicturesStayEmpty
     test::writeBytes(resource("Ladder.bmp"), damaged);
     fs::remove(resource("door2.bmp"));  // door pictures may be missing silently
     ASSERT_TRUE(load()) << failure;
-    EXPECT_EQ(set.picture(kDoor).pixel(5, 5), test::pictureColour(kDoor));
     EXPECT_EQ(set.doorPicture(kDoorPictureP1).pixel(0, 0), test::doorPictureColour(kDoorPictureP1));
-    EXPECT_EQ(pictureSize(kTrap), (Size{48, 16}));
     EXPECT_EQ(cellSize(kTrap), (Size{3, 1}));
     EXPECT_EQ(pictureSize(kMummy), (Size{32, 32}));
     EXPECT_EQ(pictureSize(kLadder), (Size{16, 16}));
@@ -117,18 +112,13 @@ TEST_F(PictureSetLoading, HeaderSizesGoToTheCatalogueAndDamagedPicturesStayEmpty
 TEST_F(PictureSetLoading, StartupGraphicsAndTheMadeColourStrip) {
     test::writeBytes(resource("startpic01.bmp"), test::bmp24(RasterImage(640, 120, Rgb{1, 1, 51})));
     set.loadStartupGraphics(dir.path().string(), 1);
-    EXPECT_EQ(set.startPictureIndex(), 1);
     EXPECT_EQ(set.startPicture().pixel(0, 0), (Rgb{1, 1, 51}));
-    EXPECT_TRUE(set.title().empty());
     ASSERT_EQ(set.colourStrip().height(), 256);  // no file: made from the palette
     for (int y = 0; y < 256; ++y) ASSERT_EQ(set.colourStrip().pixel(y % 64, y), c64Palette[size_t(y / 16)]) << y;
-    for (int asked : {0, 0, 0, 0, 0, 2}) {
+    for (int asked : {0, 0, 0, 1, 2, -1, 3, 7}) {  // outside the three: one of them at random
         set.loadStartupGraphics(dir.path().string(), asked);
-        EXPECT_EQ(set.startPictureIndex(), asked);
-    }
-    for (int asked : {-1, 3, 7}) {  // outside the three: one of them at random
-        set.loadStartupGraphics(dir.path().string(), asked);
-        EXPECT_TRUE(set.startPictureIndex() >= 0 && set.startPictureIndex() < 3) << asked;
+        const int got = set.startPictureIndex();
+        EXPECT_TRUE(asked >= 0 && asked < 3 ? got == asked : got >= 0 && got < 3) << asked;
     }
 }
 

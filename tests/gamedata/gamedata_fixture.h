@@ -75,8 +75,7 @@ inline Bytes buildUnchecked(GameFixture& f) {
     return program ? *program : Bytes{};
 }
 
-// A program of one room entry per block of list bytes; each block is ended
-// by $00 $00.
+// A program of one room entry per block of list bytes, each ended by $00 $00.
 inline Bytes programOf(const std::vector<Bytes>& rooms) {
     Bytes p(kHeaderSize, 0);
     p[1] = 0x78;

@@ -1,7 +1,5 @@
-// Generated castles through every way the editor stores them: the castle
-// program (compile, read back, compile again), the project file and the room
-// file. GRUSK_ROUNDTRIP_CASTLES sets how many castles (a longer run) and
-// GRUSK_ROUNDTRIP_SEED the first seed (to repeat a failure).
+// Generated castles through the castle program, the project file and the room file.
+// GRUSK_ROUNDTRIP_CASTLES sets how many castles, GRUSK_ROUNDTRIP_SEED the first seed.
 #include <gtest/gtest.h>
 
 #if defined(__GLIBC__)
@@ -34,10 +32,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Groups of linking objects and what they link to, from the catalogue's link
-// rules: at most `most` groups a room; in a group 1 to `linked` objects linked
-// (0: the room's doors) and 1 to `linkers` linking. Linked objects nobody
-// links to stay only where the program keeps them alone (`keep`).
+// Link groups: at most `most` a room, each of 1 to `linked` targets (0: the room's doors) and 1 to
+// `linkers` linking objects. Targets nobody links to stay only where the program keeps them (`keep`).
 struct Group {
     int linker, most, linked, linkers;
     bool keep;
@@ -62,10 +58,8 @@ void resetRooms(CastleModel& castle, int rooms) {
     castle.currentRoom = 0;
 }
 
-// Seeded valid castles: every type the object list offers in every state,
-// links of every kind, connected doors, texts, camouflage and vertical runs,
-// over 1 to 64 rooms, made through the editor's own operations. The castle
-// must be as clearing leaves it, or as the last castle made here left it.
+// Seeded valid castles of 1 to 64 rooms made through the editor's own operations, over a castle
+// as clearing or the last castle made here left it.
 class CastleGenerator {
 public:
     explicit CastleGenerator(AppState& app) : app_(app) {}
@@ -75,9 +69,7 @@ public:
         rng_.seed(seed);
         resetRooms(app_.castle, usedRooms_);
         const int kind = pick(0, 99);
-        // Mostly small castles, so that thousands run in seconds; every 200th
-        // seed all 64 rooms, every 80th filled up to the size limit (with rooms
-        // enough to hold that much).
+        // Mostly small castles; every 200th seed all 64 rooms, every 80th filled to the size limit.
         const bool toTheLimit = seed % 80 == 3;
         const int rooms = seed % 200 == 7 ? kRooms
                           : toTheLimit    ? pick(48, 63)
@@ -86,8 +78,7 @@ public:
                           : kind < 98     ? pick(5, 16)
                                           : pick(17, 63);
         usedRooms_ = rooms;
-        // Rooms are built until the program would pass the limit; a room that
-        // does not fit is built again with only its door.
+        // A room that would pass the size limit is built again with only its door.
         size_t size = kHeaderSize + 1 + kEndRoomSize;
         sizes_.assign(static_cast<size_t>(rooms), 0);
         for (int r = 0; r < rooms; ++r) {
@@ -110,8 +101,7 @@ public:
             setPlayerStart(app_, player);
             app_.castle.settings.playerLives[player - 1] = static_cast<uint8_t>(pick(0, 255));
         }
-        // Texts bring the program close to the limit: one costs four bytes and
-        // its letters, and three more when it begins its room's text list.
+        // Texts bring the program close to the limit (four bytes and the letters, three more to begin a list).
         for (int tries = 0; toTheLimit && tries < 4000 && size + 11 <= kMaxProgramSize; ++tries) {
             const int r = pick(0, rooms - 1);
             selectRoom(app_, r);
@@ -147,7 +137,7 @@ private:
         compileRoom(app_.castle, r, lists);
         return kRoomEntrySize + lists.size();
     }
-    // Selects a random room of the castle; one of its doors.
+    // Selects a random room; one of its doors.
     CellPos randomDoor(int rooms) {
         const int r = pick(0, rooms - 1);
         std::vector<CellPos> doors;
@@ -157,9 +147,7 @@ private:
         return any(doors);
     }
 
-    // Walkways, camouflage, vertical pieces and suspensions are what a drag
-    // lays cell by cell; nothing links to them, so the room is recounted once
-    // they are all down.
+    // Laid cell by cell as a drag does; the room is recounted once they are all down.
     void lay(int type, int x, int y) { placeObjectNoRecount(app_, type, x, y, false); }
     void link(CellPos from, CellPos to) {
         app_.popupCell = from;
@@ -172,8 +160,7 @@ private:
     }
 
     bool put(int type, int x, int y) {
-        // A refused placement still recounts the room: most random spots in a
-        // full room are taken, so they are looked at first.
+        // Taken spots are skipped here: a refused placement still recounts the room.
         if (storageLayer(type) == Layer::Object) {
             const Size s = placementCells(type);
             for (int by = y; by < y + s.height; ++by)
@@ -192,8 +179,7 @@ private:
         return std::nullopt;
     }
 
-    // A gun comes with its rail beside it, a lightning machine with the
-    // suspension above it.
+    // A gun comes with its rail beside it, a lightning machine with the suspension above it.
     std::optional<CellPos> placeLinked(int type) {
         const std::optional<CellPos> at = putSomewhere(type);
         if (at && type == kLightningMachine)
@@ -300,7 +286,6 @@ private:
                 toggleObjectState(app_, i % kColumns, i / kColumns);
     }
 
-    // A Text of that length at a random free spot of the current room.
     std::optional<CellPos> addText(int length) {
         const std::optional<CellPos> at = putSomewhere(kText);
         if (!at) return at;
@@ -320,9 +305,7 @@ private:
         return at;
     }
 
-    // A text's letters stand a letter further right per leading space. Where
-    // they would land on an object, or on the letters of another such text,
-    // the author would not have typed the spaces.
+    // Leading spaces move the letters right; where they would land on something, they are dropped.
     void settleLeadingSpaces(int rooms) {
         for (int r = 0; r < rooms; ++r) {
             Room& room = app_.castle.room(r);
@@ -359,26 +342,18 @@ unsigned long envNumber(const char* name, unsigned long fallback) {
     return v && *v ? std::strtoul(v, nullptr, 10) : fallback;
 }
 
-// What a castle program does not store: the one place that lists it, each with its reason. Applied to the original
-// and to the castle read back alike; everything else must be equal.
+// What a castle program does not store, applied to the original and to the castle read back alike:
 //  1. Map rectangles lie on the 16-pixel grid: a room entry holds map cells.
-//  2. Walkway pieces are plain walkway: runs are stored, the pieces are shaped
-//     again after reading.
-//  3. A text's leading spaces move its letters right, two columns (a letter)
-//     each: the format would read a leading space as camouflage. A text
-//     without letters, or whose letters begin past column 38, is gone.
-//  4. Door bells, locks and transmitters hold their links in the first slots:
-//     their lists name used slots only.
-//  5. Conveyor and trap switches show the state of what they switch: only
-//     that state is stored.
+//  2. Walkway pieces are plain walkway: runs are stored and shaped again after reading.
+//  3. A leading space would read as camouflage: each moves the letters right a letter. A text without
+//     letters, or whose letters begin past column 38, is gone.
+//  4. Door bells, locks and transmitters hold their links in the first slots: lists name used slots only.
+//  5. Conveyor and trap switches show the state of what they switch: only that state is stored.
 //  6. Numbers are ordinals (renumbering runs after every build and load).
-// Compared below only by what they carry:
-//  7. Empty and covered cells by their type: the other fields of a removed
-//     object's cells are zero, of cells never used 255.
-//  8. Vertical records by their type and derived fields: runs are stored by
-//     position, so a cell's number and the ordinal a cell below a run's top
-//     once had are not.
-//  9. Texts up to their terminator: the rest of the record's text is not stored.
+// Compared only by what they carry:
+//  7. Empty and covered cells by their type (a removed object's cells are zero, unused ones 255).
+//  8. Vertical records by type and derived fields: runs are stored by position, not their cells' numbers.
+//  9. Texts up to their terminator.
 void normaliseToProgram(CastleModel& castle, int r) {
     Room& room = castle.room(r);
     MapRect& m = room.roomMapRect;
@@ -457,14 +432,12 @@ void normaliseToProgram(CastleModel& castle, int r) {
 // Names the first difference between two rooms, or "".
 std::string roomDifference(const Room& a, const Room& b) {
     if (sameRoom(a, b)) return "";
-    for (size_t c = 0; c < kCellsPerRoom; ++c) {
-        const std::string at = " at cell " + std::to_string(c % kColumns) + "," + std::to_string(c / kColumns);
-        if (std::memcmp(&a.objectLayer()[c], &b.objectLayer()[c], sizeof(CellRecord)) != 0)
-            return std::string(objectTypeName(a.objectLayer()[c].type)) + at;
-        if (std::memcmp(&a.verticalLayer()[c], &b.verticalLayer()[c], sizeof(CellRecord)) != 0) return "vertical record" + at;
-        if (a.walkwayLayer()[c] != b.walkwayLayer()[c]) return "walkway" + at;
-        if (a.camouflageLayer()[c] != b.camouflageLayer()[c]) return "camouflage" + at;
-    }
+    for (size_t c = 0; c < kCellsPerRoom; ++c)
+        if (std::memcmp(&a.objectLayer()[c], &b.objectLayer()[c], sizeof(CellRecord)) != 0 ||
+            std::memcmp(&a.verticalLayer()[c], &b.verticalLayer()[c], sizeof(CellRecord)) != 0 ||
+            a.walkwayLayer()[c] != b.walkwayLayer()[c] || a.camouflageLayer()[c] != b.camouflageLayer()[c])
+            return std::string(objectTypeName(a.objectLayer()[c].type)) + " or what lies under it at cell " +
+                   std::to_string(c % kColumns) + "," + std::to_string(c / kColumns);
     return "counts, colour, map rectangle or in-use flag";
 }
 
@@ -524,9 +497,7 @@ TEST(GeneratedCastles, SurviveProgramProjectAndRoomFiles) {
     std::set<std::string> seen;
     int batchRooms = 0;  // rooms of the project file filled so far
 
-    // A project file always holds 64 rooms: the rooms of consecutive castles
-    // fill one, brought in through room files, and it is saved and loaded
-    // whenever it is full.
+    // Room files of consecutive castles fill a project, saved and loaded whenever it is full.
     auto projectRoundTrip = [&] {
         const Bytes saved = castleFileImage(batch.model());
         readCastleImage(reloaded.model(), saved.data(), saved.size());
@@ -540,10 +511,7 @@ TEST(GeneratedCastles, SurviveProgramProjectAndRoomFiles) {
         const int rooms = generator.generate(seed);
         original.ui.clearRecords();
 
-        // The check recounts and renumbers before a build; it looks at all 64
-        // rooms, so after a sample of castles the recount and renumbering alone do.
-        // Another sample is checked from types gathered beforehand, which must
-        // leave the same castle.
+        // The whole check (on a sample; some with types gathered beforehand), else recount and renumbering.
         if (n % 8 == 0) {
             ASSERT_EQ(n % 16 ? checkCastle(original.app, false, CastleTypes(original.model())) : checkCastle(original.app, false), 0)
                 << original.ui.log.front();
@@ -559,8 +527,7 @@ TEST(GeneratedCastles, SurviveProgramProjectAndRoomFiles) {
         readBack.reset(rooms);
         const ProgramRead read = readCastleProgramIntoClearedCastle(readBack.model(), program->data(), program->size());
         ASSERT_EQ(read.damagedAt, -1) << programDamageLine(read.damagedAt);
-        // The quick reading must give what reading with a recount after every
-        // placement gives.
+        // The quick reading gives what a recount after every placement gives.
         if (n % 16 == 4) {
             careful.reset(rooms);
             readCastleProgramIntoClearedCastle(careful.model(), program->data(), program->size(), RoomReading::Careful);
