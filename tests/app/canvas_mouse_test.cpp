@@ -1,5 +1,4 @@
-// The canvas mouse handling as the window drives it: placing, runs, erasing,
-// dragging, linking, connecting, popups, door jumps and the hover state.
+// The canvas mouse as the window drives it: placing, runs, erasing, dragging, linking, popups, hover.
 #include <gtest/gtest.h>
 
 #include "app/session_driver.h"
@@ -13,8 +12,11 @@ class CanvasMouseTest : public ::testing::Test, protected test::SessionDriver {
 protected:
     CanvasMouse& mouse = session.mouse();
     Room& room() { return castle.current(); }
-    // Starts dragging the object under (c, r) by moving one cell to the right,
-    // then follows the pointer onto the anchor as the window system would.
+    std::vector<uint8_t> objects() {
+        const auto* bytes = reinterpret_cast<const uint8_t*>(room().objectLayer().data());
+        return {bytes, bytes + sizeof(room().objectLayer())};
+    }
+    // Drags the object under (c, r) one cell right, then follows the pointer onto the anchor.
     void beginDrag(int c, int r) {
         hover(c, r);
         press(c, r);
@@ -24,8 +26,7 @@ protected:
     }
 };
 
-// A ladder run keeps the column of its first move, a walkway run its row;
-// each piece shows while the button is held, the walkway is shaped on release.
+// A run keeps the line of its first move; the walkway is shaped on release.
 TEST_F(CanvasMouseTest, RunsKeepTheLineOfTheirFirstMove) {
     choose(kWalkway);
     hover(3, 10);
@@ -36,13 +37,10 @@ TEST_F(CanvasMouseTest, RunsKeepTheLineOfTheirFirstMove) {
     EXPECT_TRUE(redrawn(cellRect(5, 10)));
     dragTo(6, 12);
     dragTo(7, 9);
-    EXPECT_EQ(mouse.lockedRow(), 10);
     release(7, 9);
-    EXPECT_EQ(mouse.lockedRow(), -1);
     std::vector<int> row;
     for (int c = 2; c <= 8; ++c) row.push_back(room().walkway(c, 10));
     EXPECT_EQ(row, (std::vector<int>{kEmpty, kWalkwayL, kWalkway, kWalkway, kWalkway, kWalkwayR, kEmpty}));
-    EXPECT_EQ(room().walkway(7, 9), kEmpty);
 
     choose(kLadder);
     stroke({5, 5}, {{5, 6}, {7, 7}, {9, 8}});
@@ -56,20 +54,16 @@ TEST_F(CanvasMouseTest, PressPlacesTheChosenTypeAndARightClickOrEscOnlyCancelsIt
     placeObject(app, kDoor, 20, 10);
     choose(kDoor);
     click(2, 2);
-    EXPECT_EQ(at(2, 2).number, 1);
     click(3, 3);  // covered by the new door: refused
     EXPECT_EQ(countObjects(castle, 0, kDoor), 2);
 
-    // Right after choosing a type, a right click over a door opens no popup;
-    // then it does, and runs the command picked.
+    // Right after choosing a type, a right click over a door opens no popup; then it does.
     choose(kDoor);
     rightClick(21, 11);
     EXPECT_TRUE(ui.popups.empty());
     EXPECT_EQ(app.placeType, -1);
-    EXPECT_EQ(ui.cursors.back(), CursorShape::Arrow);
     ui.popupChoices.push_back(kCmdConnect);
     rightClick(21, 11);
-    EXPECT_EQ(ui.popups, std::vector<int>{kMenuDoor});
     EXPECT_EQ(app.mouseMode, kMouseConnecting) << "the picked command ran on the door";
     app.mouseMode = kMouseNormal;
 
@@ -82,7 +76,6 @@ TEST_F(CanvasMouseTest, PressPlacesTheChosenTypeAndARightClickOrEscOnlyCancelsIt
     release(5, 6);
     EXPECT_EQ(room().vertical(5, 6).type, kLadder);
     mouse.cancelChoice();
-    EXPECT_FALSE(app.listSelectionActive);
     click(30, 20);
     EXPECT_EQ(room().vertical(30, 20).type, kEmpty);
 }
@@ -109,19 +102,14 @@ TEST_F(CanvasMouseTest, TheGhostShowsUnderTheRestingPointerUntilItMovesOn) {
     // Back on the canvas the first move shows it; only the drawn ghost moving on ends the choice.
     hover(3, 4);
     EXPECT_TRUE(redrawn(doorAt3x4));
-    EXPECT_TRUE(app.listSelectionActive);
     mouse.canvasPainted(doorAt3x4);
     ui.clearRecords();
     hover(21, 11);
     EXPECT_TRUE(redrawn(doorAt3x4));
-    EXPECT_FALSE(mouse.ghost().has_value());
     EXPECT_FALSE(app.listSelectionActive);
-    rightClick(21, 11);
-    EXPECT_EQ(ui.popups, std::vector<int>{kMenuDoor});
 }
 
-// What a Ctrl-click removes first is proven on the editing functions; here
-// Ctrl erases one thing per click even with a type chosen, and along a drag.
+// Ctrl erases one thing per click, even with a type chosen, and along a drag.
 TEST_F(CanvasMouseTest, CtrlClicksEraseInsteadOfPlacing) {
     placeObject(app, kDoor, 10, 10);
     placeObject(app, kWalkway, 10, 10);
@@ -129,15 +117,12 @@ TEST_F(CanvasMouseTest, CtrlClicksEraseInsteadOfPlacing) {
     click(10, 10, true);
     EXPECT_EQ(at(10, 10).type, kEmpty);
     EXPECT_EQ(room().walkway(10, 10), kWalkway);
-    EXPECT_EQ(room().vertical(10, 10).type, kEmpty);
     for (int c = 0; c < 6; ++c) placeObject(app, kWalkway, c, 5);
     stroke({0, 5}, {{1, 5}, {2, 5}}, true);
     for (int c = 0; c < 6; ++c) EXPECT_EQ(room().walkway(c, 5) == kEmpty, c < 3) << c;
 }
 
-// Released where it began, on another object or partly off the room, a
-// dragged object goes back; on a free place it keeps its record and the
-// links to it follow.
+// A drop where it began, on an object or off the room puts it back; elsewhere its links follow.
 TEST_F(CanvasMouseTest, DragMovesTheObjectWithItsLinksOrPutsItBack) {
     placeObject(app, kDoor, 4, 4);
     placeObject(app, kDoor, 20, 8);
@@ -150,18 +135,14 @@ TEST_F(CanvasMouseTest, DragMovesTheObjectWithItsLinksOrPutsItBack) {
     const auto before = objects();
     for (const CellPos to : {CellPos{4, 4}, CellPos{21, 9}, CellPos{38, 5}}) {
         beginDrag(5, 5);
-        EXPECT_EQ(at(4, 4).dragging, 1);
         dragTo(to.x, to.y);
         release(to.x, to.y);
         EXPECT_FALSE(mouse.draggingObject());
         EXPECT_EQ(objects(), before) << to.x;
     }
-    EXPECT_FALSE(mouse.moveObject({4, 4}, {-1, 3}));
-    EXPECT_EQ(objects(), before);
 
     beginDrag(5, 5);
     dragTo(30, 14);
-    EXPECT_EQ(mouse.dragTarget(), (CellPos{30, 14}));
     release(30, 14);
     EXPECT_EQ(at(4, 4).type, kEmpty);
     const CellRecord& m = at(30, 14);
@@ -172,16 +153,13 @@ TEST_F(CanvasMouseTest, DragMovesTheObjectWithItsLinksOrPutsItBack) {
 
 TEST_F(CanvasMouseTest, LinkingTakesTheObjectClickedNext) {
     placeObject(app, kDoorBell, 2, 10);
-    placeObject(app, kDoor, 5, 10);
-    placeObject(app, kDoor, 15, 10);
+    for (int c : {5, 15}) placeObject(app, kDoor, c, 10);
     for (const CellPos door : {CellPos{6, 11}, CellPos{17, 12}}) {
         app.popupCell = {2, 10};
         run(kCmdLink);
         click(door.x, door.y);
-        EXPECT_EQ(app.mouseMode, kMouseNormal);
     }
     EXPECT_EQ(links(2, 10), (std::vector<std::pair<int, int>>{{5, 10}, {15, 10}}));
-    EXPECT_EQ(at(2, 10).mark, kMarkPlain);
     // A right click abandons a pending link; the next click just clicks.
     run(kCmdLink);
     rightClick(30, 20);
@@ -205,7 +183,6 @@ TEST_F(CanvasMouseTest, DoubleClickGoesThroughADoorToItsDestinationDoor) {
 
     mouse.leftDoubleClick(px(3), py(4));
     EXPECT_EQ(castle.currentRoom, 3);
-    EXPECT_EQ(field(kCmdRoomButton), "4");
     ASSERT_EQ(ui.pointerMoves, (std::vector<std::pair<int, int>>{{20 * 16 + 9 + 24, 10 * 16 + 11 + 24}}));
     const auto [x, y] = ui.pointerMoves[0];
     // The button is still down: neither the move nor the release drags or clicks.
@@ -216,8 +193,6 @@ TEST_F(CanvasMouseTest, DoubleClickGoesThroughADoorToItsDestinationDoor) {
     mouse.leftUp(px(3), py(4), {});  // a later plain release clicks again
     EXPECT_EQ(at(0, 4).variant, 1);
     // Not a door, or a destination outside the castle: nothing happens.
-    placeObject(app, kKey, 30, 20);
-    mouse.leftDoubleClick(px(30), py(20));
     at(1, 0).destRoom = 90;
     mouse.leftDoubleClick(px(1), py(0));
     EXPECT_EQ(castle.currentRoom, 3);
@@ -233,28 +208,23 @@ TEST_F(CanvasMouseTest, HoverShowsNameNumberAndDoorDestination) {
     at(10, 4).picture = kExitDoor;
     placeObject(app, kWalkway, 20, 20);
     placeObject(app, kKey, 30, 4);
-    const int destination[] = {1251, 1252, 1255, 1101, 1102};
     // Name, number, and the destination room and door where they show.
     for (const auto& [c, r, shown] : {std::tuple{5, 6, "Door 1 62"}, {11, 5, "Door 2 --"}, {31, 4, "Key 1"},
                                       {20, 20, "Walkway 1"}, {30, 20, "- -"}}) {
         hover(c, r);
         const bool door = field(1212) == "Door";
         EXPECT_EQ(field(1212) + " " + field(1223) + (door ? " " + field(1101) + field(1102) : ""), shown);
-        for (int id : destination) EXPECT_EQ(visible(id), door) << shown << id;
+        EXPECT_EQ(visible(1101) && visible(1251), door) << shown;
     }
-    // Off the room over a door, by a move (the button held past the edge) or
-    // by the pointer leaving the canvas, every status field reads "-"; coming
-    // back onto the cell it left from fills them again.
+    // Off the room (a move with the button held, or leaving the canvas) every field reads "-".
     for (const bool leave : {false, true}) {
         hover(5, 5);
         if (leave) mouse.pointerLeft();
         else mouse.mouseMove(700, 300, kLeft);
         EXPECT_EQ(field(1212) + field(1223) + field(1101) + field(1102), "----") << leave;
-        for (int id : destination) EXPECT_FALSE(visible(id)) << id;
+        EXPECT_FALSE(visible(1101) || visible(1251));
         mouse.leftUp(700, 300, {});
     }
-    hover(5, 5);
-    EXPECT_TRUE(visible(1101));
     // While connecting, the destination fields keep what they showed.
     app.mouseMode = kMouseConnecting;
     hover(30, 20);
@@ -266,8 +236,7 @@ TEST_F(CanvasMouseTest, HoverShowsNameNumberAndDoorDestination) {
 TEST_F(CanvasMouseTest, HoverHighlightsAnObjectWhatItIsLinkedToAndItsMapMarker) {
     session.mapInput().beginPaint();  // the first paint is always a full one
     placeObject(app, kLightningSwitch, 2, 2);
-    placeObject(app, kLightningMachine, 10, 2);
-    placeObject(app, kLightningMachine, 20, 2);
+    for (int c : {10, 20}) placeObject(app, kLightningMachine, c, 2);
     link(2, 2, 0, 10, 2);
     link(2, 2, 1, 20, 2);
     placeObject(app, kDoor, 4, 14);
@@ -275,16 +244,13 @@ TEST_F(CanvasMouseTest, HoverHighlightsAnObjectWhatItIsLinkedToAndItsMapMarker) 
     hover(2, 3);
     for (int c : {2, 10, 20}) EXPECT_EQ(at(c, 2).mark, kMarkHighlighted) << c;
     EXPECT_TRUE(redrawn(PixelRect{41, 43, 57, 75}) && redrawn(PixelRect{169, 43, 217, 107}));
-    EXPECT_TRUE(mouse.pendingRegion().empty());
     ui.clearRecords();
     hover(30, 20);
     for (int c : {2, 10, 20}) EXPECT_EQ(at(c, 2).mark, kMarkPlain) << c;
     EXPECT_TRUE(redrawn(PixelRect{329, 43, 377, 107}));
 
     // A door under the pointer turns its map marker red.
-    EXPECT_FALSE(session.mapInput().beginPaint().hoveredDoor.has_value());
     hover(5, 15);
-    EXPECT_FALSE(ui.mapRedraws.empty());
     const MapPaintState state = session.mapInput().beginPaint();
     EXPECT_TRUE((state.markersOnly && state.hoveredDoor == CellPos{4, 14}));
 }
@@ -300,8 +266,6 @@ TEST_F(CanvasMouseTest, RightClickStepsAConveyorAndSwallowedInputIsIgnoredOnce) 
     app.suppressClick = true;
     click(3, 3);
     EXPECT_EQ(at(3, 3).type, kEmpty);
-    click(3, 3);
-    EXPECT_EQ(at(3, 3).type, kKey);
     app.skipNextMouseMove = true;
     hover(20, 20);
     EXPECT_EQ(mouse.mouseCell(), (CellPos{3, 3}));

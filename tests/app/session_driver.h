@@ -1,9 +1,6 @@
-// One editor session driven as the window drives it: mouse presses and
-// releases go through the session's brackets around the handlers, as the
-// canvas and map widgets do, and dialogs answer from scripts.
+// One editor session driven as the window drives it; dialogs answer from scripts.
 #pragma once
 
-#include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,8 +18,7 @@
 
 namespace grusk::test {
 
-// A dialog host whose modal windows run scripted reactions on the logic
-// they are handed; every window opened is recorded.
+// A dialog host whose modal windows run scripted reactions on the logic they are handed.
 class ScriptedDialogs : public DialogHost {
 public:
     std::function<void(CastleSettingsLogic&)> onSettings;
@@ -30,23 +26,14 @@ public:
     std::function<void(D64Manager&)> onD64;
     std::optional<std::string> textReply;
     std::optional<int> roomNumberReply;
-    std::vector<std::string> opened;
     int quits = 0;
 
-    template <class Logic, class React>
-    void show(const char* what, Logic& logic, const React& react) {
-        opened.push_back(what);
-        if (react) react(logic);
-    }
-    void runCastleSettings(CastleSettingsLogic& l) override { show("settings", l, onSettings); }
-    void runDoorProperties(DoorPropertiesLogic& l) override { show("door", l, onDoor); }
-    void runD64Manager(D64Manager& m) override { show("d64", m, onD64); }
-    void runAbout(const RasterImage&) override { opened.push_back("about"); }
-    std::optional<std::string> runTextDialog(const std::string&) override {
-        opened.push_back("text");
-        return textReply;
-    }
-    std::optional<int> runRoomNumberDialog(int) override { opened.push_back("room number"); return roomNumberReply; }
+    void runCastleSettings(CastleSettingsLogic& l) override { if (onSettings) onSettings(l); }
+    void runDoorProperties(DoorPropertiesLogic& l) override { if (onDoor) onDoor(l); }
+    void runD64Manager(D64Manager& m) override { if (onD64) onD64(m); }
+    void runAbout(const RasterImage&) override {}
+    std::optional<std::string> runTextDialog(const std::string&) override { return textReply; }
+    std::optional<int> runRoomNumberDialog(int) override { return roomNumberReply; }
     void quit() override { ++quits; }
 };
 
@@ -57,14 +44,12 @@ struct SessionDriver {
     AppState& app = session.app();
     CastleModel& castle = app.castle;
 
-    // Middle of a cell in main-window client pixels.
     static int px(int c) { return kCanvasLeft + c * kCellPixels + 8; }
     static int py(int r) { return kCanvasTop + r * kCellPixels + 8; }
 
     void run(int id) { session.runCommand(id); }
     void fresh() { session.markClean(); run(kCmdNew); }
     void choose(int type) { session.objectListChosen(type); }
-    // The window takes the selection off the object list.
     void unchoose() {
         app.placeType = -1;
         app.listSelectionActive = false;
@@ -106,24 +91,22 @@ struct SessionDriver {
         session.mouseButtonReleased();
         if (command != 0) run(command);
     }
-    void mapPress(int x, int y) {
-        session.mapInput().mouseMove(x, y, false);
+    // A press at the first point, moves to the others with the button held, the release at the last.
+    void mapDrag(std::vector<int> xy) {
+        session.mapInput().mouseMove(xy[0], xy[1], false);
         session.mouseButtonPressed();
-        session.mapInput().leftDown(x, y);
-    }
-    void mapDragTo(int x, int y) { session.mapInput().mouseMove(x, y, true); }
-    void mapRelease(int x, int y) {
-        session.mapInput().leftUp(x, y);
+        session.mapInput().leftDown(xy[0], xy[1]);
+        for (size_t i = 2; i < xy.size(); i += 2) session.mapInput().mouseMove(xy[i], xy[i + 1], true);
+        session.mapInput().leftUp(xy.end()[-2], xy.back());
         session.mouseButtonReleased();
     }
-    void mapClick(int x, int y) { mapPress(x, y); mapRelease(x, y); }
+    void mapClick(int x, int y) { mapDrag({x, y}); }
     void mapRightClick(int x, int y) {
         session.mouseButtonPressed();
         session.mapInput().rightUp(x, y);
         session.mouseButtonReleased();
     }
-    // Presses at from, passes the cells of path with the button held and
-    // releases on the last.
+    // Presses at from, passes the cells of path with the button held and releases on the last.
     void stroke(CellPos from, std::initializer_list<CellPos> path, bool ctrl = false) {
         hover(from.x, from.y, {false, false, ctrl});
         press(from.x, from.y, ctrl);
@@ -131,11 +114,6 @@ struct SessionDriver {
         release(path.end()[-1].x, path.end()[-1].y, ctrl);
     }
     CellRecord& at(int c, int r) { return castle.current().object(c, r); }
-    std::vector<uint8_t> objects() {
-        std::vector<uint8_t> bytes(sizeof(castle.current().objectLayer()));
-        std::memcpy(bytes.data(), castle.current().objectLayer().data(), bytes.size());
-        return bytes;
-    }
     void link(int sx, int sy, int slot, int tx, int ty) {
         CellRecord& rec = at(sx, sy);
         rec.links[slot][0] = tx;
@@ -149,19 +127,14 @@ struct SessionDriver {
             if (r == rect) return true;
         return false;
     }
-    void useRooms(int count) {
-        for (int r = 0; r < count; ++r) castle.room(r).roomInUse = 1;
-    }
-    // The links of the object at (x, y) of the current room.
+    void useRooms(int count) { for (int r = 0; r < count; ++r) castle.room(r).roomInUse = 1; }
     std::vector<std::pair<int, int>> links(int x, int y) {
         std::vector<std::pair<int, int>> out;
         for (const auto& l : castle.current().object(x, y).links)
             if (l[0] != -1) out.emplace_back(l[0], l[1]);
         return out;
     }
-    // The project file image. The hover highlight is what the mouse shows at
-    // the moment, not part of the castle: it is taken off first, as moving the
-    // mouse off the objects does.
+    // The project file image, without the hover highlight (what the mouse shows, not part of the castle).
     std::vector<uint8_t> image() {
         for (Room& room : castle.rooms)
             for (CellRecord& rec : room.objectLayer())
