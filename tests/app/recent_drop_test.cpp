@@ -91,27 +91,5 @@ TEST_F(RecentDropTest, RecentEntryLoadsAsItsCommandWithTheUnsavedQuestion) {
     EXPECT_EQ(ui.messageTexts().back(), gone + " was not found. It has been taken off the list.");
 }
 
-TEST_F(RecentDropTest, DroppedFilesRunTheirCommands) {
-    const std::string cas = projectFile("dropped.cas");
-    session.openDropped(cas);
-    EXPECT_EQ(recent(), std::vector<std::string>{cas});
-    EXPECT_FALSE(app.suppressClick) << "no dialog was opened, so the next click is not swallowed";
-    // A castle program, after the question about the changed castle.
-    markCastleChanged(app);
-    ui.replies = {Reply::No};
-    session.openDropped(program);
-    EXPECT_EQ(ui.questionTexts().size(), 1u);
-    EXPECT_EQ(ui.caption(), program);
-    test::writeBytes(dir.file("game.d64"), std::vector<uint8_t>(174848, 0));
-    std::string shown;
-    dialogs.onD64 = [&](D64Manager& manager) { shown = manager.imageField; };
-    session.openDropped(dir.file("game.d64"));
-    EXPECT_EQ(shown, dir.file("game.d64"));
-    test::writeBytes(dir.file("notes.txt"), {'h', 'i'});
-    session.openDropped(dir.file("notes.txt"));
-    EXPECT_EQ(ui.messageTexts().back(), "Not a castle, project, room or disk image file: " + dir.file("notes.txt"));
-    EXPECT_TRUE(ui.fileDialogs.empty());
-}
-
 }  // namespace
 }  // namespace grusk
