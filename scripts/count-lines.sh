@@ -9,4 +9,6 @@ count() {
 }
 tests=$(count tests)
 code=$(count src tools)
-echo "tests: $tests lines; src and tools: $code lines; tests are $((100 * tests / code))% of the code"
+# One decimal: rounding down would hide a share just over a limit.
+share=$(awk -v t="$tests" -v c="$code" 'BEGIN { printf "%.1f", 100 * t / c }')
+echo "tests: $tests lines; src and tools: $code lines; tests are $share% of the code"
