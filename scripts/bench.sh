@@ -131,33 +131,27 @@ CC_ARGS=(-q -n "grusk 2008" -i 00)
 for f in castles grusk music0 music1 music2 music3 music4 music5 music6 music7 music8 object "pic a title"; do
   CC_ARGS+=(-f "$f" -w "$FOLDER/d64/$f.prg")
 done
-CC_ARGS+=(-f zcastle -w "$CASTLE")
-for ((i = 0; i < RUNS; i++)); do
-  rm -f "$WORK/g.d64" "$WORK/c.d64"
-  timed "$WORK/gamedisk.ms" "$CLI" --program-folder "$FOLDER" gamedisk "$WORK/g.d64" "$CASTLE"
-  timed "$WORK/cc1541.ms" cc1541 "${CC_ARGS[@]}" "$WORK/c.d64"
-done
-echo
-echo "== gamedisk against cc1541, the same 13 files and castle to a new D64 (load $(load))"
-show "gruskedit-cli gamedisk IMAGE CASTLE" "$WORK/gamedisk.ms"
-show "cc1541 (same files, names and disk name)" "$WORK/cc1541.ms"
-goal "ratio gamedisk / cc1541" "$(ratio "$(median "$WORK/gamedisk.ms")" "$(median "$WORK/cc1541.ms")")" "<=" 1.0 x
+# Builds a game disk of the castle both ways RUNS times; the ratio of the medians.
+gamedisk_against_cc1541() {
+  local castle=$1 tag=$2 title=$3 label=$4 limit=$5
+  local args=("${CC_ARGS[@]}" -f zcastle -w "$castle")
+  for ((i = 0; i < RUNS; i++)); do
+    rm -f "$WORK/g$tag.d64" "$WORK/c$tag.d64"
+    timed "$WORK/gamedisk$tag.ms" "$CLI" --program-folder "$FOLDER" gamedisk "$WORK/g$tag.d64" "$castle"
+    timed "$WORK/cc1541$tag.ms" cc1541 "${args[@]}" "$WORK/c$tag.d64"
+  done
+  echo
+  echo "== gamedisk against cc1541, $title (load $(load))"
+  show "gruskedit-cli gamedisk IMAGE $label" "$WORK/gamedisk$tag.ms"
+  show "cc1541 (same files, names and disk name)" "$WORK/cc1541$tag.ms"
+  goal "ratio gamedisk / cc1541${tag:+, sample castle}" \
+    "$(ratio "$(median "$WORK/gamedisk$tag.ms")" "$(median "$WORK/cc1541$tag.ms")")" "<=" "$limit" x
+}
+gamedisk_against_cc1541 "$CASTLE" "" "the same 13 files and castle to a new D64" CASTLE 1.0
 "$CLI" disk dir "$WORK/g.d64" | tail -n 2 | sed 's/^/  gruskedit image: /'
 printf '  cc1541 image:    %s\n' "$(cc1541 "$WORK/c.d64" 2>/dev/null | grep -m1 'blocks free' || true)"
-
-# The same with the sample castle: a castle of a few rooms costs a few rooms.
-SC_ARGS=("${CC_ARGS[@]:0:${#CC_ARGS[@]}-4}" -f zcastle -w "$SAMPLE")
-for ((i = 0; i < RUNS; i++)); do
-  rm -f "$WORK/gs.d64" "$WORK/cs.d64"
-  timed "$WORK/gamedisk-sample.ms" "$CLI" --program-folder "$FOLDER" gamedisk "$WORK/gs.d64" "$SAMPLE"
-  timed "$WORK/cc1541-sample.ms" cc1541 "${SC_ARGS[@]}" "$WORK/cs.d64"
-done
-echo
-echo "== gamedisk against cc1541 with the sample castle (load $(load))"
-show "gruskedit-cli gamedisk IMAGE sample.prg" "$WORK/gamedisk-sample.ms"
-show "cc1541 (same files, names and disk name)" "$WORK/cc1541-sample.ms"
-goal "ratio gamedisk / cc1541, sample castle" \
-  "$(ratio "$(median "$WORK/gamedisk-sample.ms")" "$(median "$WORK/cc1541-sample.ms")")" "<=" 1.5 x
+# A castle of a few rooms costs a few rooms.
+gamedisk_against_cc1541 "$SAMPLE" "-sample" "with the sample castle" sample.prg 1.5
 
 # The sample castle decompiled to a project file against cp of a file of that size.
 for ((i = 0; i < RUNS; i++)); do
