@@ -33,6 +33,20 @@ bool locksColumn(int type) {
            type == kGunRailRight;
 }
 
+// The cells after from up to to on a straight line: the window system merges
+// the moves of a quick pointer, and a run or an erase must not leave gaps.
+std::vector<CellPos> cellsAfter(CellPos from, CellPos to) {
+    std::vector<CellPos> cells;
+    const int dx = std::abs(to.x - from.x), dy = -std::abs(to.y - from.y);
+    const int sx = from.x < to.x ? 1 : -1, sy = from.y < to.y ? 1 : -1;
+    for (int err = dx + dy; from != to; cells.push_back(from)) {
+        const int twice = 2 * err;
+        if (twice >= dy) err += dy, from.x += sx;
+        if (twice <= dx) err += dx, from.y += sy;
+    }
+    return cells;
+}
+
 PixelRect rectAt(CellPos cell, const PixelRect& sizeOf) {
     const int left = cell.x * kCellPixels + kCanvasLeft;
     const int top = cell.y * kCellPixels + kCanvasTop;
@@ -311,17 +325,25 @@ void CanvasMouse::handleHeldButtons(MouseButtons held) {
     }
     if (app_.placeType != -1 && !held.ctrl && !dragging_) {
         CellPos at = mouseCell_;
+        bool run = false;  // other types go where the pointer is, not between
         if (locksColumn(app_.placeType)) {
             if (lockedColumn_ == -1) lockedColumn_ = at.x;
             at.x = lockedColumn_;
+            run = isInsideRoom(strokeCell_.x, strokeCell_.y) && strokeCell_.x == at.x;
         } else if (app_.placeType == kWalkway) {
             if (lockedRow_ == -1) lockedRow_ = at.y;
             at.y = lockedRow_;
+            run = isInsideRoom(strokeCell_.x, strokeCell_.y) && strokeCell_.y == at.y;
         }
-        placeObject(app_, app_.placeType, at.x, at.y, -1);
+        for (const CellPos cell : run ? cellsAfter(strokeCell_, at) : std::vector<CellPos>{at})
+            placeObject(app_, app_.placeType, cell.x, cell.y, -1);
+        strokeCell_ = at;
     } else if (held.ctrl && !dragging_) {
         // Not during a drag: erasing there could remove the dragged object itself.
-        deleteObjectAt(app_, mouseCell_.x, mouseCell_.y);
+        const bool fromLast = isInsideRoom(strokeCell_.x, strokeCell_.y);
+        for (const CellPos cell : fromLast ? cellsAfter(strokeCell_, mouseCell_) : std::vector<CellPos>{mouseCell_})
+            deleteObjectAt(app_, cell.x, cell.y);
+        strokeCell_ = mouseCell_;
     } else if (app_.mouseMode == kMouseNormal && !dragging_) {
         if (std::abs(mousePixel_.x - buttonDownPos_.x) < kDragThreshold &&
             std::abs(mousePixel_.y - buttonDownPos_.y) < kDragThreshold)
@@ -375,6 +397,7 @@ void CanvasMouse::leftDown(int clientX, int clientY, MouseButtons held) {
         bandStart_ = bandEnd_ = mouseCell_;
         return;
     }
+    strokeCell_ = mouseCell_;
     if (app_.placeType != -1 && !held.ctrl && !dragging_) {
         placeObject(app_, app_.placeType, mouseCell_.x, mouseCell_.y, -1);
         toggleObjectState(app_, mouseCell_.x, mouseCell_.y);
@@ -386,6 +409,7 @@ void CanvasMouse::leftDown(int clientX, int clientY, MouseButtons held) {
 void CanvasMouse::leftUp(int clientX, int clientY, MouseButtons held) {
     catchUp(clientX, clientY, MouseButtons{true, held.right, held.ctrl});
     lockedColumn_ = lockedRow_ = -1;
+    strokeCell_ = CellPos{};
     buttonDownPos_ = CellPos{};
     // The release that ends a double click through a door lands in the other
     // room: it must not click whatever lies there under the same cell.

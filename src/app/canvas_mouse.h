@@ -137,6 +137,9 @@ private:
     CellPos dragTarget_;
     int lockedColumn_ = -1;
     int lockedRow_ = -1;
+    // The cell a held button last placed or erased in, the start of the next
+    // piece of the stroke.
+    CellPos strokeCell_;
     std::optional<PixelRect> ghost_;
     std::optional<PixelRect> lastRedrawn_;
     bool ghostMoved_ = false;

@@ -48,6 +48,16 @@ TEST_F(CanvasMouseTest, RunsKeepTheLineOfTheirFirstMove) {
     for (const auto& [c, r, ladder] : {std::tuple{5, 5, true}, {5, 8, true}, {7, 7, false}, {9, 8, true},
                                        {10, 10, true}, {12, 10, false}})
         EXPECT_EQ(room().vertical(c, r).type == kLadder, ladder) << c << "," << r;
+    // A quick pointer passes cells between two moves: the run and the erase take them too.
+    const auto ladderRows = [&] {
+        std::vector<int> rows;
+        for (int r = 0; r < kRows; ++r) if (room().vertical(20, r).type == kLadder) rows.push_back(r);
+        return rows;
+    };
+    stroke({20, 2}, {{20, 3}, {21, 9}});
+    EXPECT_EQ(ladderRows(), (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 9}));
+    stroke({20, 4}, {{20, 5}, {20, 8}}, true);
+    EXPECT_EQ(ladderRows(), (std::vector<int>{2, 3, 9}));
 }
 
 TEST_F(CanvasMouseTest, PressPlacesTheChosenTypeAndARightClickOrEscOnlyCancelsIt) {
