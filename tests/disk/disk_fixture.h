@@ -1,6 +1,5 @@
-// Disk image helpers, and a scratch program folder for the game disk tests:
-// d64/ with the thirteen game files (distinct contents), resource/ with
-// end-room data.
+// Disk image helpers, and a scratch program folder for the game disk tests: d64/ with the thirteen game files
+// (distinct contents), resource/ with end-room data.
 #pragma once
 
 #include <filesystem>
@@ -88,9 +87,7 @@ struct ProgramFolder {
         std::filesystem::create_directories(dir.path() / "resource");
         for (size_t i = 0; i < kGameFiles.size(); ++i)
             writeBytes(dir.file(std::string("d64/") + kGameFiles[i]), gameFileBytes(i));
-        std::vector<uint8_t> endRoom(545);
-        for (size_t i = 0; i < endRoom.size(); ++i) endRoom[i] = static_cast<uint8_t>(i);
-        writeBytes(dir.file("resource/endroom.bin"), endRoom);
+        writeBytes(dir.file("resource/endroom.bin"), counting(545));
     }
     ~ProgramFolder() {
         std::error_code ec;

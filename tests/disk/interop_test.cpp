@@ -1,6 +1,5 @@
-// Images checked against two independent tools, for each kind: this library
-// reads what cc1541 writes, and cbmconvert reads what this library (and
-// cc1541 after it) wrote.
+// Images checked against two independent tools, for each kind: this library reads what cc1541 writes, and
+// cbmconvert reads what this library (and cc1541 after it) wrote.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -42,9 +41,8 @@ TEST(Interop, ImagesOfEachKindPassBetweenTheTools) {
         SCOPED_TRACE(ending);
         TempDir dir;
         std::string log, command = "cc1541 -n 'cc disk' -i 7x";
-        // Files of sizes around block boundaries: twenty that cc1541 writes,
-        // forty that this library writes (with some scratched) and one that
-        // fills the disk exactly; on a D64, cc1541 adds one between.
+        // Files of sizes around block boundaries: twenty that cc1541 writes, forty that this library writes (with
+        // some scratched) and one that fills the disk exactly; on a D64, cc1541 adds one between.
         std::map<std::string, Bytes> files, cc;
         const size_t sizes[] = {0, 1, 2, 253, 254, 255, 508, 509, 1000, 4096, 12345, 30000};
         for (size_t i = 0; i < 60; ++i) {

@@ -15,9 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::readBytes;
 
-// Each is a BASIC program at $0801 of chained PRINT lines with rising
-// numbers (at most 40 characters in quotes) naming the file and where the
-// game's own files belong.
+// Each is a BASIC program at $0801 of chained PRINT lines with rising numbers (at most 40 characters in quotes)
+// naming the file and where the game's own files belong.
 TEST(Placeholders, ThirteenBasicProgramsInTheProgramFolder) {
     for (const char* name : kGameFiles) {
         SCOPED_TRACE(name);

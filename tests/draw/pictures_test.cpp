@@ -102,9 +102,8 @@ TEST_F(PictureSetLoading, HeaderSizesGoToTheCatalogueAndDamagedPicturesStayEmpty
     fs::remove(resource("door2.bmp"));  // door pictures may be missing silently
     ASSERT_TRUE(load()) << failure;
     EXPECT_EQ(set.doorPicture(kDoorPictureP1).pixel(0, 0), test::doorPictureColour(kDoorPictureP1));
-    EXPECT_EQ(cellSize(kTrap), (Size{3, 1}));
-    EXPECT_EQ(pictureSize(kMummy), (Size{32, 32}));
-    EXPECT_EQ(pictureSize(kLadder), (Size{16, 16}));
+    EXPECT_EQ((std::vector{cellSize(kTrap), pictureSize(kMummy), pictureSize(kLadder)}),
+              (std::vector<Size>{{3, 1}, {32, 32}, {16, 16}}));
     EXPECT_TRUE(set.picture(kMummy).empty() && set.picture(kLadder).empty() && set.picture(-1).empty() &&
                 set.picture(kObjectTypes).empty() && set.doorPicture(kDoorPictureP2).empty() && set.doorPicture(6).empty());
 }

@@ -1,5 +1,4 @@
-// What the drawings above do not reach: pixels and copies at the edges and
-// far past them, and lines of any slope.
+// What the drawings above do not reach: pixels and copies at the edges and far past them, and lines of any slope.
 #include <gtest/gtest.h>
 
 #include <climits>

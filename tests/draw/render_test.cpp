@@ -103,8 +103,7 @@ protected:
         put(kKey, 34, 8, kPicKeyWhite);
         room.walkway(34, 8) = kWalkway;
         room.walkway(3, 4) = kWalkway;
-        room.vertical(5, 6).type = kLadder;
-        room.vertical(5, 7).type = kLadder;
+        for (int y : {6, 7}) room.vertical(5, y).type = kLadder;
         room.walkway(5, 6) = kWalkwayLadderM;
         room.camouflage(9, 9) = 1;
         room.camouflage(10, 9) = 2;
@@ -202,15 +201,12 @@ protected:
         castle.settings.playerStartRoom[1] = 1;
     }
     void useRoom(int r, MapRect rect, int colour) {
-        castle.room(r).roomInUse = 1;
-        castle.room(r).roomMapRect = rect;
-        castle.room(r).roomColour = colour;
+        Room& room = castle.room(r);
+        std::tie(room.roomInUse, room.roomMapRect, room.roomColour) = std::tuple{1, rect, colour};
     }
     void door(int r, int x, int y, int mapX, int mapY) {
         CellRecord& d = castle.room(r).object(x, y);
-        d.type = kDoor;
-        d.mapX = mapX;
-        d.mapY = mapY;
+        std::tie(d.type, d.mapX, d.mapY) = std::tuple{kDoor, mapX, mapY};
     }
 };
 
@@ -229,8 +225,7 @@ TEST_F(MapDrawing, RoomsFramesMarkersAndLabels) {
     castle.currentRoom = 1;
     paintMap(map, castle, pictures, {false, CellPos{3, 3}, false});
     expectPicture(map, {{96, 96, kGrey}, {300, 200, kWhite}, {136, 96, kBlack}, {308, 200, kRed}, {315, 207, kRed},
-                        {310, 202, c64(2)}},
-                  "e365b64290d17955", "hovered door");
+                        {310, 202, c64(2)}}, "e365b64290d17955", "hovered door");
     // Numbers and start rooms around the centres; the frames stay.
     castle.currentRoom = 0;
     paintMap(map, castle, pictures, {false, std::nullopt, true});
@@ -289,8 +284,7 @@ TEST_F(Drawing, TitleScreenWithWhiteTransparent) {
     canvas.fill(Rgb{9, 9, 9});
     paintTitleScreen(canvas, pictures);
     expectPicture(canvas, {{0, 0, kBlack}, {1, 0, Rgb{10, 20, 30}}, {5, 279, Rgb{10, 20, 30}},
-                           {5, 280, Rgb{40, 50, 60}}, {639, 399, kBlack}},
-                  "f71e114d91c5f124", "title");
+                           {5, 280, Rgb{40, 50, 60}}, {639, 399, kBlack}}, "f71e114d91c5f124", "title");
 }
 
 }  // namespace

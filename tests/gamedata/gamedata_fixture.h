@@ -49,9 +49,7 @@ struct GameFixture {
         room(r).roomMapRect = rect;
     }
     void enter(int r) { selectRoom(app, r); }
-    void put(int type, int x, int y) {
-        EXPECT_EQ(placeObject(app, type, x, y), 1) << "placing type " << type << " at " << x << "," << y;
-    }
+    void put(int type, int x, int y) { EXPECT_EQ(placeObject(app, type, x, y), 1) << type << " at " << x << "," << y; }
     void link(int sx, int sy, int tx, int ty) {
         app.popupCell = {sx, sy};
         startLinking(app);

@@ -1,6 +1,5 @@
-// The Inspector's description of every kind of object, on the sample castle:
-// name, anchor, number, state, colour, text, links, a door's destination and
-// map position.
+// The Inspector's description of every kind of object, on the sample castle: name, anchor, number, state, colour,
+// text, links, a door's destination and map position.
 #include <gtest/gtest.h>
 
 #include "app/sample_castle.h"
@@ -39,11 +38,7 @@ TEST(Inspector, DescribesEachKindOfObject) {
         {3, 20, 21, {"Transmitter", "Cell: X: 20 Y: 21", "Number: 1", "State: Transmitter", "Link 1: Transmitter Target at X: 06 Y: 11", "Link 2: Transmitter Target at X: 28 Y: 11"}},
         {1, 26, 2, {"Text", "Cell: X: 26 Y: 02", "Number: 1", "State: Text", "Colour: white", "Text: \"LAB\"", "Height: single"}},
         {0, 20, 15, {"Ladder", "Cell: X: 20 Y: 15"}},
-        {0, 39, 0, {"-"}},
-        {0, 40, 0, {"-"}},
-        {64, 0, 0, {"-"}},
-        {5, 5, 5, {"-"}},
-        {5, 6, 5, {"-"}},
+        {0, 39, 0, {"-"}}, {0, 40, 0, {"-"}}, {64, 0, 0, {"-"}}, {5, 5, 5, {"-"}}, {5, 6, 5, {"-"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(inspectorLines(f.castle(), c.room, c.x, c.y), c.lines) << c.room << " " << c.x << "," << c.y;

@@ -1,6 +1,5 @@
-// Project and room files: their byte layout (what stored files rely on), the
-// dialogs around them and the files they refuse. Generated castles prove the
-// round trips (tests/gamedata/generated_roundtrip_test.cpp).
+// Project and room files: their byte layout (what stored files rely on), the dialogs around them and the files they
+// refuse. Generated castles prove the round trips (tests/gamedata/generated_roundtrip_test.cpp).
 #include <cstring>
 #include <filesystem>
 
@@ -46,10 +45,9 @@ protected:
     }
 };
 
-// Room headers of 24 bytes, six settings bytes, then cells x outer, y inner
-// of 352 bytes (record, walkway, camouflage), then "VERT" and the vertical
-// layer's types. A room file: per cell the object record, the vertical record
-// and the walkway, then "CAMO" and the camouflage.
+// Room headers of 24 bytes, six settings bytes, then cells x outer, y inner of 352 bytes (record, walkway,
+// camouflage), then "VERT" and the vertical layer's types. A room file: per cell the object record, the vertical
+// record and the walkway, then "CAMO" and the camouflage.
 TEST_F(FilesTest, ProjectAndRoomFileLayoutsByteForByte) {
     const auto image = castleFileImage(castle);
     const auto roomImage = roomFileImage(castle, 0);
@@ -107,9 +105,8 @@ TEST_F(FilesTest, SaveAndLoadThroughTheDialogs) {
     EXPECT_EQ(saveProject(app), 0);
 }
 
-// A project file of the layout's size (from before the vertical layer) and a
-// room file without camouflage load without them; other sizes are refused
-// and the castle stays.
+// A project file of the layout's size (from before the vertical layer) and a room file without camouflage load
+// without them; other sizes are refused and the castle stays.
 TEST_F(FilesTest, OlderFilesLoadAndWrongOnesAreRefused) {
     auto image = castleFileImage(castle);
     image.resize(kProjectLayoutSize);
@@ -174,8 +171,7 @@ TEST_F(FilesTest, ReadingTurnsStaleCoveredCellsIntoEmptyCells) {
         clearCastle(app);
         whole ? readCastleImage(castle, project.data(), project.size()) : readRoomImage(castle, 0, roomImage.data(), roomImage.size());
         EXPECT_EQ((std::vector{room(0).object(3, 3).type, room(0).object(4, 3).type, room(0).object(5, 7).type}),
-                  (std::vector{kEmpty, kEmpty, kCoveredBase + 4 * 40 + 6}))
-            << whole;
+                  (std::vector{kEmpty, kEmpty, kCoveredBase + 4 * 40 + 6})) << whole;
     }
 }
 

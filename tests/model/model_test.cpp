@@ -99,11 +99,8 @@ TEST_F(ModelTest, AccessorsIgnoreBadFieldsAndCellsAndTypesHaveTheirLayers) {
     EXPECT_EQ(getCellField(castle, 0, 0, 0, static_cast<int>(CellField::Links), 1, &second), 4);
     EXPECT_EQ(second, 9);
     EXPECT_EQ(countObjects(castle, 0, kEmpty), 998);  // the key covers two cells
-    setLoadedPictureSize(kKey, 48, 16);  // a picture file's size counts, within reason
-    setLoadedPictureSize(kKey, 100000, 16);
-    const Size loaded = cellSize(kKey);
-    resetPictureSizes();
-    EXPECT_EQ((std::pair{loaded, cellSize(kKey)}), (std::pair{Size{3, 1}, Size{2, 1}}));
+    setLoadedPictureSize(kKey, 100000, 16);  // a picture file's size counts only within reason
+    EXPECT_EQ(cellSize(kKey), (Size{2, 1}));
     for (const auto& [type, layer] : {std::pair{kConveyorSwitch, Layer::Object}, std::pair{kLadder, Layer::Vertical},
                                       std::pair{kWalkway, Layer::Walkway}, std::pair{kWalkwaySlideM, Layer::Walkway},
                                       std::pair{kCamouflage, Layer::Camouflage}, std::pair{kPicPatch, Layer::Object},
