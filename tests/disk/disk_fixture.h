@@ -58,7 +58,6 @@ inline Bytes readFile(DiskImage& img, const std::string& name) {
     return out;
 }
 
-// The blocks of a directory entry's file.
 inline std::vector<TrackSector> chainOf(const DiskImage& img, int entry) {
     std::vector<TrackSector> chain;
     TrackSector ts{img.data[entry + kEntryFirstBlock], img.data[entry + kEntryFirstBlock + 1]};
@@ -69,7 +68,6 @@ inline std::vector<TrackSector> chainOf(const DiskImage& img, int entry) {
 // Sizes from 0 blocks up to several, to see each file land whole.
 inline Bytes gameFileBytes(size_t index) { return counting(1 + index * 300, static_cast<unsigned>(index)); }
 
-// The disk name and id in the header of a D64 image file.
 inline std::string headerNameAndId(const std::string& image) {
     const Bytes b = readBytes(image);
     return b.size() < kD64Size ? std::string() : std::string(b.begin() + 357 * 256 + 144, b.begin() + 357 * 256 + 164);

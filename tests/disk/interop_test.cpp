@@ -71,8 +71,7 @@ TEST(Interop, ImagesOfEachKindPassBetweenTheTools) {
         for (const auto& [name, bytes] : files) ASSERT_EQ(insertFile(image, dir.file(name + ".bin")), 0) << name;
         ASSERT_EQ(deleteFile(image, "f1*"), kStatusScratched);  // f1, f10 to f19
         ASSERT_EQ(deleteFile(image, "f4"), kStatusScratched);
-        for (auto it = files.begin(); it != files.end();)
-            it = it->first == "f4" || it->first.rfind("f1", 0) == 0 ? files.erase(it) : std::next(it);
+        std::erase_if(files, [](const auto& file) { return file.first == "f4" || file.first.rfind("f1", 0) == 0; });
         if (ending == "d64") {
             files["ccfile"] = counting(3000, 78);
             writeBytes(dir.file("ccfile.bin"), files["ccfile"]);

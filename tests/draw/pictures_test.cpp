@@ -17,7 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The key colour of each group of object pictures.
 Rgb keyOf(int i) {
     if ((i >= kWalkway && i <= kWalkwaySlideM) || i == kDoorBell || i == kTrap || i == kPicTrapClosed ||
         i == kConveyor || i == kPicConveyorLeft || i == kPicConveyorRight ||
@@ -31,8 +30,7 @@ Rgb keyOf(int i) {
 std::set<uint32_t> expectShipped(const std::string& name, int width, int height, Rgb key) {
     SCOPED_TRACE(name);
     const RasterImage img = bitmapFromFile(test::programDir() + "/resource/" + name + ".bmp");
-    EXPECT_EQ(img.width(), width);
-    EXPECT_EQ(img.height(), height);
+    EXPECT_EQ((std::pair{img.width(), img.height()}), (std::pair{width, height}));
     std::set<uint32_t> colours;
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x) {

@@ -1,15 +1,18 @@
-// The room canvas, its overlays and the map with the test pictures: probes name the rules pixel by
-// pixel, a hash of the raster holds every other pixel.
+// The room canvas, its overlays and the map with the test pictures: probes name the rules pixel by pixel, a hash
+// of the raster holds every other pixel. Then what the drawings do not reach: pixels and copies at the edges and far
+// past them, and lines of any slope.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 
 #include "draw/draw_support.h"
 #include "editor/catalogue.h"
 #include "editor/draw/link_overlay.h"
 #include "editor/draw/map_renderer.h"
 #include "editor/draw/palette.h"
+#include "editor/draw/raster_image.h"
 #include "editor/draw/room_renderer.h"
 #include "editor/object_info.h"
 
@@ -73,8 +76,7 @@ protected:
         put(kDoor, 0, 0).number = 0;
         castle.settings = CastleSettings{{0, 0}, {3, 0}, {3, 3}};  // player 2 starts at door 0
         put(kDoor, 10, 5).destRoom = 3;
-        CellRecord& exit = put(kDoor, 16, 5, kExitDoor);
-        exit.variant = 1;
+        put(kDoor, 16, 5, kExitDoor).variant = 1;
         put(kDoor, 22, 5).destRoom = 999;  // from a damaged file: leads nowhere
         for (int n = 1; n <= 3; ++n) room.object(4 + 6 * n, 5).number = static_cast<int8_t>(n);
         const CellPos doors[] = {{10, 5}, {16, 5}, {22, 5}};  // rung by the bells at columns 4, 6 and 8
@@ -170,8 +172,7 @@ TEST_F(Drawing, LinkLinesAndDoorLabels) {
     castle.room(2).roomInUse = 1;
     put(kDoor, 2, 21).variant = 1;
     CellRecord& connected = put(kDoor, 10, 21);
-    connected.destRoom = 2;
-    connected.destDoor = 1;
+    std::tie(connected.destRoom, connected.destDoor) = std::pair{2, 1};
     put(kDoor, 18, 21).destRoom = 5;
     castle.room(2).object(10, 0).type = kDoor;
     castle.room(2).object(10, 0).number = 1;
@@ -285,6 +286,43 @@ TEST_F(Drawing, TitleScreenWithWhiteTransparent) {
     paintTitleScreen(canvas, pictures);
     expectPicture(canvas, {{0, 0, kBlack}, {1, 0, Rgb{10, 20, 30}}, {5, 279, Rgb{10, 20, 30}},
                            {5, 280, Rgb{40, 50, 60}}, {639, 399, kBlack}}, "f71e114d91c5f124", "title");
+}
+
+constexpr Rgb kA{10, 20, 30}, kB{40, 50, 60}, kInk{250, 1, 2};
+
+TEST(RasterImage, NothingLandsOutsideTheImage) {
+    RasterImage img(4, 3, kA);
+    for (const auto& [x, y] : {std::pair{-1, 1}, {4, 1}, {1, -1}, {1, 3}, {-1, -1}}) {
+        img.setPixel(x, y, kB);
+        EXPECT_EQ(img.pixel(x, y), Rgb{}) << x << "," << y;  // not a neighbouring row's pixel
+    }
+    const RasterImage src(6, 2, kB);
+    img.blit(src, INT_MAX, INT_MAX, kA);
+    img.blit(src, INT_MIN, 0, INT_MAX, INT_MAX, INT_MIN, INT_MIN, kA);
+    img.stretchBlit(src, 0, 0, 0, 2, 0, 0, 4, 3, kA);  // no source columns: nothing to copy
+    img.stretchBlit(src, 0, 0, 6, 0, 0, 0, 4, 3, kA);
+    img.fillRect(INT_MAX - 1, 0, INT_MAX, INT_MAX, kB);
+    img.frameRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX, kB);
+    img.drawLine(INT_MIN, INT_MIN, INT_MAX, INT_MAX, kInk);  // neither hangs nor writes outside
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(img.pixel(x, y), x == y ? kInk : kA) << x << "," << y;
+}
+
+TEST(RasterImage, LinesJoinTheirEndsWithOnePixelPerStep) {
+    const int ends[][4] = {{0, 0, 39, 29}, {39, 0, 0, 29}, {5, 20, 30, 3}, {3, 3, 3, 25}, {2, 7, 37, 7},
+                           {10, 10, 10, 10}, {0, 29, 12, 0}, {-20, 5, 60, 9}, {20, -30, 22, 50}};
+    for (const auto& e : ends) {
+        RasterImage image(40, 30);
+        image.drawLine(e[0], e[1], e[2], e[3], kInk);
+        int drawn = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) drawn += image.pixel(x, y) == kInk ? 1 : 0;
+        const int steps = std::max(std::abs(e[2] - e[0]), std::abs(e[3] - e[1])) + 1;
+        const bool inside = e[0] >= 0 && e[1] >= 0 && e[2] < 40 && e[3] < 30 && e[2] >= 0 && e[3] >= 0;
+        EXPECT_TRUE(inside ? drawn == steps && image.pixel(e[0], e[1]) == kInk && image.pixel(e[2], e[3]) == kInk
+                           : drawn < steps && drawn > 0)
+            << e[0] << "," << e[1] << " " << e[2] << "," << e[3] << ": " << drawn;
+    }
 }
 
 }  // namespace

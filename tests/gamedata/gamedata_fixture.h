@@ -31,7 +31,6 @@ inline Bytes sampleEndRoom() {
     return bytes;
 }
 
-// examples/sample.prg, the sample castle as the tools write it.
 inline Bytes sampleProgram() { return readBytes(sourceDir() + "/examples/sample.prg"); }
 
 struct GameFixture {

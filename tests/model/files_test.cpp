@@ -51,8 +51,7 @@ protected:
 TEST_F(FilesTest, ProjectAndRoomFileLayoutsByteForByte) {
     const auto image = castleFileImage(castle);
     const auto roomImage = roomFileImage(castle, 0);
-    ASSERT_EQ(image.size(), 22785546u);
-    ASSERT_EQ(roomImage.size(), 696004u);
+    ASSERT_EQ((std::pair{image.size(), roomImage.size()}), (std::pair{size_t{22785546}, size_t{696004}}));
     auto cell = [](int room, int x, int y) -> size_t { return 1542 + (room * 1000 + x * 25 + y) * 352; };
     auto vert = [](int room, int x, int y) -> size_t { return 22529546 + (room * 1000 + x * 25 + y) * 4; };
     auto roomCell = [](int x, int y) -> size_t { return (x * 25 + y) * 692; };
