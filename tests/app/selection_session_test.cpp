@@ -22,9 +22,7 @@ struct Editor : test::SessionDriver {
     }
     std::vector<uint8_t> compile() {
         EXPECT_EQ(checkCastle(app, false), 0);
-        const auto endRoom = readEndRoom(app);
-        EXPECT_TRUE(endRoom.has_value());
-        const auto program = endRoom ? buildCastleProgram(castle, *endRoom) : std::nullopt;
+        const auto program = buildCastleProgram(castle, readEndRoom(app).value());
         EXPECT_TRUE(program.has_value());
         return program.value_or(std::vector<uint8_t>{});
     }

@@ -129,10 +129,7 @@ TEST_F(SessionTest, FirstPaintSetsUpAndShowsTheTitleUntilTheNextRedraw) {
     app.programFolder = dir.path().string();
     const auto cwd = std::filesystem::current_path();
     EXPECT_TRUE(session.firstPaintPending());
-    Configuration config;
-    config.fileFound = true;
-    config.emulatorPath = "/opt/vice/x64sc";
-    session.firstPaint(config, "");
+    session.firstPaint(Configuration{true, "/opt/vice/x64sc"}, "");
     std::filesystem::current_path(cwd);
     EXPECT_EQ(app.emulatorPath, "/opt/vice/x64sc");
     for (WindowId id : {WindowId::Log, WindowId::Inspector, WindowId::RoomMap}) EXPECT_FALSE(ui.windowVisible.at(id));

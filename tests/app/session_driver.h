@@ -23,14 +23,13 @@ class ScriptedDialogs : public DialogHost {
 public:
     std::function<void(CastleSettingsLogic&)> onSettings;
     std::function<void(DoorPropertiesLogic&)> onDoor;
-    std::function<void(D64Manager&)> onD64;
     std::optional<std::string> textReply;
     std::optional<int> roomNumberReply;
     int quits = 0;
 
     void runCastleSettings(CastleSettingsLogic& l) override { if (onSettings) onSettings(l); }
     void runDoorProperties(DoorPropertiesLogic& l) override { if (onDoor) onDoor(l); }
-    void runD64Manager(D64Manager& m) override { if (onD64) onD64(m); }
+    void runD64Manager(D64Manager&) override {}
     void runAbout(const RasterImage&) override {}
     std::optional<std::string> runTextDialog(const std::string&) override { return textReply; }
     std::optional<int> runRoomNumberDialog(int) override { return roomNumberReply; }
@@ -58,7 +57,6 @@ struct SessionDriver {
         session.pointerOnCanvas(true);
         session.mouse().mouseMove(px(c), py(r), held);
     }
-    void away() { session.mouse().mouseMove(-100, -100, {}); }
     void press(int c, int r, bool ctrl = false) {
         session.mouseButtonPressed();
         session.mouse().leftDown(px(c), py(r), {true, false, ctrl});
@@ -70,8 +68,6 @@ struct SessionDriver {
         session.mouseButtonReleased();
     }
     void click(int c, int r, bool ctrl = false) { hover(c, r); press(c, r, ctrl); release(c, r, ctrl); }
-    // The move into via starts dragging the object under from; it lands at to.
-    void drag(CellPos from, CellPos via, CellPos to) { stroke(from, {via, to}); }
     // A left-button drag from one cell to another, with or without Shift.
     void sweep(int c0, int r0, int c1, int r1, bool shift) {
         const MouseButtons down{true, false, false, shift};

@@ -42,7 +42,7 @@ TEST_F(UndoTest, EveryKindOfStepUndoesToTheImageBeforeAndRedoesToTheImageAfter) 
          [&] { choose(kDoor); click(20, 10); EXPECT_EQ(castle.room(5).roomInUse, 1); }, 5},
         {"Delete", [&] { placeObject(app, kDoor, 10, 10); }, [&] { click(11, 11, true); }},
         {"Move Door", [&] { placeObject(app, kDoor, 4, 4); popup(kDoorBell, 12, 4); linkObjectAt(app, 4, 4); },
-         [&] { drag({5, 5}, {6, 5}, {20, 15}); }},
+         [&] { stroke({5, 5}, {{6, 5}, {20, 15}}); }},
         {"Change State", [&] { placeObject(app, kConveyor, 10, 10); }, [&] { click(10, 10); }},
         {"Change State", [&] { placeObject(app, kFrankenstein, 10, 10); }, [&] { rightClick(10, 10); }},
         {"Set Color", [&] { popup(kLock, 2, 2); }, [&] { run(1289); }},
@@ -96,7 +96,7 @@ TEST_F(UndoTest, EveryKindOfStepUndoesToTheImageBeforeAndRedoesToTheImageAfter) 
         const auto before = image();
         kind.act();
         unchoose();
-        away();
+        session.mouse().mouseMove(-100, -100, {});  // off the canvas
         EXPECT_EQ(session.undoLabel(), "Undo " + kind.name);
         const auto after = image();
         EXPECT_NE(before, after);
@@ -138,7 +138,7 @@ TEST_F(UndoTest, WhatChangesNothingMakesNoStep) {
     click(30, 20);  // nothing there
     hover(2, 2);
     ASSERT_EQ(at(10, 10).mark, kMarkHighlighted);
-    drag({11, 11}, {12, 11}, {10, 10});
+    stroke({11, 11}, {{12, 11}, {10, 10}});
     EXPECT_FALSE(session.canUndo());
     EXPECT_FALSE(app.castleChanged);
 

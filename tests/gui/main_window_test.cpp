@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -55,35 +54,20 @@ QWidget* visibleWindow(const QString& objectName) {
     return nullptr;
 }
 
-// Runs act on the named window once it shows (for at most 5 s); the flag says whether it ran.
+// Runs act on the named window once the modal loop showing it runs; the flag says whether it ran.
 std::shared_ptr<bool> whenShown(const QString& objectName, std::function<void(QWidget*)> act) {
     auto ran = std::make_shared<bool>(false);
-    auto* timer = new QTimer(&qtApp());
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [=] {
-        if (QWidget* w = visibleWindow(objectName); w || clock->elapsed() > 5000) {
-            timer->stop();
-            timer->deleteLater();
-            if (!w) return;
+    QTimer::singleShot(0, [=] {
+        if (QWidget* w = visibleWindow(objectName)) {
             *ran = true;
             act(w);
         }
     });
-    timer->start();
     return ran;
 }
 
 void clickButton(QWidget* parent, const QString& objectName) {
     if (auto* button = parent->findChild<QPushButton*>(objectName)) QTest::mouseClick(button, Qt::LeftButton);
-}
-
-bool waitFor(const std::function<bool()>& done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < 5000) QTest::qWait(5);
-    return done();
 }
 
 }  // namespace
@@ -106,7 +90,7 @@ protected:
         startEditor();
         window().show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
-        ASSERT_TRUE(test::waitFor([&] { return !session().firstPaintPending(); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !session().firstPaintPending(); }));
     }
     void TearDown() override {
         editor.reset();
@@ -229,8 +213,7 @@ TEST_F(GuiTest, SettingsAndDoorDialogsShowTheirFieldsAndEndOnlyThroughOk) {
 
 TEST_F(GuiTest, D64ManagerWindowDrivesItsManager) {
     fs::current_path(dir.path());
-    test::writeBytes(dir.file("zone.prg"), std::vector<uint8_t>(300, 1));
-    test::writeBytes(dir.file("ztwo.prg"), std::vector<uint8_t>(100, 2));
+    for (const char* name : {"zone.prg", "ztwo.prg"}) test::writeBytes(dir.file(name), std::vector<uint8_t>(100, 1));
     const std::string image = dir.file("disk.d64");
     std::ostringstream report;
     ASSERT_EQ(makeImage(image, "test", "01", report), 0);
@@ -255,10 +238,7 @@ TEST_F(GuiTest, D64ManagerWindowDrivesItsManager) {
 
 // The zoom and switches are remembered; the remembered view is no configuration file.
 TEST_F(GuiTest, ViewsAreRememberedAndTheEmulatorComesFromTheConfiguration) {
-    RememberedView view;
-    view.zoom = 200;
-    view.mapZoom = 50;
-    view.recentFiles = {"/castles/a.cas"};
+    const RememberedView view{{}, 200, {}, 50, {"/castles/a.cas"}};  // zoom 200%, map 50%
     ASSERT_TRUE(writeRememberedView(dir.path().string(), view));
     EXPECT_FALSE(readConfigurationFile(dir.path().string()).fileFound);
     app().programFolder = dir.path().string();
