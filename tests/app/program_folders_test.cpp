@@ -5,7 +5,6 @@
 #include <functional>
 #include <set>
 
-#include "app/castle_program_commands.h"
 #include "app/program_folders.h"
 #include "app/sample_castle.h"
 #include "app/startup.h"
@@ -13,8 +12,6 @@
 #include "disk/game_disk.h"
 #include "disk/image_ops.h"
 #include "editor/catalogue.h"
-#include "gamedata/castle_check.h"
-#include "model/safe_file.h"
 #include "support/test_support.h"
 #include "ui/fake_platform.h"
 

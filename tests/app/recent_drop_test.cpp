@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <utility>
 
 #include "app/recent_files.h"
 #include "app/session_driver.h"

@@ -6,7 +6,6 @@
 
 #include "app/object_commands.h"
 #include "app/room_map_input.h"
-#include "editor/catalogue.h"
 #include "ui/fake_platform.h"
 
 namespace grusk {

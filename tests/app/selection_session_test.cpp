@@ -2,11 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/castle_program_commands.h"
-#include "app/door_links.h"
-#include "app/project_commands.h"
 #include "app/session_driver.h"
-#include "gamedata/castle_check.h"
-#include "gamedata/castle_reader.h"
 #include "gamedata/compiler.h"
 #include "gamedata/room_order.h"
 

@@ -3,7 +3,6 @@
 
 #include <filesystem>
 
-#include "app/project_commands.h"
 #include "app/session_driver.h"
 #include "model/safe_file.h"
 

@@ -1,12 +1,9 @@
 // Undo and redo through the editor session, the unsaved mark and what clears the history.
 #include <gtest/gtest.h>
 
-#include "app/castle_program_commands.h"
 #include "app/door_links.h"
-#include "app/project_commands.h"
 #include "app/session_driver.h"
 #include "gamedata/compiler.h"
-#include "model/safe_file.h"
 
 namespace grusk {
 namespace {

@@ -4,8 +4,6 @@
 #include "app/canvas_mouse.h"
 #include "app/object_commands.h"
 #include "app/view_zoom.h"
-#include "editor/catalogue.h"
-#include "editor/room_editing.h"
 #include "ui/fake_platform.h"
 
 namespace grusk {
