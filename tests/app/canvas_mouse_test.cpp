@@ -70,8 +70,7 @@ TEST_F(CanvasMouseTest, PressPlacesTheChosenTypeAndARightClickOrEscOnlyCancelsIt
     // Right after choosing a type, a right click over a door opens no popup; then it does.
     choose(kDoor);
     rightClick(21, 11);
-    EXPECT_TRUE(ui.popups.empty());
-    EXPECT_EQ(app.placeType, -1);
+    EXPECT_TRUE(ui.popups.empty() && app.placeType == -1);
     ui.popupChoices.push_back(kCmdConnect);
     rightClick(21, 11);
     EXPECT_EQ(app.mouseMode, kMouseConnecting) << "the picked command ran on the door";

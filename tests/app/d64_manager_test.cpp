@@ -5,7 +5,6 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <sstream>
 
 #include "app/d64_manager.h"
 #include "disk/disk_fixture.h"
@@ -25,9 +24,8 @@ struct Manager : test::ProgramFolder {
     Manager() {
         fs::create_directories(folder);
         fs::current_path(folder);
-        std::ostringstream report;
         img = path("disk.d64");
-        EXPECT_EQ(makeImage(img, "test", "00", report), 0);
+        EXPECT_EQ(makeImage(img, "test", "00"), 0);
     }
     std::string castle(const std::string& name, size_t size, uint8_t fill = 1) {
         const std::string p = (folder / name).string();

@@ -17,7 +17,6 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 
 #include "app/object_commands.h"
 #include "disk/image_ops.h"
@@ -215,8 +214,7 @@ TEST_F(GuiTest, D64ManagerWindowDrivesItsManager) {
     fs::current_path(dir.path());
     for (const char* name : {"zone.prg", "ztwo.prg"}) test::writeBytes(dir.file(name), std::vector<uint8_t>(100, 1));
     const std::string image = dir.file("disk.d64");
-    std::ostringstream report;
-    ASSERT_EQ(makeImage(image, "test", "01", report), 0);
+    ASSERT_EQ(makeImage(image, "test", "01"), 0);
     auto shown = test::whenShown("IDD_MAKEDISC", [&](QWidget* w) {
         auto* dialog = static_cast<D64ManagerDialog*>(w);
         EXPECT_EQ(lineEdit(w, 1102)->text().toStdString(), dir.path().string());
