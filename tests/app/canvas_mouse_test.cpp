@@ -124,8 +124,7 @@ TEST_F(CanvasMouseTest, CtrlClicksEraseInsteadOfPlacing) {
     placeObject(app, kWalkway, 10, 10);
     choose(kLadder);
     click(10, 10, true);
-    EXPECT_EQ(at(10, 10).type, kEmpty);
-    EXPECT_EQ(room().walkway(10, 10), kWalkway);
+    EXPECT_TRUE(at(10, 10).type == kEmpty && room().walkway(10, 10) == kWalkway);
     for (int c = 0; c < 6; ++c) placeObject(app, kWalkway, c, 5);
     stroke({0, 5}, {{1, 5}, {2, 5}}, true);
     for (int c = 0; c < 6; ++c) EXPECT_EQ(room().walkway(c, 5) == kEmpty, c < 3) << c;
@@ -146,8 +145,7 @@ TEST_F(CanvasMouseTest, DragMovesTheObjectWithItsLinksOrPutsItBack) {
         beginDrag(5, 5);
         dragTo(to.x, to.y);
         release(to.x, to.y);
-        EXPECT_FALSE(mouse.draggingObject());
-        EXPECT_EQ(objects(), before) << to.x;
+        EXPECT_TRUE(!mouse.draggingObject() && objects() == before) << to.x;
     }
 
     beginDrag(5, 5);
@@ -172,8 +170,7 @@ TEST_F(CanvasMouseTest, LinkingTakesTheObjectClickedNext) {
     // A right click abandons a pending link; the next click just clicks.
     run(kCmdLink);
     rightClick(30, 20);
-    EXPECT_EQ(app.mouseMode, kMouseNormal);
-    click(6, 11);
+    click(6, 11);  // a bell may name a door twice: a link still pending would add one
     EXPECT_EQ(at(2, 10).usedLinkCount(), 2);
 }
 
@@ -204,8 +201,7 @@ TEST_F(CanvasMouseTest, DoubleClickGoesThroughADoorToItsDestinationDoor) {
     // Not a door, or a destination outside the castle: nothing happens.
     at(1, 0).destRoom = 90;
     mouse.leftDoubleClick(px(1), py(0));
-    EXPECT_EQ(castle.currentRoom, 3);
-    EXPECT_EQ(ui.pointerMoves.size(), 1u);
+    EXPECT_TRUE(castle.currentRoom == 3 && ui.pointerMoves.size() == 1u);
 }
 
 TEST_F(CanvasMouseTest, HoverShowsNameNumberAndDoorDestination) {
@@ -238,8 +234,7 @@ TEST_F(CanvasMouseTest, HoverShowsNameNumberAndDoorDestination) {
     app.mouseMode = kMouseConnecting;
     hover(30, 20);
     hover(5, 5);
-    EXPECT_FALSE(visible(1101));
-    EXPECT_EQ(field(1212), "Door");
+    EXPECT_TRUE(!visible(1101) && field(1212) == "Door");
 }
 
 TEST_F(CanvasMouseTest, HoverHighlightsAnObjectWhatItIsLinkedToAndItsMapMarker) {
@@ -267,8 +262,7 @@ TEST_F(CanvasMouseTest, HoverHighlightsAnObjectWhatItIsLinkedToAndItsMapMarker) 
 TEST_F(CanvasMouseTest, RightClickStepsAConveyorAndSwallowedInputIsIgnoredOnce) {
     placeObject(app, kConveyor, 5, 15);
     rightClick(8, 15);
-    EXPECT_TRUE(ui.popups.empty());
-    EXPECT_EQ(std::make_pair(at(5, 15).variant, at(5, 15).picture), std::make_pair(1, kPicConveyorLeft));
+    EXPECT_EQ(std::tuple(ui.popups.size(), at(5, 15).variant, at(5, 15).picture), std::tuple(0u, 1, kPicConveyorLeft));
 
     // The press that closed a file dialog, and the move after a load.
     choose(kKey);

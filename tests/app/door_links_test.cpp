@@ -111,8 +111,8 @@ TEST(Dialogs, NumbersAreReadAsDecimals) {
     for (const auto& [text, value] : cases) EXPECT_EQ(parseDialogNumber(text), value) << text;
 }
 
-// The fields shown are proven on the window's dialogs; here what is stored.
-TEST(Dialogs, DoorPropertiesStoreZeroBasedAndTakeTheMapPosition) {
+// The fields shown are proven on the window's dialogs, the map position with undo; here what is stored.
+TEST(Dialogs, DoorPropertiesStoreZeroBasedAndStepTheDirection) {
     GameFixture f;
     f.put(kDoor, 5, 5);
     CellRecord& door = f.at(5, 5);
@@ -125,18 +125,12 @@ TEST(Dialogs, DoorPropertiesStoreZeroBasedAndTakeTheMapPosition) {
         EXPECT_EQ(dialog.text(kDoorDirectionButton), next);
         dialog.stepDirection();
     }
-    dialog.startMapPosition();
-    EXPECT_TRUE(f.app.mapDoorMode);
-    f.app.doorMapXEdit = 20;  // what the map click hands back
-    f.app.doorMapYEdit = 0;
-    f.app.doorDirectionResult = 0;
-    dialog.mapPositionPicked();
+    dialog.stepDirection();
     dialog.setText(kDoorRoomField, "0");
     dialog.setText(kDoorNumberField, "7");
     dialog.ok();
     dialog.apply();
-    EXPECT_EQ(std::vector<int>({door.destRoom, door.destDoor, door.mapX, door.mapY, door.direction}),
-              std::vector<int>({-1, 6, 20, 0, 0}));
+    EXPECT_EQ(std::vector<int>({door.destRoom, door.destDoor, door.direction}), std::vector<int>({-1, 6, 3}));
     f.app.popupCell = {20, 20};
     EXPECT_FALSE(DoorPropertiesLogic(f.app).load());
 }

@@ -10,23 +10,20 @@ namespace {
 class StructureViews : public ::testing::Test, protected test::SessionDriver {
 protected:
     std::string status() { return field(kCtlProblemCount); }
-    // Rooms 1 and 2 with doors to each other; room 2 holds an unlinked force field at (5, 7).
-    void twoRoomsWithAnUnlinkedForceField() {
-        for (int r : {0, 1}) {
-            castle.room(r).roomInUse = 1;
-            castle.room(r).roomMapRect = {r * 64, 0, r * 64 + 48, 48};
-            selectRoom(app, r);
-            placeObject(app, kDoor, 0, 0);
-            castle.room(r).object(0, 0).destRoom = 1 - r;
-        }
-        placeObject(app, kForceField, 5, 7);
-        selectRoom(app, 0);
-        session.refreshProblems();
-    }
 };
 
 TEST_F(StructureViews, ProblemsFollowEveryStepAndGoingToOneFramesItUntilTheNextEdit) {
-    twoRoomsWithAnUnlinkedForceField();
+    // Rooms 1 and 2 with doors to each other; room 2 holds an unlinked force field at (5, 7).
+    for (int r : {0, 1}) {
+        castle.room(r).roomInUse = 1;
+        castle.room(r).roomMapRect = {r * 64, 0, r * 64 + 48, 48};
+        selectRoom(app, r);
+        placeObject(app, kDoor, 0, 0);
+        castle.room(r).object(0, 0).destRoom = 1 - r;
+    }
+    placeObject(app, kForceField, 5, 7);
+    selectRoom(app, 0);
+    session.refreshProblems();
     ASSERT_EQ(session.problems().size(), 1u);
     EXPECT_EQ(status(), "1 problem");
     const std::vector<uint8_t> image = castleFileImage(castle);

@@ -165,7 +165,7 @@ TEST_F(UndoTest, AMapClickInsideTheDoorDialogIsPartOfItsStep) {
         logic.ok();
     };
     run(kCmdEditDoor);
-    EXPECT_EQ(at(10, 10).direction, 3);
+    EXPECT_EQ(std::vector<int>({at(10, 10).direction, at(10, 10).mapX, at(10, 10).mapY}), std::vector<int>({3, 0, 24}));
     session.undo();
     EXPECT_EQ(session.undoLabel(), "Undo Place Key");
     EXPECT_TRUE(image() == before);
