@@ -79,7 +79,6 @@ TEST_F(RecentDropTest, RecentEntryLoadsAsItsCommandWithTheUnsavedQuestion) {
     run(kCmdImportRoom);
     EXPECT_TRUE(session.openRecent(1));
     EXPECT_EQ(castle.room(3).roomInUse, 1);
-    EXPECT_EQ(recent().front(), cas);
     EXPECT_EQ(ui.fileDialogs.size(), 1u);  // no dialog was shown for it
     EXPECT_EQ(ui.questionTexts(), std::vector<std::string>(2, "Save changes to the castle?"));
     EXPECT_TRUE(session.openRecent(1));  // now the castle program

@@ -84,7 +84,6 @@ protected:
         QStandardPaths::setTestModeEnabled(true);  // remembered views go to a test folder
     }
     void SetUp() override {
-        cwd_ = fs::current_path();
         writeViewSettings(ViewSettings{});
         startEditor();
         window().show();
@@ -94,7 +93,7 @@ protected:
     void TearDown() override {
         editor.reset();
         writeViewSettings(ViewSettings{});
-        fs::current_path(cwd_);
+        fs::current_path(cwd);
     }
     void startEditor() {
         editor.reset();
@@ -114,9 +113,7 @@ protected:
     FakePlatform fake;
     std::unique_ptr<EditorApp> editor;
     test::TempDir dir;
-
-private:
-    fs::path cwd_;
+    fs::path cwd = fs::current_path();
 };
 
 QLineEdit* lineEdit(QWidget* w, int id) { return w->findChild<QLineEdit*>(QString::number(id)); }

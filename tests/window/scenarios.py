@@ -148,7 +148,6 @@ def scenario_ghost_place_and_cancel(s):
     e.display.key("Escape")
     e.wait_cells(6, 8, 2, 2, False, "the ghost to go on Esc")
     e.click_cell(6, 8)
-    # Leaving the canvas takes the ghost along.
     e.choose(KEY)
     e.ghost(30, 20, "the ghost")
     e.display.move(*e.client(700, 440))
@@ -239,7 +238,6 @@ def scenario_link_connect_and_follow(s):
     e.wait_cells(34, 2, 3, 3, True, "the door of the second room")
     e.wait_cells(34, 16, 3, 4, False, "the second room")
     e.answer(lambda: e.click_cell(35, 3), "the message naming the connected door", "Return")
-    # A double click on the door goes through it and rests the pointer on the other door.
     e.display.double_click(*e.cell(35, 3))
     e.wait_cells(34, 16, 3, 4, True, "the first room after the double click")
     expected = e.client(2 * CELL + 9 + 24, 2 * CELL + 11 + 24)
@@ -289,7 +287,6 @@ def scenario_room_map(s):
     left, top = edge(528, 272, -1, 0)[0], edge(528, 272, 0, -1)[1]
     right, bottom = edge(528, 272, 1, 0)[0], edge(528, 272, 0, 1)[1]
     check((right - left, bottom - top) == (64, 64) and left >= 464, "the moved room: %s" % ((left, top, right, bottom),))
-    # Resized at its lower right corner.
     d.press(*at(right - 5, bottom - 5))
     nudge_until(d, at(right - 3, bottom - 3), at(right + 6, bottom + 6), lambda: colour(right + 4, bottom + 4) == RED,
                 "resize at the corner")
@@ -300,7 +297,6 @@ def scenario_room_map(s):
     d.xdotool("mouseup", 1)
     expect(s.save(spend_press=False)["rooms"].get(2, {}).get("map"), "%d,%d,%d,%d" % (left, top, new_right, new_bottom),
            "room 3's rectangle")
-    # Removed with a right click.
     d.click(*at(left + 16, top + 16), button=3)
     wait_until(lambda: colour(left + 16, top + 16) == BLACK, "the room taken off the map")
     expect(sorted(s.save(spend_press=False)["rooms"]), [0, 1], "rooms on the map")
@@ -367,7 +363,6 @@ def scenario_zoomed_drop_drag_place_and_follow(s):
     target = e.client(CANVAS_LEFT + 1168, CANVAS_TOP + 720)
     wait_until(lambda: d.pointer() == target, "the pointer on the destination door (at %s)" % (d.pointer(),))
 
-    # Ctrl+0: the window's first size and a 640 x 400 canvas.
     d.move(*at(12, 17))
     e.key("ctrl+0")
     wait_until(lambda: e.geometry()[2:] == (width, height), "Ctrl+0 to bring back the first size")
