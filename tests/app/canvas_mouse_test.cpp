@@ -114,8 +114,7 @@ TEST_F(CanvasMouseTest, TheGhostShowsUnderTheRestingPointerUntilItMovesOn) {
     mouse.canvasPainted(doorAt3x4);
     ui.clearRecords();
     hover(21, 11);
-    EXPECT_TRUE(redrawn(doorAt3x4));
-    EXPECT_FALSE(app.listSelectionActive);
+    EXPECT_TRUE(redrawn(doorAt3x4) && !app.listSelectionActive);
 }
 
 // Ctrl erases one thing per click, even with a type chosen, and along a drag.

@@ -158,8 +158,7 @@ TEST_F(TestRunTest, AnInstalledEditorBuildsTheDiskInTheUsersFolderAndStartsTheEm
     ui.messages.clear();
     testCastle(app);
     fs::permissions(dir.path(), fs::perms::owner_all);
-    EXPECT_TRUE(ui.messageTexts().empty());
-    ASSERT_EQ(ui.started.size(), 1u);
+    ASSERT_TRUE(ui.messageTexts().empty() && ui.started.size() == 1u);
     EXPECT_EQ(ui.started[0].args, std::vector<std::string>{userImage});
     EXPECT_EQ(app.castle.currentRoom, 2) << "the room being edited is shown again";
     for (const auto& [name, bytes] : {std::pair{"castles", own}, {"grusk", std::vector<uint8_t>{1, 8, 0x60}}}) {

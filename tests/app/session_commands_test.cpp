@@ -102,14 +102,11 @@ TEST_F(SessionTest, CommandLineFilesAndLoadsOpenAsTheirKind) {
     ui.replies = {Reply::No};
     ui.files = {project};
     run(kCmdLoadProject);
-    EXPECT_TRUE(app.suppressClick);
-    EXPECT_EQ(ui.caption(), project);
+    EXPECT_TRUE(app.suppressClick && ui.caption() == project);
 
     for (const std::string& file : {project, program}) {
         fresh();
-        EXPECT_TRUE(session.openFile(file));
-        EXPECT_EQ(castle.room(3).roomInUse, 1);
-        EXPECT_EQ(ui.caption(), file);
+        EXPECT_TRUE(session.openFile(file) && castle.room(3).roomInUse == 1 && ui.caption() == file) << file;
     }
     fresh();
     EXPECT_TRUE(session.openFile(room));

@@ -30,8 +30,7 @@ TEST_F(StructureViews, ProblemsFollowEveryStepAndGoingToOneFramesItUntilTheNextE
 
     const auto framed = [&] { return session.paintCanvas().pixel(5 * 16 - 2, 7 * 16 - 2) == kProblemFramePen; };
     ASSERT_TRUE(session.goToProblem(0));
-    EXPECT_EQ(castle.currentRoom, 1);
-    EXPECT_TRUE(framed());
+    EXPECT_TRUE(castle.currentRoom == 1 && framed());
     EXPECT_EQ(castleFileImage(castle), image);  // looking changes nothing
     run(kCmdPrevRoom);  // in another room the frame is not drawn
     EXPECT_FALSE(framed());
@@ -55,8 +54,7 @@ TEST_F(StructureViews, ProblemsFollowEveryStepAndGoingToOneFramesItUntilTheNextE
 
     // A castle-wide problem has no room to go to.
     run(kCmdNew);
-    EXPECT_EQ(status(), "1 problem");
-    EXPECT_FALSE(session.goToProblem(0));
+    EXPECT_TRUE(status() == "1 problem" && !session.goToProblem(0));
 }
 
 TEST_F(StructureViews, InspectorShowsWhatIsUnderThePointerElseWhatWasClickedLast) {
