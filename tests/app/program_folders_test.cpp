@@ -76,30 +76,8 @@ void makeProgram(const fs::path& path, fs::perms perms = fs::perms::owner_all) {
     fs::permissions(path, perms);
 }
 
-TEST(StartupTest, EmulatorComesFromTheFileThenTheBundleThenTheSearchPath) {
-    test::TempDir folder, bin1, bin2;
-    const std::string bundled = (folder.path() / "vice" / "x64sc").string();
-    const std::string search = bin1.path().string() + "::" + bin2.path().string();
-    FakePlatform ui;
-    AppState app(ui);
-    app.programFolder = folder.path().string();
-    const auto found = [&](const Configuration& config = {}) {
-        applyConfiguration(app, config, search);
-        return app.emulatorPath;
-    };
-    EXPECT_EQ(found(), bundled) << "nothing found: the bundled path";
-    makeProgram(bin1.path() / "x64sc", fs::perms::owner_read);  // cannot run
-    makeProgram(bin2.path() / "x64");
-    makeProgram(bin2.path() / "x64sc");
-    EXPECT_EQ(found(), (bin2.path() / "x64sc").string()) << "x64sc before x64";
-    makeProgram(bundled);
-    EXPECT_EQ(found(), bundled);
-    // A file that gives no usable path counts as no path at all.
-    EXPECT_EQ(found(Configuration{true, " \t\r\n"}), bundled);
-    EXPECT_EQ(found(Configuration{true, "/usr/games/x64sc"}), "/usr/games/x64sc");
-}
-
-class TestRunTest : public ::testing::Test {
+// A program folder with the end room and stand-ins for the game's files.
+class EditorFolder : public ::testing::Test {
 protected:
     FakePlatform ui;
     AppState app{ui};
@@ -117,8 +95,28 @@ protected:
     std::string image() const { return (dir.path() / "resource" / "test00.d64").string(); }
 };
 
+TEST_F(EditorFolder, EmulatorComesFromTheFileThenTheBundleThenTheSearchPath) {
+    test::TempDir bin1, bin2;
+    const std::string bundled = (dir.path() / "vice" / "x64sc").string();
+    const std::string search = bin1.path().string() + "::" + bin2.path().string();
+    const auto found = [&](const Configuration& config = {}) {
+        applyConfiguration(app, config, search);
+        return app.emulatorPath;
+    };
+    EXPECT_EQ(found(), bundled) << "nothing found: the bundled path";
+    makeProgram(bin1.path() / "x64sc", fs::perms::owner_read);  // cannot run
+    makeProgram(bin2.path() / "x64");
+    makeProgram(bin2.path() / "x64sc");
+    EXPECT_EQ(found(), (bin2.path() / "x64sc").string()) << "x64sc before x64";
+    makeProgram(bundled);
+    EXPECT_EQ(found(), bundled);
+    // A file that gives no usable path counts as no path at all.
+    EXPECT_EQ(found(Configuration{true, " \t\r\n"}), bundled);
+    EXPECT_EQ(found(Configuration{true, "/usr/games/x64sc"}), "/usr/games/x64sc");
+}
+
 // A castle with errors builds nothing and leaves no older program; each failure is reported.
-TEST_F(TestRunTest, WhatCannotBeBuiltOrStartedStartsNothingAndIsReported) {
+TEST_F(EditorFolder, WhatCannotBeBuiltOrStartedStartsNothingAndIsReported) {
     test::writeBytes((dir.path() / "resource" / "ztest00.prg").string(), {0, 0x78, 9, 9});
     testCastle(app);  // no rooms at all
     EXPECT_TRUE(ui.started.empty());
@@ -142,7 +140,7 @@ TEST_F(TestRunTest, WhatCannotBeBuiltOrStartedStartsNothingAndIsReported) {
 }
 
 // Installed: shipped files are read from the data folder, all is written to the user's folder.
-TEST_F(TestRunTest, AnInstalledEditorBuildsTheDiskInTheUsersFolderAndStartsTheEmulator) {
+TEST_F(EditorFolder, AnInstalledEditorBuildsTheDiskInTheUsersFolderAndStartsTheEmulator) {
     test::TempDir user;
     for (const char* sub : {"resource", "d64"}) fs::create_directories(user.path() / sub);
     const std::string userImage = user.file("resource/test00.d64");
@@ -169,7 +167,7 @@ TEST_F(TestRunTest, AnInstalledEditorBuildsTheDiskInTheUsersFolderAndStartsTheEm
 }
 
 // The sample castle uses every type and still compiles to the committed program.
-TEST_F(TestRunTest, SampleCastleGeneratorGivesTheCommittedProgram) {
+TEST_F(EditorFolder, SampleCastleGeneratorGivesTheCommittedProgram) {
     std::vector<std::string> errors;
     const auto program = sampleCastleProgram(app, &errors);
     ASSERT_TRUE(program.has_value()) << (errors.empty() ? "" : errors[0]);

@@ -20,8 +20,7 @@ TEST(CastleCli, CommandLinesTheirOutputExitAndFiles) {
     test::writeBytes(at + "sample.prg", sample);
     fs::create_directories(at + "empty");
     test::GameFixture bad, empty, noDoor;
-    bad.useRoom(0);
-    bad.useRoom(1);
+    for (int r : {0, 1}) bad.useRoom(r);
     bad.put(kDoor, 0, 0);
     bad.put(kTrap, 5, 7);
     noDoor.useRoom(0);

@@ -35,18 +35,6 @@
 namespace grusk::test {
 namespace {
 
-// One offscreen QApplication for the whole run.
-QApplication& qtApp() {
-    static int argc = 1;
-    static char name[] = "test_gui";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
-
 QWidget* visibleWindow(const QString& objectName) {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == objectName && w->isVisible()) return w;
@@ -79,8 +67,12 @@ namespace fs = std::filesystem;
 
 class GuiTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        test::qtApp();
+    static void SetUpTestSuite() {  // one offscreen QApplication for the whole run
+        static int argc = 1;
+        static char name[] = "test_gui";
+        static char* argv[] = {name, nullptr};
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        [[maybe_unused]] static auto* qt = new QApplication(argc, argv);
         QStandardPaths::setTestModeEnabled(true);  // remembered views go to a test folder
     }
     void SetUp() override {
