@@ -95,7 +95,7 @@ TEST_F(CanvasMouseTest, TheGhostShowsUnderTheRestingPointerUntilItMovesOn) {
     ui.clearRecords();
     choose(kKey);  // the pointer never came onto the canvas
     EXPECT_TRUE(ui.canvasRedraws.empty());
-    app.placeType = -1;
+    unchoose();
     hover(3, 4);
     ui.clearRecords();
     choose(kKey);

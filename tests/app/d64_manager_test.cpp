@@ -40,9 +40,10 @@ struct Manager : test::ProgramFolder {
             ASSERT_EQ(insertFileAs(img, path("host.prg"), name), 0);
         }
     }
-    Names folderNames() const {
+    Names folderNames() const {  // sorted: the folder's order is the file system's
         Names names;
         for (const FolderItem& item : manager.folderItems) names.push_back(item.name);
+        std::sort(names.begin(), names.end());
         return names;
     }
     void openOn() {
@@ -130,8 +131,7 @@ TEST(D64Manager, ReplaceKeepsTheOldCastleWhenTheCopyFails) {
         m.ui.replies = {Reply::Yes};
         m.manager.copyIn({0});
         EXPECT_EQ(m.ui.messageTexts(), Names{"Write error!"});
-        EXPECT_EQ(test::readBytes(m.img), before);
-        EXPECT_EQ(m.manager.imageItems, Names{"zone"});
+        EXPECT_TRUE(test::readBytes(m.img) == before && m.manager.imageItems == Names{"zone"});
     }
 }
 
@@ -177,9 +177,7 @@ TEST(D64Manager, CopyOutAsksAndTellsTheTruth) {
     for (const auto& [name, fill] : {std::pair{"zupper.prg", 'u'}, {"zTwo.PRG", 't'}, {"z_.._.._evil.prg", 'e'}})
         EXPECT_EQ(m.hostFile(name), std::vector<uint8_t>(300, uint8_t(fill))) << name;
     EXPECT_FALSE(fs::exists(m.folder / "ztwo.prg") || fs::exists(m.dir.path().parent_path() / "evil.prg"));
-    auto listed = m.folderNames();
-    std::sort(listed.begin(), listed.end());
-    EXPECT_EQ(listed, (Names{"z_.._.._evil", "zaa", "ztwo", "zupper"}));
+    EXPECT_EQ(m.folderNames(), (Names{"z_.._.._evil", "zaa", "ztwo", "zupper"}));
 }
 
 TEST(D64Manager, CreateAndOpenImagesAndChooseTheFolder) {

@@ -102,10 +102,8 @@ TEST_F(RoomMapInputTest, ColourStripRoomButtonsAndHide) {
     EXPECT_EQ(std::vector<int>({map.mapColour(), room(0).roomColour}), std::vector<int>({3, 3}));
 
     app.castle.currentRoom = 63;
-    EXPECT_TRUE(map.command(kMapNextRoomButton));
-    EXPECT_EQ(ui.text(WindowId::RoomMap, kMapRoomField), "1");
-    EXPECT_TRUE(map.command(kMapPrevRoomButton));
-    EXPECT_EQ(ui.text(WindowId::RoomMap, kMapRoomField), "64");
+    EXPECT_TRUE(map.command(kMapNextRoomButton) && ui.text(WindowId::RoomMap, kMapRoomField) == "1");
+    EXPECT_TRUE(map.command(kMapPrevRoomButton) && ui.text(WindowId::RoomMap, kMapRoomField) == "64");
     app.mapperVisible = true;
     EXPECT_TRUE(map.command(kMapHideButton));
     EXPECT_FALSE(app.mapperVisible || ui.windowVisible[WindowId::RoomMap] || map.command(1234));

@@ -1,6 +1,7 @@
 // One editor session driven as the window drives it; dialogs answer from scripts.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -119,9 +120,7 @@ struct SessionDriver {
     std::string field(int id) { return ui.text(WindowId::Main, id); }
     bool visible(int id) { return ui.controlVisible[{WindowId::Main, id}]; }
     bool redrawn(const PixelRect& rect) const {
-        for (const auto& [r, erase] : ui.canvasRedraws)
-            if (r == rect) return true;
-        return false;
+        return std::ranges::any_of(ui.canvasRedraws, [&](const auto& redraw) { return redraw.first == rect; });
     }
     void useRooms(int count) { for (int r = 0; r < count; ++r) castle.room(r).roomInUse = 1; }
     std::vector<std::pair<int, int>> links(int x, int y) {
