@@ -1,8 +1,6 @@
 // "Recent Castles" and files dropped on the main window, through the editor session.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "app/recent_files.h"
 #include "app/session_driver.h"
 
@@ -52,9 +50,7 @@ TEST_F(RecentDropTest, LoadingAndSavingPutFilesOnTheList) {
     for (int id : {kCmdLoadProject, kCmdLoadCastle, kCmdSaveProject}) run(id);
     EXPECT_EQ(recent(), (std::vector<std::string>{dir.file("copy.cas"), program, cas}));
     // "Save Castle..." lists the program it wrote, named as it was written.
-    std::filesystem::create_directories(dir.path() / "resource");
-    test::writeBytes(dir.file("resource/endroom.bin"), std::vector<uint8_t>(545, 0));
-    app.programFolder = dir.path().string();
+    app.programFolder = test::programDir();
     ui.files = {dir.file("mine")};
     run(kCmdSaveCastle);
     EXPECT_EQ(recent().front(), dir.file("zmine.prg"));
