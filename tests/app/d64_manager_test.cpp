@@ -46,14 +46,8 @@ struct Manager : test::ProgramFolder {
         std::sort(names.begin(), names.end());
         return names;
     }
-    void openOn() {
-        manager.open();
-        manager.imageField = img;
-    }
-    void show() {
-        openOn();
-        manager.showImage(img);
-    }
+    void openOn() { manager.open(); manager.imageField = img; }
+    void show() { openOn(); manager.showImage(img); }
     void fill(int free) {
         const auto size = static_cast<size_t>(imageBlocksFree(img) - free) * 254;
         test::writeBytes(path("filler.prg"), std::vector<uint8_t>(size, 9));

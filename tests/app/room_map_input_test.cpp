@@ -37,10 +37,7 @@ protected:
     static void expectRect(const MapRect& r, int left, int top, int right, int bottom) {
         EXPECT_EQ(std::vector<int>({r.left, r.top, r.right, r.bottom}), std::vector<int>({left, top, right, bottom}));
     }
-    void putOnMap(int r, MapRect rect) {
-        room(r).roomInUse = 1;
-        room(r).roomMapRect = rect;
-    }
+    void putOnMap(int r, MapRect rect) { room(r).roomInUse = 1; room(r).roomMapRect = rect; }
 };
 
 // A click without a move, or a drag up and to the left, leaves the room off the map.

@@ -12,10 +12,7 @@ namespace {
 using Links = std::vector<std::pair<int, int>>;
 
 struct Editor : test::SessionDriver {
-    Editor() {
-        app.programFolder = test::programDir();
-        run(kCmdNew);
-    }
+    Editor() { app.programFolder = test::programDir(); run(kCmdNew); }
     std::vector<uint8_t> compile() {
         EXPECT_EQ(checkCastle(app, false), 0);
         const auto program = buildCastleProgram(castle, readEndRoom(app).value());

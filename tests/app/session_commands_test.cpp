@@ -35,8 +35,7 @@ TEST_F(SessionTest, RoomCommandsStopOnePastTheLastRoomInUse) {
     }
     useRooms(30);
     ui.popupChoices = {kCmdRoom10, 0};  // the room button's popup, then dismissed
-    run(kCmdRoomButton);
-    run(kCmdRoomButton);
+    for (int shown = 0; shown < 2; ++shown) run(kCmdRoomButton);
     EXPECT_EQ(ui.popups, (std::vector<int>{kMenuRoomChoice, kMenuRoomChoice}));
     EXPECT_EQ(castle.currentRoom, 9);
 }

@@ -50,10 +50,7 @@ struct SessionDriver {
     void run(int id) { session.runCommand(id); }
     void fresh() { session.markClean(); run(kCmdNew); }
     void choose(int type) { session.objectListChosen(type); }
-    void unchoose() {
-        app.placeType = -1;
-        app.listSelectionActive = false;
-    }
+    void unchoose() { app.placeType = -1; app.listSelectionActive = false; }
     void hover(int c, int r, MouseButtons held = {}) {
         session.pointerOnCanvas(true);
         session.mouse().mouseMove(px(c), py(r), held);

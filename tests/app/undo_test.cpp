@@ -25,10 +25,7 @@ TEST_F(UndoTest, EveryKindOfStepUndoesToTheImageBeforeAndRedoesToTheImageAfter) 
         castle.room(room).roomMapRect = MapRect{96, 96, 208, 208};
         selectRoom(app, room);
     };
-    const auto popup = [&](int type, int x, int y) {
-        placeObject(app, type, x, y);
-        app.popupCell = {x, y};
-    };
+    const auto popup = [&](int type, int x, int y) { placeObject(app, type, x, y); app.popupCell = {x, y}; };
     const auto sample = [&] { buildSampleCastle(app); selectRoom(app, 0); };
     const auto selectTopLeft = [&] { sweep(0, 0, 12, 12, true); };
     const std::vector<Kind> kinds = {

@@ -82,11 +82,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
         ASSERT_TRUE(QTest::qWaitFor([&] { return !session().firstPaintPending(); }));
     }
-    void TearDown() override {
-        editor.reset();
-        writeViewSettings(ViewSettings{});
-        fs::current_path(cwd);
-    }
+    void TearDown() override { editor.reset(); writeViewSettings(ViewSettings{}); fs::current_path(cwd); }
     void startEditor() {
         editor.reset();
         editor = std::make_unique<EditorApp>();
