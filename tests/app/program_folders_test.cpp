@@ -119,8 +119,7 @@ TEST_F(EditorFolder, EmulatorComesFromTheFileThenTheBundleThenTheSearchPath) {
 TEST_F(EditorFolder, WhatCannotBeBuiltOrStartedStartsNothingAndIsReported) {
     test::writeBytes((dir.path() / "resource" / "ztest00.prg").string(), {0, 0x78, 9, 9});
     testCastle(app);  // no rooms at all
-    EXPECT_TRUE(ui.started.empty());
-    EXPECT_FALSE(fs::exists(image()) || fs::exists(dir.path() / "resource" / "ztest00.prg"));
+    EXPECT_FALSE(!ui.started.empty() || fs::exists(image()) || fs::exists(dir.path() / "resource" / "ztest00.prg"));
 
     const std::pair<std::function<void()>, const char*> failures[] = {
         {[&] { fs::create_directories(dir.file("resource/ztest00.prg/inside")); }, "File cannot be written!"},
@@ -134,8 +133,7 @@ TEST_F(EditorFolder, WhatCannotBeBuiltOrStartedStartsNothingAndIsReported) {
         ui.clearRecords();
         spoil();
         testCastle(app);
-        ASSERT_FALSE(ui.messageTexts().empty()) << message;
-        EXPECT_EQ(ui.messageTexts().back(), message);
+        EXPECT_EQ(ui.messageTexts().empty() ? "" : ui.messageTexts().back(), message);
     }
 }
 

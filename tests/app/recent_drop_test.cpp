@@ -69,16 +69,13 @@ TEST_F(RecentDropTest, RecentEntryLoadsAsItsCommandWithTheUnsavedQuestion) {
     markCastleChanged(app);
     // Cancelled at the question: nothing is loaded, and the file does not answer a later dialog.
     ui.replies = {Reply::Cancel, Reply::No};
-    EXPECT_FALSE(session.openRecent(1));
-    EXPECT_EQ(castle.room(3).roomInUse, 0);
+    EXPECT_TRUE(!session.openRecent(1) && castle.room(3).roomInUse == 0);
     ui.files = {std::nullopt};
     run(kCmdImportRoom);
-    EXPECT_TRUE(session.openRecent(1));
-    EXPECT_EQ(castle.room(3).roomInUse, 1);
+    EXPECT_TRUE(session.openRecent(1) && castle.room(3).roomInUse == 1);
     EXPECT_EQ(ui.fileDialogs.size(), 1u);  // no dialog was shown for it
     EXPECT_EQ(ui.questionTexts(), std::vector<std::string>(2, "Save changes to the castle?"));
-    EXPECT_TRUE(session.openRecent(1));  // now the castle program
-    EXPECT_EQ(ui.caption(), program);
+    EXPECT_TRUE(session.openRecent(1) && ui.caption() == program) << "now the castle program";
     EXPECT_FALSE(session.openRecent(2));
     EXPECT_EQ(recent(), (std::vector<std::string>{program, cas}));
     EXPECT_EQ(ui.messageTexts().back(), gone + " was not found. It has been taken off the list.");
