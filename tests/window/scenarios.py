@@ -178,7 +178,7 @@ def scenario_runs_of_ladder_and_walkway(s):
     expect(castle["objects"], {}, "objects")
 
 
-def scenario_clicks_after_start_up_message_box_and_menu(s):
+def scenario_clicks_after_start_box_and_menu(s):
     e = s.start()
     clicks_place_nothing(e, [(10, 20), (30, 5)], "after start-up")
     menu_opened_and_closed(e)
@@ -373,7 +373,7 @@ def scenario_zoomed_drop_drag_place_and_follow(s):
     check(BLACK not in shot.region(canvas[0] + 640 + 3, canvas[1] + 100, 8, 200), "the canvas reaches past 640 pixels at 100%")
 
 
-def scenario_crisp_at_device_pixel_ratio_two_and_ctrl_q_ends(s):
+def scenario_crisp_at_ratio_two_then_ctrl_q(s):
     """At 100% on a screen of ratio 2: 1280 x 800 device pixels, each room pixel 2 x 2 equal ones."""
     e = s.start(SAMPLE, scale=2)
     left, top = 2 * CANVAS_LEFT, e.geometry()[3] - 2 * (STATUS_HEIGHT + CLIENT_HEIGHT - CANVAS_TOP)
