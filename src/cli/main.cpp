@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/process_memory.h"
 #include "app/program_folders.h"
 #include "cli/cli_commands.h"
 
@@ -51,6 +52,7 @@ grusk::ProgramFolders defaultProgramFolders(const char* argv0) {
 
 int main(int argc, char** argv) {
     using namespace grusk::cli;
+    grusk::tuneProcessMemory(false);
     std::vector<std::string> args(argv + 1, argv + argc);
     CliContext ctx;
     bool folderGiven = false;

@@ -185,7 +185,9 @@ int makeImageWithFiles(const std::string& imagePath, const std::string& diskName
     DiskImagePtr image = formattedImage(imagePath, diskName, diskId, out);
     if (!image) return 1;
     for (const HostFile& file : files) {
-        const int result = insertHostFile(*image, file.path, file.name.empty() ? baseNameOf(file.path) : file.name);
+        const int result =
+            insertHostFile(*image, file.path, file.name.empty() ? baseNameOf(file.path) : file.name,
+                           KeepOnFailure::No);
         if (results) results->push_back(result);
         // Half a disk is no disk: the image file is not touched.
         if (result != kInsertDone) return kMakeFileFailed;
@@ -205,7 +207,8 @@ int insertFile(const std::string& imagePath, const std::string& hostPath) {
     return insertFileAs(imagePath, hostPath, baseNameOf(hostPath));
 }
 
-int insertHostFile(DiskImage& image, const std::string& hostPath, const std::string& hostName) {
+int insertHostFile(DiskImage& image, const std::string& hostPath, const std::string& hostName, KeepOnFailure keep) {
+    const auto keepOnFailure = static_cast<bool>(keep);
     // The host file is read whole first. Only regular files: a folder reads
     // as nothing and a pipe could block. One larger than the image never fits.
     std::error_code ec;
@@ -216,10 +219,11 @@ int insertHostFile(DiskImage& image, const std::string& hostPath, const std::str
         tooLarge = !bytes && fileSize(hostPath) > static_cast<long long>(image.size);
     }
     // A failed copy must leave no trace: no entry, no blocks, no counts.
-    const std::vector<uint8_t> before = image.data;
+    const std::vector<uint8_t> before = keepOnFailure ? image.data : std::vector<uint8_t>{};
     const int freeBefore = image.blocksFree;
     const bool modifiedBefore = image.modified;
     auto undo = [&](int result) {
+        if (!keepOnFailure) return result;
         std::copy(before.begin(), before.end(), image.data.begin());
         image.blocksFree = freeBefore;
         image.modified = modifiedBefore;

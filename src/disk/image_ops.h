@@ -79,8 +79,11 @@ int insertFileAs(const std::string& imagePath, const std::string& hostPath, cons
 int replaceFileAs(const std::string& imagePath, const std::string& hostPath, const std::string& hostName);
 // insertFileAs on an image held in memory, which is not written back; the
 // same results except that writing the image back is the caller's. A failed
-// copy leaves the image's bytes as they were.
-int insertHostFile(DiskImage& image, const std::string& hostPath, const std::string& hostName);
+// copy leaves the image's bytes as they were, unless the caller throws the
+// image away then (KeepOnFailure::No: nothing is copied aside for it).
+enum class KeepOnFailure : bool { No, Yes };
+int insertHostFile(DiskImage& image, const std::string& hostPath, const std::string& hostName,
+                   KeepOnFailure keep = KeepOnFailure::Yes);
 
 // Copies the image's prg file fileName (a pattern: the first match) into a
 // new host file. 1 when the image can't be loaded, 0 otherwise; copied tells

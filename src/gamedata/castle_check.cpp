@@ -19,7 +19,7 @@ CastleCheck checkCastle(CastleModel& castle, const CastleTypes* types) {
 
     // The findings are the same as the quiet look at the castle gives
     // before the recount and renumbering.
-    const std::vector<CastleProblem> problems = findCastleProblems(castle, types ? &types->room(0) : nullptr);
+    const std::vector<CastleProblem> problems = findCastleProblems(castle, types ? types->rooms() : nullptr);
     CastleCheck result;
     result.lines.reserve(problems.size());
     for (const CastleProblem& p : problems) result.lines.push_back(p.message);

@@ -43,7 +43,7 @@ using DoorNumbers = std::array<int, 256>;
 
 }  // namespace
 
-std::vector<CastleProblem> findCastleProblems(const CastleModel& castle, const RoomTypes* types) {
+std::vector<CastleProblem> findCastleProblems(const CastleModel& castle, const RoomTypes* const* types) {
     std::vector<CastleProblem> problems;
     int errors = 0;
     int warnings = 0;
@@ -66,8 +66,8 @@ std::vector<CastleProblem> findCastleProblems(const CastleModel& castle, const R
         int doors = 0;
         for (int i = 0; i < kCellsPerRoom; ++i) {
             const size_t at = static_cast<size_t>(i);
-            const int32_t type = types ? types[r].object[at] : room.objectLayer()[at].type;
-            const int32_t mark = types ? types[r].mark[at] : room.objectLayer()[at].mark;
+            const int32_t type = types ? types[r]->object[at] : room.objectLayer()[at].type;
+            const int32_t mark = types ? types[r]->mark[at] : room.objectLayer()[at].mark;
             doors += type == kDoor ? 1 : 0;
             if (type == kDoor || (type != kEmpty && !room.roomInUse)) cells.push_back(static_cast<int16_t>(i));
             if (mark == kMarkUnlinked) unlinkedCells.push_back(static_cast<int16_t>(i));

@@ -36,8 +36,9 @@ struct CastleProblem {
 
 // The findings of the error check for the castle as it would be after the
 // check's own recount and renumbering. Reads the castle only. types, when
-// given, points at the 64 rooms' gathered types and marks, which must be current.
-std::vector<CastleProblem> findCastleProblems(const CastleModel& castle, const RoomTypes* types = nullptr);
+// given, holds for each of the 64 rooms its gathered types and marks, which
+// must be current.
+std::vector<CastleProblem> findCastleProblems(const CastleModel& castle, const RoomTypes* const* types = nullptr);
 
 // Number of findings that are errors (warnings do not count).
 int countErrors(const std::vector<CastleProblem>& problems);

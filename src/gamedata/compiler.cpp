@@ -468,9 +468,19 @@ void compileRoom(CastleModel& castle, int roomIndex, std::vector<uint8_t>& out, 
 
 CastleTypes::CastleTypes(const CastleModel& castle)
     : rooms_(new RoomTypes[kRooms]), castleRooms_(roomsInUseRun(castle)) {
+    // A room without cells of its own reads as a blank room, whose types are
+    // those of the shared copy: written out afresh for every such room they
+    // would cost fresh memory and nothing else.
+    static const RoomTypes* const blank = [] {
+        auto* types = new RoomTypes;
+        gatherRoomTypes(Room(), *types);
+        return types;
+    }();
     for (int r = 0; r < kRooms; ++r) {
         const Room& room = castle.room(r);
         RoomTypes& t = rooms_[static_cast<size_t>(r)];
+        view_[static_cast<size_t>(r)] = room.holdsCells() ? &t : blank;
+        if (!room.holdsCells()) continue;
         if (r < castleRooms_) {
             gatherRoomTypes(room, t);
             continue;

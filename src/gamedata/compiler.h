@@ -2,6 +2,7 @@
 // program, and the renumbering that makes door references follow scan order.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -20,10 +21,12 @@ namespace grusk {
 class CastleTypes {
 public:
     explicit CastleTypes(const CastleModel& castle);
-    const RoomTypes& room(int r) const { return rooms_[static_cast<size_t>(r)]; }
+    const RoomTypes& room(int r) const { return *view_[static_cast<size_t>(r)]; }
+    const RoomTypes* const* rooms() const { return view_.data(); }  // one for each room
 
 private:
-    std::unique_ptr<RoomTypes[]> rooms_;
+    std::unique_ptr<RoomTypes[]> rooms_;  // filled only for rooms that hold cells
+    std::array<const RoomTypes*, kRooms> view_{};
     int castleRooms_ = 0;
 };
 

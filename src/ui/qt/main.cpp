@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/process_memory.h"
 #include "app/program_folders.h"
 #include "ui/qt/canvas_widget.h"
 #include "ui/qt/editor_app.h"
@@ -17,6 +18,7 @@
 int main(int argc, char** argv) {
     QElapsedTimer sinceStart;
     sinceStart.start();
+    grusk::tuneProcessMemory(true);
     QApplication application(argc, argv);
     QApplication::setApplicationName("GruskEdit");
 
