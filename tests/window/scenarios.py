@@ -167,13 +167,16 @@ def scenario_runs_of_ladder_and_walkway(s):
     e.choose(WALKWAY)
     e.drag_cells([(2, 12), (3, 12), (4, 13), (5, 11), (6, 12), (7, 13), (8, 12)],
                  lambda c, r: e.wait_cells(c, 12, 1, 1, True, "the walkway at column %d" % c))
+    # A quick pointer: one move from row 4 to row 15 still draws every row between.
+    e.choose(LADDER)
+    e.drag_cells([(20, 3), (20, 4), (21, 15)])
     e.key("Escape")
     shot = e.screenshot()
     check(e.lit(shot, 6, 7, 3, 3) == 0, "the ladder run left its column")
     check(e.lit(shot, 2, 13, 7, 1) == 0 and e.lit(shot, 2, 11, 7, 1) == 0, "the walkway run left its row")
     castle = s.save()
     ladders = sorted((x, y) for (r, x, y), v in castle["verticals"].items() if int(v["type"]) == LADDER)
-    expect(ladders, [(5, y) for y in range(5, 10)], "ladder cells")
+    expect(ladders, [(5, y) for y in range(5, 10)] + [(20, y) for y in range(3, 16)], "ladder cells")
     expect(sorted((x, y) for (r, x, y) in castle["walkways"]), [(x, 12) for x in range(2, 9)], "walkway cells")
     expect(castle["objects"], {}, "objects")
 
