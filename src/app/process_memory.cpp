@@ -24,13 +24,13 @@ void tuneProcessMemory(bool largePages) {
     // nothing is touched until used.
     constexpr uintptr_t kLargePage = uintptr_t{2} << 20;
     mallopt(M_TOP_PAD, static_cast<int>(kHeapBlocks));
-    void* probe = std::malloc(kHeapBlocks / 2);
-    if (!probe) return;
-    const uintptr_t begin = (reinterpret_cast<uintptr_t>(probe) + kLargePage - 1) & ~(kLargePage - 1);
-    const uintptr_t end = reinterpret_cast<uintptr_t>(sbrk(0)) & ~(kLargePage - 1);
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-    std::free(probe);
-    mallopt(M_TOP_PAD, 0);
+    if (void* probe = std::malloc(kHeapBlocks / 2)) {
+        const uintptr_t begin = (reinterpret_cast<uintptr_t>(probe) + kLargePage - 1) & ~(kLargePage - 1);
+        const uintptr_t end = reinterpret_cast<uintptr_t>(sbrk(0)) & ~(kLargePage - 1);
+        if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+        std::free(probe);
+    }
+    mallopt(M_TOP_PAD, 128 * 1024);  // the library's own step again
 #endif
 #else
     (void)largePages;
